@@ -1,0 +1,3 @@
+# Test executables of the native build; the Windows build registers them too.
+set(KORVANE_NATIVE_TESTS
+    video1_core_tests)
