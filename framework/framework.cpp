@@ -1,0 +1,1 @@
+// Anchor of the framework library; the pieces live in their own files.
