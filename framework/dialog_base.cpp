@@ -1,0 +1,26 @@
+// The static dialog procedure behind DialogBase (UI thread).
+#include "dialog_base.h"
+
+INT_PTR DialogBase::DoModal(HINSTANCE instance, int templateId, HWND parent)
+{
+    return DialogBoxParamA(instance, MAKEINTRESOURCEA(templateId), parent, DialogProc,
+                           reinterpret_cast<LPARAM>(this));
+}
+
+INT_PTR CALLBACK DialogBase::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    DialogBase* self;
+    if (message == WM_INITDIALOG) {
+        self = reinterpret_cast<DialogBase*>(lParam);
+        self->hwnd_ = hwnd;
+        SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
+    } else {
+        self = reinterpret_cast<DialogBase*>(GetWindowLongPtrA(hwnd, DWLP_USER));
+    }
+    if (!self)
+        return FALSE;
+    INT_PTR handled = self->HandleMessage(message, wParam, lParam);
+    if (message == WM_NCDESTROY)
+        self->hwnd_ = nullptr;
+    return handled;
+}

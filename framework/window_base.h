@@ -1,0 +1,33 @@
+// WindowBase: the one window procedure of our windows. It finds the C++ object from
+// WM_NCCREATE's create parameters, keeps it in GWLP_USERDATA and forwards every message
+// to the virtual HandleMessage, which each window writes as a plain switch.
+// Use from the thread that creates the window; the object must outlive the window.
+#pragma once
+#include <windows.h>
+
+class WindowBase {
+public:
+    WindowBase() = default;
+    WindowBase(const WindowBase&) = delete;
+    WindowBase& operator=(const WindowBase&) = delete;
+    virtual ~WindowBase() = default;
+
+    HWND Hwnd() const { return hwnd_; }
+
+    // Registers `className` once per process (with our procedure) and creates the window.
+    // Returns false when the class cannot be registered or the window not created.
+    bool Create(const char* className, UINT classStyle, HCURSOR cursor, HICON icon,
+                DWORD exStyle, const char* title, DWORD style,
+                int x, int y, int width, int height, HWND parent);
+
+protected:
+    virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        return DefWindowProcA(hwnd_, message, wParam, lParam);
+    }
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    HWND hwnd_ = nullptr;
+};

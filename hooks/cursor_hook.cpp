@@ -1,0 +1,108 @@
+// hook.dll: a global message hook that runs inside every program on the desktop and
+// reports the cursor shape that program has set. The target window and message live in
+// a named shared mapping, because the hook procedure runs in other processes.
+// InstallMyHook/UninstallMyHook: the recorder's UI thread; HookProc: any GUI thread.
+#define KORVANE_BUILDING_HOOKS
+#include "cursor_ids.h"
+#include "hook_api.h"
+
+namespace {
+
+struct SharedCursorState {
+    HWND target;
+    UINT message;
+    WPARAM lastReported;
+};
+
+HINSTANCE moduleInstance;
+HHOOK hook;  // only meaningful in the installing process
+HANDLE mapping;
+SharedCursorState* shared;
+
+SharedCursorState* Shared()
+{
+    if (!shared) {
+        mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                     sizeof(SharedCursorState), "KorvaneCursorHookState");
+        if (mapping)
+            shared = static_cast<SharedCursorState*>(
+                MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(SharedCursorState)));
+    }
+    return shared;
+}
+
+// A standard shape goes out as its number, anything else as the handle itself.
+WPARAM DescribeCursor(HCURSOR cursor)
+{
+    for (WORD id : korvane::kStandardCursorIds)
+        if (cursor == LoadCursorA(nullptr, MAKEINTRESOURCEA(id)))
+            return id;
+    return reinterpret_cast<WPARAM>(cursor);
+}
+
+void ReportCursor()
+{
+    SharedCursorState* state = Shared();
+    if (!state || !state->target)
+        return;
+    HCURSOR cursor = GetCursor();
+    if (!cursor)
+        return;
+    WPARAM described = DescribeCursor(cursor);
+    if (described == state->lastReported)
+        return;
+    state->lastReported = described;
+    PostMessageA(state->target, state->message, described, 0);
+}
+
+LRESULT CALLBACK HookProc(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HC_ACTION && wParam == PM_REMOVE) {
+        const MSG* msg = reinterpret_cast<const MSG*>(lParam);
+        if ((msg->message >= WM_MOUSEFIRST && msg->message <= WM_MOUSELAST) ||
+            msg->message == WM_NCMOUSEMOVE)
+            ReportCursor();
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+}  // namespace
+
+BOOL InstallMyHook(HWND target, UINT message)
+{
+    SharedCursorState* state = Shared();
+    if (!state)
+        return FALSE;
+    if (hook)
+        UnhookWindowsHookEx(hook);
+    state->target = target;
+    state->message = message;
+    state->lastReported = 0;
+    hook = SetWindowsHookExA(WH_GETMESSAGE, HookProc, moduleInstance, 0);
+    return hook != nullptr;
+}
+
+BOOL UninstallMyHook(HWND)
+{
+    if (!hook)
+        return TRUE;
+    UnhookWindowsHookEx(hook);
+    hook = nullptr;
+    if (SharedCursorState* state = Shared())
+        state->target = nullptr;
+    return TRUE;
+}
+
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
+{
+    if (reason == DLL_PROCESS_ATTACH) {
+        moduleInstance = instance;
+        DisableThreadLibraryCalls(instance);
+    } else if (reason == DLL_PROCESS_DETACH) {
+        if (shared)
+            UnmapViewOfFile(shared);
+        if (mapping)
+            CloseHandle(mapping);
+    }
+    return TRUE;
+}

@@ -1,0 +1,34 @@
+// hookkey.dll: a low-level keyboard hook that reports every key to the recorder's main
+// window. Low-level hooks run on the installing thread, so the target and message are
+// plain process data. InstallMyKeyHook: the recorder's UI thread; KeyProc: that thread.
+#define KORVANE_BUILDING_HOOKS
+#include "hook_api.h"
+#include "keystroke_info.h"
+
+namespace {
+
+HHOOK hook;
+HWND target;
+UINT message;
+
+LRESULT CALLBACK KeyProc(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HC_ACTION && target) {
+        const auto* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
+        bool release = wParam == WM_KEYUP || wParam == WM_SYSKEYUP;
+        PostMessageA(target, message, key->vkCode,
+                     korvane::KeystrokeInfo(key->scanCode, key->flags, release));
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+}  // namespace
+
+BOOL InstallMyKeyHook(HWND window, UINT msg)
+{
+    target = window;
+    message = msg;
+    if (!hook)
+        hook = SetWindowsHookExA(WH_KEYBOARD_LL, KeyProc, GetModuleHandleA(nullptr), 0);
+    return hook != nullptr;
+}

@@ -1,0 +1,21 @@
+// The key-stroke information word of a key message, built from a low-level hook's
+// report: repeat count 1, scan code, extended and Alt bits, and for a release the
+// previous-state and transition bits (so bit 31 marks a release). Pure; any thread.
+#pragma once
+#include <windows.h>
+
+namespace korvane {
+
+inline LPARAM KeystrokeInfo(DWORD scanCode, DWORD llFlags, bool release)
+{
+    DWORD info = 1 | ((scanCode & 0xFF) << 16);
+    if (llFlags & LLKHF_EXTENDED)
+        info |= 1u << 24;
+    if (llFlags & LLKHF_ALTDOWN)
+        info |= 1u << 29;
+    if (release)
+        info |= (1u << 30) | (1u << 31);
+    return static_cast<LPARAM>(info);
+}
+
+}  // namespace korvane
