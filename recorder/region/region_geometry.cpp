@@ -1,0 +1,101 @@
+// Rectangle rules of the region selection (pure).
+#include "region_geometry.h"
+
+#include <cstdio>
+#include <utility>
+
+namespace korvane {
+
+RECT& NormalizeRect(RECT& rect)
+{
+    if (rect.right < rect.left)
+        std::swap(rect.left, rect.right);
+    if (rect.bottom < rect.top)
+        std::swap(rect.top, rect.bottom);
+    return rect;
+}
+
+RECT& ClampRectToScreen(RECT& rect, int screenWidth, int screenHeight)
+{
+    NormalizeRect(rect);
+    const LONG w = rect.right - rect.left + 1;
+    const LONG h = rect.bottom - rect.top + 1;
+    if (w > screenWidth) {
+        rect.left = 0;
+        rect.right = screenWidth - 1;
+    }
+    if (h > screenHeight) {
+        rect.top = 0;
+        rect.bottom = screenHeight - 1;
+    }
+    if (rect.left < 0) {
+        rect.left = 0;
+        rect.right = w - 1;
+    }
+    if (rect.top < 0) {
+        rect.top = 0;
+        rect.bottom = h - 1;
+    }
+    if (rect.right > screenWidth - 1) {
+        rect.right = screenWidth - 1;
+        rect.left = screenWidth - w;
+    }
+    if (rect.bottom > screenHeight - 1) {
+        rect.bottom = screenHeight - 1;
+        rect.top = screenHeight - h;
+    }
+    return rect;
+}
+
+RECT CentredFrameOffset(const RECT& frame)
+{
+    const LONG cx = (frame.left + frame.right) / 2;
+    const LONG cy = (frame.top + frame.bottom) / 2;
+    return RECT{frame.left - cx, frame.top - cy, frame.right - cx, frame.bottom - cy};
+}
+
+RECT FixedFrameAt(POINT cursor, const RECT& offset, const RECT& frameSize, int screenWidth,
+                  int screenHeight)
+{
+    RECT r{cursor.x + offset.left, cursor.y + offset.top, cursor.x + offset.right,
+           cursor.y + offset.bottom};
+    const LONG w = frameSize.right - frameSize.left + 1;
+    const LONG h = frameSize.bottom - frameSize.top + 1;
+    if (r.left < 0) {
+        r.left = 0;
+        r.right = w - 1;
+    }
+    if (r.top < 0) {
+        r.top = 0;
+        r.bottom = h - 1;
+    }
+    if (r.right > screenWidth - 1) {
+        r.right = screenWidth - 1;
+        r.left = screenWidth - w;
+    }
+    if (r.bottom > screenHeight - 1) {
+        r.bottom = screenHeight - 1;
+        r.top = screenHeight - h;
+    }
+    return r;
+}
+
+LabelLayout LayoutSizeLabel(const RECT& rect, SIZE textSize)
+{
+    LabelLayout layout;
+    layout.text.x = rect.left + 10;
+    layout.text.y = rect.top >= textSize.cy + 4 ? rect.top - textSize.cy - 4 : rect.bottom + 4;
+    layout.box = RECT{rect.left + 6, layout.text.y - 4, rect.left + textSize.cx + 14,
+                      layout.text.y + textSize.cy + 4};
+    return layout;
+}
+
+void FormatSizeLabel(const RECT& rect, char* buffer, int size)
+{
+    std::snprintf(buffer, size, "Left : %ld  Top : %ld  Width : %ld  Height : %ld ",
+                  static_cast<long>(rect.left), static_cast<long>(rect.top),
+                  static_cast<long>(rect.right - rect.left + 1),
+                  static_cast<long>(rect.bottom - rect.top + 1));
+}
+
+}  // namespace korvane

@@ -1,0 +1,40 @@
+// What a reported key does to the recorder, and which buttons each recording state
+// enables. Pure; the main window gathers the inputs and applies the result (UI thread).
+#pragma once
+#include <windows.h>
+
+namespace korvane {
+
+enum class HotkeyAction {
+    Ignore,
+    StartRecord,  // as the Record button while idle (the record key is disarmed first)
+    Resume,       // as the Record button while paused
+    Pause,
+    Stop,         // the stop steps, without clearing the pause first
+};
+
+struct HotkeyInputs {
+    WPARAM virtualKey;
+    LPARAM keystrokeInfo;
+    int recordPauseKey;
+    int stopKey;
+    int isRecording;
+    int isPaused;
+    int recordKeyArmed;
+};
+
+HotkeyAction DecideHotKey(const HotkeyInputs& in);
+
+// The stop steps put the plain caption back only when they find the recording paused;
+// the Stop button clears the pause before running them, the Stop key does not.
+inline bool StopStepsResetCaption(int isPausedWhenStepsRun) { return isPausedWhenStepsRun != 0; }
+
+struct ButtonStates {
+    bool record;
+    bool pause;
+    bool stop;
+};
+
+ButtonStates ButtonsFor(int isRecording, int isPaused);
+
+}  // namespace korvane

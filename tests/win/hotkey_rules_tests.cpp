@@ -1,0 +1,74 @@
+// The main window's hotkey rules and button states.
+#include "ui/hotkey_rules.h"
+
+#include <gtest/gtest.h>
+
+using namespace korvane;
+
+namespace {
+
+constexpr LPARAM kPress = 0x00410001;      // repeat 1, scan code 0x41
+constexpr LPARAM kRelease = static_cast<LPARAM>(0xC0410001u);
+
+HotkeyAction Decide(WPARAM vk, LPARAM info, int recording, int paused, int armed,
+                    int recordKey = VK_F7, int stopKey = VK_F8)
+{
+    return DecideHotKey({vk, info, recordKey, stopKey, recording, paused, armed});
+}
+
+}  // namespace
+
+TEST(HotkeyRules, ReleasesAndEmptyInfoAreIgnored)
+{
+    EXPECT_EQ(Decide(VK_F7, kRelease, 0, 0, 1), HotkeyAction::Ignore);
+    EXPECT_EQ(Decide(VK_F8, kRelease, 1, 0, 1), HotkeyAction::Ignore);
+    EXPECT_EQ(Decide(VK_F7, 0, 0, 0, 1), HotkeyAction::Ignore);
+}
+
+TEST(HotkeyRules, RecordKeyFollowsTheState)
+{
+    EXPECT_EQ(Decide(VK_F7, kPress, 0, 0, 1), HotkeyAction::StartRecord);
+    // Disarmed while the selection is showing: a second press does nothing.
+    EXPECT_EQ(Decide(VK_F7, kPress, 0, 0, 0), HotkeyAction::Ignore);
+    EXPECT_EQ(Decide(VK_F7, kPress, 1, 0, 0), HotkeyAction::Pause);
+    EXPECT_EQ(Decide(VK_F7, kPress, 1, 1, 0), HotkeyAction::Resume);
+}
+
+TEST(HotkeyRules, StopKeyOnlyWhileRecording)
+{
+    EXPECT_EQ(Decide(VK_F8, kPress, 0, 0, 1), HotkeyAction::Ignore);
+    EXPECT_EQ(Decide(VK_F8, kPress, 1, 0, 0), HotkeyAction::Stop);
+    EXPECT_EQ(Decide(VK_F8, kPress, 1, 1, 0), HotkeyAction::Stop);
+    EXPECT_EQ(Decide('A', kPress, 1, 0, 0), HotkeyAction::Ignore);
+}
+
+TEST(HotkeyRules, SameKeyForBothActsAsRecordPauseOnly)
+{
+    EXPECT_EQ(Decide(VK_F9, kPress, 1, 0, 0, VK_F9, VK_F9), HotkeyAction::Pause);
+    EXPECT_EQ(Decide(VK_F9, kPress, 1, 1, 0, VK_F9, VK_F9), HotkeyAction::Resume);
+    EXPECT_EQ(Decide(VK_F9, kPress, 0, 0, 1, VK_F9, VK_F9), HotkeyAction::StartRecord);
+}
+
+TEST(HotkeyRules, CaptionResetOnlyWhenStopStepsFindAPause)
+{
+    // Stop key while paused: the steps run with the pause still set.
+    EXPECT_TRUE(StopStepsResetCaption(1));
+    // Stop button clears the pause first.
+    EXPECT_FALSE(StopStepsResetCaption(0));
+}
+
+TEST(HotkeyRules, ButtonStatesPerState)
+{
+    ButtonStates idle = ButtonsFor(0, 0);
+    EXPECT_TRUE(idle.record);
+    EXPECT_FALSE(idle.pause);
+    EXPECT_FALSE(idle.stop);
+    ButtonStates rec = ButtonsFor(1, 0);
+    EXPECT_FALSE(rec.record);
+    EXPECT_TRUE(rec.pause);
+    EXPECT_TRUE(rec.stop);
+    ButtonStates paused = ButtonsFor(1, 1);
+    EXPECT_TRUE(paused.record);
+    EXPECT_FALSE(paused.pause);
+    EXPECT_TRUE(paused.stop);
+}
