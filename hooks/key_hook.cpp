@@ -7,6 +7,7 @@
 
 namespace {
 
+HINSTANCE moduleInstance;
 HHOOK hook;
 HWND target;
 UINT message;
@@ -29,6 +30,15 @@ BOOL InstallMyKeyHook(HWND window, UINT msg)
     target = window;
     message = msg;
     if (!hook)
-        hook = SetWindowsHookExA(WH_KEYBOARD_LL, KeyProc, GetModuleHandleA(nullptr), 0);
+        hook = SetWindowsHookExA(WH_KEYBOARD_LL, KeyProc, moduleInstance, 0);
     return hook != nullptr;
+}
+
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
+{
+    if (reason == DLL_PROCESS_ATTACH) {
+        moduleInstance = instance;
+        DisableThreadLibraryCalls(instance);
+    }
+    return TRUE;
 }
