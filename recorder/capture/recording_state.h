@@ -1,0 +1,24 @@
+// RecordingState: the runtime state of the one recording that may run. The UI thread
+// writes everything here; the recording thread reads it. The two flags and the saved
+// cursor change while the worker runs, so they are atomics; the rest is written before
+// the worker starts (thread creation orders those writes before its reads).
+#pragma once
+#include <windows.h>
+
+#include <atomic>
+#include <string>
+
+class CFlashingWnd;
+
+extern std::atomic<int> isRecording;  // 1 while a recording runs
+extern std::atomic<int> isPaused;     // 1 while a running recording is paused
+extern RECT captureRect;              // right and bottom inclusive
+extern RECT selectionRect;
+extern int screenWidth;
+extern int screenHeight;
+extern std::string tempAviPath;
+extern std::string tempWavPath;
+extern HWND mainWindow;
+extern CFlashingWnd* flashingWnd;            // created once by the main window
+extern std::atomic<HCURSOR> savedCursor;     // last cursor reported by the hook
+extern HWND regionWindow;

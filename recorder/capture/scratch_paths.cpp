@@ -1,0 +1,100 @@
+// Scratch folder and temporary names. The name is only reserved by creating and
+// deleting the file, so another program could still take it in between; the recorder
+// accepts that, as the names are its own.
+#include "scratch_paths.h"
+
+#include "recording_state.h"
+
+#include <windows.h>
+
+#include <cstdlib>
+#include <ctime>
+
+namespace korvane {
+
+std::string ScratchFolderFor(const std::string& windowsFolder, const std::string& exeFolder,
+                             const std::function<bool(const std::string&)>& isFolder)
+{
+    const std::string temp = windowsFolder + "\\temp";
+    return isFolder(temp) ? temp : exeFolder;
+}
+
+std::string ChooseTempName(const std::string& folder, const std::string& first,
+                           const std::string& extension, int maxTries,
+                           const std::function<bool(const std::string&)>& tryCreate,
+                           const std::function<int()>& nextRandom)
+{
+    std::string path = folder + first;
+    for (int attempt = 0; attempt < maxTries; ++attempt) {
+        if (tryCreate(path))
+            return path;
+        path = folder + "\\~temp" + std::to_string(nextRandom()) + extension;
+    }
+    return std::string();
+}
+
+}  // namespace korvane
+
+namespace {
+
+bool IsFolder(const std::string& path)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA(path.c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE)
+        return false;
+    FindClose(find);
+    return (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// Creates (or truncates) the file exclusively, closes it and deletes it again. Not
+// OpenFile: its 128-character path limit would reject every name in a deep folder.
+bool CanCreate(const std::string& path)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    CloseHandle(file);
+    DeleteFileA(path.c_str());
+    return true;
+}
+
+std::string ChooseTempPath(const char* first, const char* extension)
+{
+    // Seeded once per choice, not per try: reseeding with the same second would give
+    // the same number again and again.
+    srand(static_cast<unsigned>(time(nullptr)) ^ GetTickCount() ^ GetCurrentThreadId());
+    return korvane::ChooseTempName(GetScratchFolder(), first, extension,
+                                   korvane::kTempNameTries, CanCreate, [] { return rand(); });
+}
+
+}  // namespace
+
+std::string GetExeFolder()
+{
+    char buffer[300] = {};
+    GetModuleFileNameA(nullptr, buffer, sizeof buffer);
+    std::string path(buffer);
+    const size_t slash = path.rfind('\\');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+std::string GetScratchFolder()
+{
+    char buffer[300] = {};
+    GetWindowsDirectoryA(buffer, sizeof buffer);
+    return korvane::ScratchFolderFor(buffer, GetExeFolder(), IsFolder);
+}
+
+bool ChooseTempAviPath()
+{
+    tempAviPath = ChooseTempPath("\\~temp.avi", ".avi");
+    return !tempAviPath.empty();
+}
+
+bool ChooseTempWavPath()
+{
+    tempWavPath = ChooseTempPath("\\~temp001.wav", ".wav");
+    return !tempWavPath.empty();
+}

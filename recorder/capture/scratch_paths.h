@@ -1,0 +1,35 @@
+// Where a recording's temporary files go, and the choice of their names.
+// Any thread; ChooseTempAviPath runs on the recording thread, ChooseTempWavPath on
+// whichever thread prepares the audio capture.
+#pragma once
+#include <functional>
+#include <string>
+
+// Both without a trailing backslash.
+std::string GetScratchFolder();
+std::string GetExeFolder();
+
+// Set tempAviPath / tempWavPath to a name in the scratch folder that could be created,
+// and leave no file behind. False when no name could be created within the bounded
+// number of tries; the path is then left empty.
+bool ChooseTempAviPath();
+bool ChooseTempWavPath();
+
+namespace korvane {
+
+// The scratch-folder rule: the Windows folder's "temp" when that is a folder, else the
+// program folder.
+std::string ScratchFolderFor(const std::string& windowsFolder, const std::string& exeFolder,
+                             const std::function<bool(const std::string&)>& isFolder);
+
+// The naming rule with the file system and the random source passed in: `first` under
+// `folder`, then "~temp" + N + extension with N from `nextRandom`, at most `maxTries`
+// names in all. Returns the first name `tryCreate` accepts, or "" when none was.
+std::string ChooseTempName(const std::string& folder, const std::string& first,
+                           const std::string& extension, int maxTries,
+                           const std::function<bool(const std::string&)>& tryCreate,
+                           const std::function<int()>& nextRandom);
+
+constexpr int kTempNameTries = 100;
+
+}  // namespace korvane
