@@ -1,7 +1,9 @@
-// What makes a skin file valid: the first line is the format tag. Pure; any thread.
+// What makes a skin file valid (the first line is the format tag), and where a program
+// finds its skin file. Pure; any thread.
 #pragma once
 #include <cstddef>
 #include <cstring>
+#include <string>
 
 namespace korvane {
 
@@ -13,6 +15,17 @@ inline bool IsValidSkinText(const char* text, std::size_t length)
     if (length < tagLength || std::memcmp(text, kSkinFileTag, tagLength) != 0)
         return false;
     return length == tagLength || text[tagLength] == '\r' || text[tagLength] == '\n';
+}
+
+// The skin file beside the program at `modulePath`: the folder is the text before the
+// last backslash (empty if none), with a backslash appended when missing.
+inline std::string SkinFilePathFor(const std::string& modulePath)
+{
+    const std::size_t slash = modulePath.rfind('\\');
+    std::string folder = slash == std::string::npos ? std::string() : modulePath.substr(0, slash);
+    if (folder.empty() || folder.back() != '\\')
+        folder += '\\';
+    return folder + "xplus.smf";
 }
 
 }  // namespace korvane
