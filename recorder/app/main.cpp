@@ -1,7 +1,13 @@
-// Entry point of the recorder.
-#include <windows.h>
+// Entry point of the recorder: start-up, the modal main window, shutdown.
+#include "app/korvane_app.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
-    return 0;
+    // No exception may leave the process's first frame unexplained: end quietly.
+    try {
+        theApp.InitInstance();
+        return theApp.ExitInstance();
+    } catch (...) {
+        return 1;
+    }
 }

@@ -1,0 +1,37 @@
+// CKorvaneApp: process start-up and shutdown (first thread only).
+#include "korvane_app.h"
+
+#include "skin_api.h"
+#include "skin_file.h"
+#include "ui/korvane_dlg.h"
+
+#include <commctrl.h>
+
+CKorvaneApp theApp;
+
+BOOL CKorvaneApp::InitInstance()
+{
+    INITCOMMONCONTROLSEX icc{};
+    icc.dwSize = sizeof icc;
+    icc.dwICC = ICC_WIN95_CLASSES;
+    InitCommonControlsEx(&icc);
+
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    SkinInitialize(instance, "korvane", nullptr, 0);
+    char modulePath[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, modulePath, MAX_PATH);
+    SkinLoadFile(korvane::SkinFilePathFor(modulePath).c_str());
+    SkinSetDialogScheme("Dialog");
+
+    {
+        CKorvaneDlg dialog;
+        dialog.DoModal();
+    }
+    return FALSE;
+}
+
+int CKorvaneApp::ExitInstance()
+{
+    SkinExit();
+    return 0;
+}

@@ -1,0 +1,83 @@
+// CFlashingWnd: corner marks around the recorded area (see the header for threads).
+#include "flashing_wnd.h"
+
+#include "corner_marks.h"
+
+namespace {
+
+// A GetDC/ReleaseDC pair that remembers its window.
+class WindowDc {
+public:
+    explicit WindowDc(HWND hwnd) : hwnd_(hwnd), hdc_(GetDC(hwnd)) {}
+    ~WindowDc()
+    {
+        if (hdc_)
+            ReleaseDC(hwnd_, hdc_);
+    }
+    WindowDc(const WindowDc&) = delete;
+    WindowDc& operator=(const WindowDc&) = delete;
+    HDC get() const { return hdc_; }
+
+private:
+    HWND hwnd_;
+    HDC hdc_;
+};
+
+}  // namespace
+
+bool CFlashingWnd::CreateBorderWindow(const RECT& rect)
+{
+    if (!Create("KorvaneFlashingBorder", 0, LoadCursor(nullptr, IDC_ARROW), nullptr,
+                WS_EX_TOPMOST, "Flashing", WS_POPUP, rect.left, rect.top,
+                rect.right - rect.left, rect.bottom - rect.top, nullptr))
+        return false;
+    LONG_PTR ex = GetWindowLongPtrA(Hwnd(), GWL_EXSTYLE);
+    SetWindowLongPtrA(Hwnd(), GWL_EXSTYLE, (ex & ~WS_EX_APPWINDOW) | WS_EX_TOOLWINDOW);
+    ShowWindow(Hwnd(), SW_HIDE);
+    m_region = nullptr;
+    return true;
+}
+
+void CFlashingWnd::FitToCaptureRect(int left, int top, int width, int height)
+{
+    m_frameRect = RECT{left, top, left + width - 1, top + height - 1};
+    HRGN region = korvane::CreateCornerMarkRegion(left, top, width, height);
+    if (!region)
+        return;
+    // The system owns the region from here on and frees the one it replaces.
+    if (SetWindowRgn(Hwnd(), region, TRUE))
+        m_region = region;
+    else
+        DeleteObject(region);
+}
+
+void CFlashingWnd::PaintCorners(COLORREF colour)
+{
+    WindowDc dc(Hwnd());
+    RECT r;
+    if (!dc.get() || !korvane::CornerPaintRect(m_frameRect, &r))
+        return;
+    HBRUSH brush = CreateSolidBrush(colour);
+    HPEN pen = CreatePen(PS_SOLID, 1, colour);
+    if (brush && pen) {
+        HGDIOBJ oldBrush = SelectObject(dc.get(), brush);
+        HGDIOBJ oldPen = SelectObject(dc.get(), pen);
+        Rectangle(dc.get(), r.left, r.top, r.right, r.bottom);
+        SelectObject(dc.get(), oldPen);
+        SelectObject(dc.get(), oldBrush);
+    }
+    if (pen)
+        DeleteObject(pen);
+    if (brush)
+        DeleteObject(brush);
+}
+
+LRESULT CFlashingWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_ERASEBKGND:
+        return TRUE;  // the marks are painted by the recording, never erased
+    default:
+        return Default(message, wParam, lParam);
+    }
+}

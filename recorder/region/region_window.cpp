@@ -1,0 +1,268 @@
+// The region selection window (UI thread only). It never paints: the desktop seen
+// through it is the picture the XOR frame and the label are drawn on.
+#include "region_window.h"
+
+#include "app/registered_messages.h"
+#include "app/recording_settings.h"
+#include "capture/recording_state.h"
+#include "region_geometry.h"
+#include "res/resource.h"
+#include "window_base.h"
+
+int fixedRegionRequest = 0;
+HWND optionsDialogWindow = nullptr;
+
+namespace {
+
+class WindowDc {
+public:
+    explicit WindowDc(HWND hwnd) : hwnd_(hwnd), hdc_(GetDC(hwnd)) {}
+    ~WindowDc()
+    {
+        if (hdc_)
+            ReleaseDC(hwnd_, hdc_);
+    }
+    WindowDc(const WindowDc&) = delete;
+    WindowDc& operator=(const WindowDc&) = delete;
+    HDC get() const { return hdc_; }
+
+private:
+    HWND hwnd_;
+    HDC hdc_;
+};
+
+RECT frameOffset;
+RECT currentRect;
+RECT drawnRect;
+POINT dragStart;
+int isDragging = 0;
+HBITMAP labelBackground = nullptr;
+
+void DropLabelBackground()
+{
+    if (labelBackground) {
+        DeleteObject(labelBackground);
+        labelBackground = nullptr;
+    }
+}
+
+POINT CursorNow()
+{
+    POINT p{};
+    GetCursorPos(&p);
+    return p;
+}
+
+class RegionWindow : public WindowBase {
+protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void OnLButtonDown();
+    void OnMouseMove();
+    void OnLButtonUp();
+    void OnRButtonDown();
+    void Finish();
+    void Cancel();
+};
+
+RegionWindow regionWindowObject;
+
+void RegionWindow::OnLButtonDown()
+{
+    if (settings.regionMode != 1)
+        return;
+    dragStart = CursorNow();
+    currentRect = RECT{dragStart.x, dragStart.y, dragStart.x, dragStart.y};
+    isDragging = 1;
+}
+
+void RegionWindow::OnMouseMove()
+{
+    WindowDc dc(Hwnd());
+    if (settings.regionMode == 1) {
+        if (!isDragging)
+            return;
+        DrawSelectionFrame(dc.get(), 0, currentRect);
+        POINT p = CursorNow();
+        currentRect = RECT{dragStart.x, dragStart.y, p.x, p.y};
+        korvane::NormalizeRect(currentRect);
+        DrawSelectionFrame(dc.get(), 1, currentRect);
+    } else if (settings.regionMode == 0) {
+        currentRect = korvane::FixedFrameAt(CursorNow(), frameOffset, selectionRect,
+                                            screenWidth, screenHeight);
+        if (!EqualRect(&currentRect, &drawnRect)) {
+            DrawSelectionFrame(dc.get(), 0, drawnRect);
+            DrawSelectionFrame(dc.get(), 1, currentRect);
+            drawnRect = currentRect;
+        }
+    }
+}
+
+void RegionWindow::OnLButtonUp()
+{
+    if (settings.regionMode == 0) {
+        WindowDc dc(Hwnd());
+        DrawSelectionFrame(dc.get(), 0, drawnRect);
+        drawnRect = currentRect;
+    } else if (settings.regionMode == 1) {
+        korvane::NormalizeRect(currentRect);
+        drawnRect = currentRect;
+        isDragging = 0;
+    }
+    Finish();
+}
+
+void RegionWindow::OnRButtonDown()
+{
+    if (settings.regionMode == 0) {
+        WindowDc dc(Hwnd());
+        DrawSelectionFrame(dc.get(), 0, drawnRect);
+    } else if (settings.regionMode == 1) {
+        korvane::NormalizeRect(currentRect);
+        drawnRect = currentRect;
+        isDragging = 0;
+    } else {
+        return;
+    }
+    Cancel();
+}
+
+void RegionWindow::Finish()
+{
+    ShowWindow(Hwnd(), SW_HIDE);
+    DropLabelBackground();
+    if (IsRectEmpty(&drawnRect))
+        return;
+    RECT chosen = drawnRect;
+    captureRect = korvane::NormalizeRect(chosen);
+    if (fixedRegionRequest) {
+        fixedRegionRequest = 0;
+        PostMessageA(optionsDialogWindow, FixedRegionSelected, 0, 0);
+    } else {
+        PostMessageA(mainWindow, WM_USER_RECORDSTART_MSG, 0, 0);
+    }
+}
+
+void RegionWindow::Cancel()
+{
+    ShowWindow(Hwnd(), SW_HIDE);
+    DropLabelBackground();
+    settings.recordKeyArmed = 1;
+    fixedRegionRequest = 0;
+}
+
+LRESULT RegionWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_LBUTTONDOWN:
+        OnLButtonDown();
+        break;
+    case WM_MOUSEMOVE:
+        OnMouseMove();
+        break;
+    case WM_LBUTTONUP:
+        OnLButtonUp();
+        break;
+    case WM_RBUTTONDOWN:
+        OnRButtonDown();
+        break;
+    default:
+        break;
+    }
+    return Default(message, wParam, lParam);
+}
+
+}  // namespace
+
+void CreateRegionWindow()
+{
+    HDC screen = GetDC(nullptr);
+    screenWidth = GetDeviceCaps(screen, HORZRES);
+    screenHeight = GetDeviceCaps(screen, VERTRES);
+    ReleaseDC(nullptr, screen);
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    // The cross-hair is an icon resource used as the class cursor.
+    auto cursor = reinterpret_cast<HCURSOR>(LoadIconA(instance, MAKEINTRESOURCEA(IDI_CROSSHAIR)));
+    if (regionWindowObject.Create("ShiftRegionWindow", 0, cursor,
+                                  LoadIconA(instance, "WINCAP"), WS_EX_TOPMOST, "Title",
+                                  WS_POPUP, 0, 0, screenWidth, screenHeight, nullptr))
+        regionWindow = regionWindowObject.Hwnd();
+}
+
+int BeginFixedFrame()
+{
+    ClampRectToScreen(selectionRect);
+    currentRect = selectionRect;
+    {
+        WindowDc dc(regionWindow);
+        DrawSelectionFrame(dc.get(), 1, currentRect);
+    }
+    frameOffset = korvane::CentredFrameOffset(currentRect);
+    drawnRect = currentRect;
+    return 0;
+}
+
+void DrawSelectionFrame(HDC hdc, int show, const RECT& rect)
+{
+    if (!hdc || IsRectEmpty(&rect))
+        return;
+    const LONG l = rect.left, t = rect.top, r = rect.right, b = rect.bottom;
+    if (HBRUSH brush = CreateHatchBrush(HS_BDIAGONAL, RGB(0, 0, 100))) {
+        HGDIOBJ old = SelectObject(hdc, brush);
+        PatBlt(hdc, l, t, r - l, 2, PATINVERT);
+        PatBlt(hdc, l, b - 2, 2, t - b + 4, PATINVERT);
+        PatBlt(hdc, r - 2, t + 2, 2, b - t - 4, PATINVERT);
+        PatBlt(hdc, r, b - 2, l - r, 2, PATINVERT);
+        SelectObject(hdc, old);
+        DeleteObject(brush);
+    }
+
+    char text[128];
+    korvane::FormatSizeLabel(rect, text, sizeof text);
+    const int length = lstrlenA(text);
+    HGDIOBJ oldFont = SelectObject(hdc, GetStockObject(DEFAULT_GUI_FONT));
+    SIZE extent{};
+    GetTextExtentPoint32A(hdc, text, length, &extent);
+    const korvane::LabelLayout label = korvane::LayoutSizeLabel(rect, extent);
+    const RECT& box = label.box;
+    const int boxWidth = box.right - box.left, boxHeight = box.bottom - box.top;
+
+    if (show) {
+        DropLabelBackground();
+        if (HDC memory = CreateCompatibleDC(hdc)) {
+            labelBackground = CreateCompatibleBitmap(hdc, boxWidth, boxHeight);
+            if (labelBackground) {
+                HGDIOBJ oldBitmap = SelectObject(memory, labelBackground);
+                BitBlt(memory, 0, 0, boxWidth, boxHeight, hdc, box.left, box.top, SRCCOPY);
+                SelectObject(memory, oldBitmap);
+            }
+            DeleteDC(memory);
+        }
+        RoundRect(hdc, box.left, box.top, box.right, box.bottom, 10, 10);
+        COLORREF oldText = SetTextColor(hdc, RGB(0, 0, 0));
+        COLORREF oldBack = SetBkColor(hdc, RGB(255, 255, 255));
+        ExtTextOutA(hdc, label.text.x, label.text.y, ETO_OPAQUE, nullptr, text, length, nullptr);
+        SetBkColor(hdc, oldBack);
+        SetTextColor(hdc, oldText);
+    } else if (labelBackground) {
+        if (HDC memory = CreateCompatibleDC(hdc)) {
+            HGDIOBJ oldBitmap = SelectObject(memory, labelBackground);
+            BitBlt(hdc, box.left, box.top, boxWidth, boxHeight, memory, 0, 0, SRCCOPY);
+            SelectObject(memory, oldBitmap);
+            DeleteDC(memory);
+        }
+        DropLabelBackground();
+    }
+    SelectObject(hdc, oldFont);
+}
+
+RECT& NormalizeRect(RECT& rect)
+{
+    return korvane::NormalizeRect(rect);
+}
+
+RECT& ClampRectToScreen(RECT& rect)
+{
+    return korvane::ClampRectToScreen(rect, screenWidth, screenHeight);
+}

@@ -1,0 +1,336 @@
+// CKorvaneDlg: the main window (UI thread only).
+#include "korvane_dlg.h"
+
+#include "app/recording_settings.h"
+#include "app/registered_messages.h"
+#include "capture/main_title.h"
+#include "capture/recording_state.h"
+#include "capture/recording_thread.h"
+#include "capture/scratch_paths.h"
+#include "hook_api.h"
+#include "hotkey_rules.h"
+#include "region/flashing_wnd.h"
+#include "region/region_window.h"
+#include "res/resource.h"
+#include "resolve_cursor.h"
+
+#include <mmsystem.h>
+
+#include <thread>
+
+namespace {
+
+const char kExitWhileRecording[] = "Please stop video screen capture before exit!";
+const char kPlainTitle[] = "Brisko Screen Video Capture";
+
+void MeasureScreen()
+{
+    HDC screen = GetDC(nullptr);
+    screenWidth = GetDeviceCaps(screen, HORZRES);
+    screenHeight = GetDeviceCaps(screen, VERTRES);
+    ReleaseDC(nullptr, screen);
+}
+
+}  // namespace
+
+CKorvaneDlg::CKorvaneDlg()
+{
+    m_hIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_KORVANE));
+    MeasureScreen();
+    settings.videoStatusLine = kDefaultVideoStatusLine;
+    settings.audioStatusLine = kDefaultAudioStatusLine;
+    settings.hotkeyStatusLine = kDefaultHotkeyStatusLine;
+}
+
+CKorvaneDlg::~CKorvaneDlg() = default;
+
+INT_PTR CKorvaneDlg::DoModal()
+{
+    return DialogBase::DoModal(GetModuleHandleA(nullptr), IDD_KORVANE_DIALOG, nullptr);
+}
+
+BOOL CKorvaneDlg::OnInitDialog()
+{
+    HWND hwnd = Hwnd();
+    m_btnRecord = GetDlgItem(hwnd, IDC_RECORD);
+    m_btnPause = GetDlgItem(hwnd, IDC_PAUSE);
+    m_btnStop = GetDlgItem(hwnd, IDC_STOP);
+    m_videoStatus = GetDlgItem(hwnd, IDC_VIDEO_STATUS);
+    m_audioStatus = GetDlgItem(hwnd, IDC_AUDIO_STATUS);
+    m_hotkeyStatus = GetDlgItem(hwnd, IDC_HOTKEY_STATUS);
+
+    SendMessageA(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+    SendMessageA(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+
+    mainWindow = hwnd;
+    InstallMyKeyHook(mainWindow, WM_USER_KEYSTART_MSG);
+    CreateRegionWindow();
+
+    HDC screen = GetDC(nullptr);
+    settings.captureBitsPerPixel = GetDeviceCaps(screen, BITSPIXEL);
+    ReleaseDC(nullptr, screen);
+    settings.compressorFourCC = mmioFOURCC('M', 'S', 'V', 'C');
+
+    // Lives to the end of the process, as the recording thread may still use it.
+    flashingWnd = new CFlashingWnd;
+    flashingWnd->CreateBorderWindow(RECT{0, 0, screenWidth - 1, screenHeight - 1});
+
+    lastSaveFolder = GetExeFolder();
+    return TRUE;
+}
+
+void CKorvaneDlg::ShowButtons()
+{
+    const korvane::ButtonStates b = korvane::ButtonsFor(isRecording, isPaused);
+    EnableWindow(m_btnRecord, b.record);
+    EnableWindow(m_btnPause, b.pause);
+    EnableWindow(m_btnStop, b.stop);
+}
+
+void CKorvaneDlg::OnRecord()
+{
+    const int wasPaused = isPaused;
+    isPaused = 0;
+    if (wasPaused) {
+        ShowButtons();
+        return;
+    }
+    switch (settings.regionMode) {
+    case 0:
+        selectionRect = RECT{0, 0, settings.fixedWidth - 1, settings.fixedHeight - 1};
+        if (regionWindow) {
+            ShowWindow(regionWindow, SW_SHOWMAXIMIZED);
+            UpdateWindow(regionWindow);
+            BeginFixedFrame();
+        }
+        break;
+    case 1:
+        if (regionWindow) {
+            ShowWindow(regionWindow, SW_SHOWMAXIMIZED);
+            UpdateWindow(regionWindow);
+        }
+        break;
+    case 2:
+        captureRect = RECT{0, 0, screenWidth - 1, screenHeight - 1};
+        PostMessageA(mainWindow, WM_USER_RECORDSTART_MSG, 0, 0);
+        break;
+    default:
+        break;
+    }
+}
+
+LRESULT CKorvaneDlg::OnRecordStart(WPARAM, LPARAM)
+{
+    if (settings.minimizeOnStart == 1)
+        PostMessageA(Hwnd(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    MeasureScreen();
+    ClampRectToScreen(selectionRect);
+    InstallMyHook(mainWindow, WM_USER_SAVECURSOR_MSG);
+    isRecording = 1;
+    EnableWindow(m_btnRecord, FALSE);
+    EnableWindow(m_btnStop, TRUE);
+    EnableWindow(m_btnPause, TRUE);
+    // Never joined: the thread reports its end by posting to this window.
+    try {
+        std::thread(RecordingThreadMain, nullptr).detach();
+    } catch (...) {
+        // As with a thread that could not start: Stop brings the window back to idle.
+    }
+    settings.recordKeyArmed = 1;
+    return 0;
+}
+
+void CKorvaneDlg::OnPause()
+{
+    if (isRecording && isPaused != 1) {
+        isPaused = 1;
+        ShowButtons();
+    }
+}
+
+void CKorvaneDlg::OnStop()
+{
+    if (isRecording) {
+        isPaused = 0;
+        OnRecordInterrupted(0, 0);
+    }
+}
+
+LRESULT CKorvaneDlg::OnRecordInterrupted(WPARAM, LPARAM)
+{
+    UninstallMyHook(mainWindow);
+    if (korvane::StopStepsResetCaption(isPaused)) {
+        isPaused = 0;
+        SetMainTitle(kPlainTitle);
+    }
+    isRecording = 0;
+    ShowButtons();
+    InvalidateRect(Hwnd(), nullptr, TRUE);
+    BringToFront();
+    return 0;
+}
+
+void CKorvaneDlg::BringToFront()
+{
+    HWND hwnd = mainWindow;
+    if (!hwnd)
+        return;
+    SetForegroundWindow(hwnd);
+    ShowWindow(hwnd, SW_SHOWNORMAL);
+    SetForegroundWindow(hwnd);
+    HWND foreground = GetForegroundWindow();
+    DWORD foregroundThread = GetWindowThreadProcessId(foreground, nullptr);
+    DWORD ownThread = GetCurrentThreadId();
+    AttachThreadInput(ownThread, foregroundThread, TRUE);
+    SetForegroundWindow(hwnd);
+    AttachThreadInput(ownThread, foregroundThread, FALSE);
+    ShowWindow(hwnd, SW_RESTORE);
+}
+
+LRESULT CKorvaneDlg::OnSaveCursor(WPARAM cursor, LPARAM)
+{
+    savedCursor = korvane::ResolveReportedCursor(cursor);
+    return 0;
+}
+
+LRESULT CKorvaneDlg::OnRecordingDone(WPARAM, LPARAM)
+{
+    // Saving, merging and playing back the finished recording come later; until then
+    // the temporary files stay in the scratch folder.
+    return 0;
+}
+
+LRESULT CKorvaneDlg::OnHotKey(WPARAM virtualKey, LPARAM keystrokeInfo)
+{
+    const korvane::HotkeyAction action = korvane::DecideHotKey(
+        {virtualKey, keystrokeInfo, settings.recordPauseKey, settings.stopKey, isRecording,
+         isPaused, settings.recordKeyArmed});
+    switch (action) {
+    case korvane::HotkeyAction::StartRecord:
+        settings.recordKeyArmed = 0;
+        OnRecord();
+        break;
+    case korvane::HotkeyAction::Resume:
+        OnRecord();
+        break;
+    case korvane::HotkeyAction::Pause:
+        OnPause();
+        break;
+    case korvane::HotkeyAction::Stop:
+        OnRecordInterrupted(virtualKey, 0);
+        break;
+    case korvane::HotkeyAction::Ignore:
+        break;
+    }
+    return 0;
+}
+
+void CKorvaneDlg::OnOptions()
+{
+    if (isRecording == 1)
+        return;
+    // The options dialog comes later; the status lines are shown as they stand.
+    SetWindowTextA(m_videoStatus, settings.videoStatusLine.c_str());
+    SetWindowTextA(m_audioStatus, settings.audioStatusLine.c_str());
+    SetWindowTextA(m_hotkeyStatus, settings.hotkeyStatusLine.c_str());
+}
+
+LRESULT CKorvaneDlg::OnMergeProgress(WPARAM, LPARAM)
+{
+    return 0;  // no progress dialog exists yet
+}
+
+bool CKorvaneDlg::RefuseExitWhileRecording()
+{
+    if (isRecording != 1)
+        return false;
+    MessageBoxA(Hwnd(), kExitWhileRecording, kPlainTitle, MB_OK | MB_ICONINFORMATION);
+    return true;
+}
+
+void CKorvaneDlg::OnExit() { OnCancel(); }
+
+void CKorvaneDlg::OnOK()
+{
+    if (!RefuseExitWhileRecording())
+        EndDialog(IDOK);
+}
+
+void CKorvaneDlg::OnCancel()
+{
+    if (!RefuseExitWhileRecording())
+        EndDialog(IDCANCEL);
+}
+
+void CKorvaneDlg::OnClose()
+{
+    if (!RefuseExitWhileRecording())
+        EndDialog(IDCANCEL);
+}
+
+void CKorvaneDlg::OnLButtonDown(LPARAM point)
+{
+    PostMessageA(Hwnd(), WM_NCLBUTTONDOWN, HTCAPTION, point);
+}
+
+void CKorvaneDlg::OnPaint()
+{
+    HWND hwnd = Hwnd();
+    PAINTSTRUCT ps;
+    HDC hdc = BeginPaint(hwnd, &ps);
+    SendMessageA(hwnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(hdc), 0);
+    RECT client;
+    GetClientRect(hwnd, &client);
+    const int x = (client.right - client.left - GetSystemMetrics(SM_CXICON) + 1) / 2;
+    const int y = (client.bottom - client.top - GetSystemMetrics(SM_CYICON) + 1) / 2;
+    DrawIcon(hdc, x, y, m_hIcon);
+    EndPaint(hwnd, &ps);
+}
+
+INT_PTR CKorvaneDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    // Registered messages have no compile-time numbers, so they come first.
+    if (message == WM_USER_RECORDSTART_MSG)
+        return SetResult(OnRecordStart(wParam, lParam));
+    if (message == WM_USER_RECORDINTERRUPTED_MSG)
+        return SetResult(OnRecordInterrupted(wParam, lParam));
+    if (message == WM_USER_SAVECURSOR_MSG)
+        return SetResult(OnSaveCursor(wParam, lParam));
+    if (message == WM_USER_GENERIC_MSG)
+        return SetResult(OnRecordingDone(wParam, lParam));
+    if (message == WM_USER_KEYSTART_MSG)
+        return SetResult(OnHotKey(wParam, lParam));
+
+    switch (message) {
+    case WM_INITDIALOG:
+        return OnInitDialog();
+    case WM_PAINT:
+        if (!IsIconic(Hwnd()))
+            return FALSE;
+        OnPaint();
+        return TRUE;
+    case WM_QUERYDRAGICON:
+        return reinterpret_cast<INT_PTR>(m_hIcon);
+    case WM_LBUTTONDOWN:
+        OnLButtonDown(lParam);
+        return FALSE;
+    case MergeProgress:
+        return SetResult(OnMergeProgress(wParam, lParam));
+    case WM_CLOSE:
+        OnClose();
+        return TRUE;
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDC_RECORD: OnRecord(); return TRUE;
+        case IDC_PAUSE: OnPause(); return TRUE;
+        case IDC_STOP: OnStop(); return TRUE;
+        case IDC_OPTIONS: OnOptions(); return TRUE;
+        case IDC_EXIT: OnExit(); return TRUE;
+        case IDOK: OnOK(); return TRUE;
+        case IDCANCEL: OnCancel(); return TRUE;
+        default: return FALSE;
+        }
+    default:
+        return FALSE;
+    }
+}

@@ -1,0 +1,55 @@
+// CKorvaneDlg: the recorder's main window. It owns the recording state machine (start,
+// pause, resume, stop), the global hotkeys, the exit guards, and receives every message
+// the recording thread, the hooks and the wave-in device post back. UI thread only.
+#pragma once
+#include "dialog_base.h"
+
+#include <string>
+
+class CKorvaneDlg : public DialogBase {
+public:
+    CKorvaneDlg();
+    ~CKorvaneDlg() override;
+
+    INT_PTR DoModal();
+
+    // The foreground sequence for the application's main window.
+    static void BringToFront();
+
+protected:
+    INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    BOOL OnInitDialog();
+    void OnPaint();
+    void OnRecord();
+    void OnPause();
+    void OnStop();
+    void OnOptions();
+    void OnExit();
+    void OnOK();
+    void OnCancel();
+    void OnClose();
+    void OnLButtonDown(LPARAM point);
+    LRESULT OnRecordStart(WPARAM, LPARAM);
+    LRESULT OnRecordInterrupted(WPARAM, LPARAM);
+    LRESULT OnSaveCursor(WPARAM cursor, LPARAM);
+    LRESULT OnRecordingDone(WPARAM, LPARAM);
+    LRESULT OnHotKey(WPARAM virtualKey, LPARAM keystrokeInfo);
+    LRESULT OnMergeProgress(WPARAM percent, LPARAM);
+
+    bool RefuseExitWhileRecording();
+    void ShowButtons();
+
+    std::string m_lastSavedFile;
+    HICON m_hIcon = nullptr;
+    HWND m_btnRecord = nullptr;
+    HWND m_btnPause = nullptr;
+    HWND m_btnStop = nullptr;
+    HWND m_videoStatus = nullptr;
+    HWND m_audioStatus = nullptr;
+    HWND m_hotkeyStatus = nullptr;
+};
+
+// MergeProgress: posted by the merge with the percentage in WPARAM.
+constexpr UINT MergeProgress = WM_USER + 222;
