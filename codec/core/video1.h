@@ -45,7 +45,9 @@ public:
 
 private:
     struct Impl;
-    std::vector<uint16_t> recon_;  // reconstruction, bottom-up RGB555
+    std::vector<uint16_t> recon_;       // reconstruction, bottom-up RGB555
+    std::vector<uint16_t> source_;      // this frame converted to RGB555
+    std::vector<uint16_t> prevSource_;  // the previous frame as converted
     int width_;
     int height_;
     bool havePrevious_ = false;

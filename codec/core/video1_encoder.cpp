@@ -1,5 +1,120 @@
-#include "video1.h"
+// Video 1 encoder: converts the source to RGB555, codes every 4x4 block in DIB order
+// and keeps its own reconstruction for the next delta frame. One thread per instance.
+#include <cstring>
+
+#include "video1_internal.h"
+
 namespace video1 {
-bool IsCodableSize(int width, int height) { return width > 0 && height > 0 && width % 4 == 0 && height % 4 == 0; }
-size_t MaxEncodedSize(int width, int height) { return 18u * (width / 4) * (height / 4) + 2; }
+
+bool IsCodableSize(int width, int height) {
+    return width > 0 && height > 0 && width % 4 == 0 && height % 4 == 0;
 }
+
+size_t MaxEncodedSize(int width, int height) {
+    if (width <= 0 || height <= 0) return 2;
+    return 18u * static_cast<size_t>(width / 4) * static_cast<size_t>(height / 4) + 2;
+}
+
+namespace {
+
+constexpr int kMaxSkipRun = 1023;
+
+struct Writer {
+    uint8_t* p;
+    void Word(uint16_t w) {
+        p[0] = static_cast<uint8_t>(w);
+        p[1] = static_cast<uint8_t>(w >> 8);
+        p += 2;
+    }
+};
+
+inline void Unpack(const uint16_t* origin, int width, detail::BlockPixels* px) {
+    for (int y = 0; y < 4; ++y) {
+        const uint16_t* row = origin + static_cast<size_t>(y) * width;
+        for (int x = 0; x < 4; ++x) {
+            const int p = 4 * y + x;
+            px->r[p] = (row[x] >> 10) & 31;
+            px->g[p] = (row[x] >> 5) & 31;
+            px->b[p] = row[x] & 31;
+        }
+    }
+}
+
+// Four rows of four pixels compared at once; the common case on a screen is "same".
+inline bool SameBlock(const uint16_t* a, const uint16_t* b, int width) {
+    for (int y = 0; y < 4; ++y, a += width, b += width)
+        if (std::memcmp(a, b, 8) != 0) return false;
+    return true;
+}
+
+}  // namespace
+
+Encoder::Encoder(int width, int height)
+    : width_(width > 0 ? width : 0), height_(height > 0 ? height : 0) {
+    const size_t n = static_cast<size_t>(width_) * height_;
+    recon_.assign(n, 0);
+    source_.assign(n, 0);
+    prevSource_.assign(n, 0);
+}
+
+int Encoder::width() const { return width_; }
+int Encoder::height() const { return height_; }
+
+void Encoder::Reset() { havePrevious_ = false; }
+
+size_t Encoder::Encode(const SourceFrame& src, int quality, bool forceKey, uint8_t* out,
+                       size_t outCapacity, bool* isKey) {
+    if (isKey) *isKey = false;
+    if (!IsCodableSize(width_, height_) || !out ||
+        outCapacity < MaxEncodedSize(width_, height_))
+        return 0;
+    if (!detail::ConvertToRgb555(src, width_, height_, source_.data())) return 0;
+
+    const bool key = forceKey || !havePrevious_;
+    const double lambda = detail::LambdaForQuality(quality);
+    Writer w{out};
+    int pendingSkip = 0;
+    bool wroteSkip = false;
+    auto flushSkips = [&] {
+        if (pendingSkip == 0) return;
+        w.Word(static_cast<uint16_t>(0x8400 | pendingSkip));
+        pendingSkip = 0;
+        wroteSkip = true;
+    };
+
+    detail::BlockPixels px;
+    detail::CodedBlock coded;
+    uint16_t previous[16];
+    for (int by = 0; by < height_ / 4; ++by) {
+        for (int bx = 0; bx < width_ / 4; ++bx) {
+            const size_t offset = static_cast<size_t>(by) * 4 * width_ + bx * 4;
+            const uint16_t* cur = source_.data() + offset;
+            uint16_t* rec = recon_.data() + offset;
+            if (!key && SameBlock(cur, prevSource_.data() + offset, width_)) {
+                // Unchanged source: the reconstruction already holds our best for it.
+                if (++pendingSkip == kMaxSkipRun) flushSkips();
+                continue;
+            }
+            Unpack(cur, width_, &px);
+            if (!key)
+                for (int y = 0; y < 4; ++y) std::memcpy(previous + 4 * y, rec + y * width_, 8);
+            detail::ChooseBlock(px, key ? nullptr : previous, lambda, &coded);
+            if (coded.kind == detail::BlockKind::Skip) {
+                if (++pendingSkip == kMaxSkipRun) flushSkips();
+                continue;
+            }
+            flushSkips();
+            for (int i = 0; i < coded.wordCount; ++i) w.Word(coded.words[i]);
+            for (int y = 0; y < 4; ++y) std::memcpy(rec + y * width_, coded.decoded + 4 * y, 8);
+        }
+    }
+    flushSkips();
+    w.Word(0);  // end of frame
+
+    source_.swap(prevSource_);
+    havePrevious_ = true;
+    if (isKey) *isKey = !wroteSkip;
+    return static_cast<size_t>(w.p - out);
+}
+
+}  // namespace video1
