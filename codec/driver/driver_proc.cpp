@@ -1,0 +1,194 @@
+// DriverProc, the single entry point through which Video for Windows drives the codec,
+// and the list of open instances. Any thread may call it; instances are looked up under
+// a lock, and each one is used by one thread at a time (callers serialise per HIC).
+// No exception leaves this file: every message runs inside one try block.
+#include "codec_dialogs.h"
+#include "codec_instance.h"
+#include "resource.h"
+
+#include <windows.h>
+#include <vfw.h>
+
+#include <algorithm>
+#include <memory>
+#include <mutex>
+#include <new>
+#include <vector>
+
+namespace {
+
+HINSTANCE g_module;
+
+// Instances live here, not only behind the driver ids we hand out: the id of the first
+// DRV_OPEN (without ICOPEN) and 0 from ICInfo arrive as ids too, and must never be taken
+// for an instance. Instances that are never closed go with the DLL.
+class InstanceList {
+public:
+    kvmsvc::CodecInstance* Add(std::unique_ptr<kvmsvc::CodecInstance> instance)
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_instances.push_back(std::move(instance));
+        return m_instances.back().get();
+    }
+    kvmsvc::CodecInstance* Find(DWORD_PTR id)
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        for (auto& instance : m_instances)
+            if (reinterpret_cast<DWORD_PTR>(instance.get()) == id)
+                return instance.get();
+        return nullptr;
+    }
+    void Remove(DWORD_PTR id)
+    {
+        std::unique_ptr<kvmsvc::CodecInstance> doomed;
+        std::lock_guard<std::mutex> lock(m_mutex);
+        auto it = std::find_if(m_instances.begin(), m_instances.end(), [id](const auto& instance) {
+            return reinterpret_cast<DWORD_PTR>(instance.get()) == id;
+        });
+        if (it != m_instances.end()) {
+            doomed = std::move(*it);
+            m_instances.erase(it);
+        }
+    }
+
+private:
+    std::mutex m_mutex;
+    std::vector<std::unique_ptr<kvmsvc::CodecInstance>> m_instances;
+};
+
+InstanceList g_instances;
+
+// Sentinel for the DRV_OPEN that comes without ICOPEN: non-zero, never an instance.
+constexpr LRESULT kBareOpen = 1;
+
+LRESULT Open(ICOPEN* open)
+{
+    if (!open)
+        return kBareOpen;
+    DWORD type = open->fccType;
+    // 'vidc' in any letter case, or 0 when the caller does not say.
+    DWORD upper = 0;
+    for (int i = 0; i < 4; ++i) {
+        DWORD c = (type >> (8 * i)) & 0xFF;
+        if (c >= 'A' && c <= 'Z')
+            c += 'a' - 'A';
+        upper |= c << (8 * i);
+    }
+    if (type && upper != ICTYPE_VIDEO) {
+        open->dwError = ICERR_UNSUPPORTED;
+        return 0;
+    }
+    auto* instance = g_instances.Add(std::make_unique<kvmsvc::CodecInstance>());
+    open->dwError = ICERR_OK;
+    return reinterpret_cast<LRESULT>(instance);
+}
+
+LRESULT Configure(kvmsvc::CodecInstance* instance, LPARAM parent)
+{
+    if (parent == -1)
+        return ICERR_OK;  // asked whether a dialog exists
+    if (!instance)
+        return ICERR_BADHANDLE;
+    kvmsvc::ConfigureDialog dialog(instance->State());
+    INT_PTR result = dialog.DoModal(g_module, IDD_CONFIGURE, reinterpret_cast<HWND>(parent));
+    if (result == -1)
+        return ICERR_ERROR;
+    if (result == IDOK)
+        instance->SetState(dialog.State());
+    return ICERR_OK;
+}
+
+LRESULT About(LPARAM parent)
+{
+    if (parent == -1)
+        return ICERR_OK;
+    kvmsvc::AboutDialog dialog;
+    return dialog.DoModal(g_module, IDD_ABOUT, reinterpret_cast<HWND>(parent)) == -1 ? ICERR_ERROR
+                                                                                       : ICERR_OK;
+}
+
+LRESULT Dispatch(DWORD_PTR id, HDRVR hdrvr, UINT message, LPARAM p1, LPARAM p2)
+{
+    using kvmsvc::CodecInstance;
+    switch (message) {
+    case DRV_LOAD:
+    case DRV_FREE:
+    case DRV_ENABLE:
+    case DRV_DISABLE:
+        return 1;
+    case DRV_OPEN:
+        return Open(reinterpret_cast<ICOPEN*>(p2));
+    case DRV_CLOSE:
+        g_instances.Remove(id);
+        return 1;
+    case DRV_QUERYCONFIGURE:
+        return 0;  // configuration goes through ICM_CONFIGURE on an open instance
+    }
+    if (message < DRV_USER)
+        return DefDriverProc(id, hdrvr, message, p1, p2);
+
+    CodecInstance* instance = g_instances.Find(id);
+    // Messages that need no instance: ICInfo and friends send them with none.
+    switch (message) {
+    case ICM_GETINFO:
+        return kvmsvc::GetInfo(reinterpret_cast<ICINFO*>(p1), static_cast<DWORD>(p2));
+    case ICM_GETDEFAULTQUALITY:
+        return kvmsvc::GetDefaultQuality(reinterpret_cast<DWORD*>(p1),
+                                         instance ? instance->State() : kvmsvc::CodecState());
+    case ICM_GETDEFAULTKEYFRAMERATE:
+        if (!p1)
+            return ICERR_BADPARAM;
+        *reinterpret_cast<DWORD*>(p1) = kvmsvc::kDefaultKeyFrameRate;
+        return ICERR_OK;
+    case ICM_CONFIGURE:
+        return Configure(instance, p1);
+    case ICM_ABOUT:
+        return About(p1);
+    }
+    if (!instance)
+        return ICERR_BADHANDLE;
+
+    auto* in = reinterpret_cast<const BITMAPINFO*>(p1);
+    auto* out = reinterpret_cast<BITMAPINFO*>(p2);
+    switch (message) {
+    case ICM_GETSTATE: return instance->GetState(reinterpret_cast<void*>(p1), static_cast<DWORD>(p2));
+    case ICM_SETSTATE:
+        return instance->SetState(reinterpret_cast<const void*>(p1), static_cast<DWORD>(p2));
+    case ICM_COMPRESS_QUERY: return instance->CompressQuery(in, out);
+    case ICM_COMPRESS_GET_FORMAT: return instance->CompressGetFormat(in, out);
+    case ICM_COMPRESS_GET_SIZE: return instance->CompressGetSize(in, out);
+    case ICM_COMPRESS_BEGIN: return instance->CompressBegin(in, out);
+    case ICM_COMPRESS:
+        return instance->Compress(reinterpret_cast<ICCOMPRESS*>(p1), static_cast<DWORD>(p2));
+    case ICM_COMPRESS_END: return instance->CompressEnd();
+    case ICM_DECOMPRESS_QUERY: return instance->DecompressQuery(in, out);
+    case ICM_DECOMPRESS_GET_FORMAT: return instance->DecompressGetFormat(in, out);
+    case ICM_DECOMPRESS_BEGIN: return instance->DecompressBegin(in, out);
+    case ICM_DECOMPRESS:
+        return instance->Decompress(reinterpret_cast<ICDECOMPRESS*>(p1), static_cast<DWORD>(p2));
+    case ICM_DECOMPRESS_END: return instance->DecompressEnd();
+    }
+    return ICERR_UNSUPPORTED;
+}
+
+}  // namespace
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID)
+{
+    if (reason == DLL_PROCESS_ATTACH) {
+        g_module = module;
+        DisableThreadLibraryCalls(module);
+    }
+    return TRUE;
+}
+
+extern "C" LRESULT WINAPI DriverProc(DWORD_PTR id, HDRVR hdrvr, UINT message, LPARAM p1, LPARAM p2)
+{
+    try {
+        return Dispatch(id, hdrvr, message, p1, p2);
+    } catch (const std::bad_alloc&) {
+        return message == DRV_OPEN ? 0 : ICERR_MEMORY;
+    } catch (...) {
+        return message == DRV_OPEN ? 0 : ICERR_INTERNAL;
+    }
+}
