@@ -1,10 +1,31 @@
-// Border window calls of the capture engine. The border window class is not part of
-// this build yet; until it is, the recording runs without on-screen marks.
+// Border window calls of the capture engine: the marks are fitted, shown, painted and
+// hidden through the window handle from this thread; while no border window exists
+// (tests, early start-up) the recording runs without marks.
 #include "border_seam.h"
 
 #include "recording_state.h"
+#include "region/flashing_wnd.h"
 
-void FitBorder(int, int, int, int) {}
-void ShowBorder() {}
-void HideBorder() {}
-void PaintBorder(COLORREF) {}
+void FitBorder(int left, int top, int width, int height)
+{
+    if (flashingWnd)
+        flashingWnd->FitToCaptureRect(left, top, width, height);
+}
+
+void ShowBorder()
+{
+    if (flashingWnd)
+        ShowWindow(flashingWnd->Hwnd(), SW_SHOW);
+}
+
+void HideBorder()
+{
+    if (flashingWnd)
+        ShowWindow(flashingWnd->Hwnd(), SW_HIDE);
+}
+
+void PaintBorder(COLORREF colour)
+{
+    if (flashingWnd)
+        flashingWnd->PaintCorners(colour);
+}

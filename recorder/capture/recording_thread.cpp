@@ -1,10 +1,87 @@
-// The recording thread. Recording thread only.
+// The recording thread: set-up, the capture loop, clean-up and the report. Every path
+// past the version check ends in exactly one report to mainWindow. Recording thread.
 #include "recording_thread.h"
 
 #include "app/recording_settings.h"
 #include "app/registered_messages.h"
+#include "audio_seam.h"
+#include "border_seam.h"
+#include "capture_loop.h"
+#include "compressor_check.h"
+#include "frame_grabber.h"
+#include "recording_avi.h"
+#include "recording_outcome.h"
 #include "recording_state.h"
+#include "recording_stats.h"
 #include "scratch_paths.h"
+#include "screen_capture_io.h"
+
+#include <mmsystem.h>
+#include <vfw.h>
+
+namespace {
+
+const DWORD kDefaultCompressor = mmioFOURCC('M', 'S', 'V', 'C');
+const DWORD kReplacedCompressor = mmioFOURCC('I', 'V', '5', '0');
+
+// Hides the border and closes the audio on every way out of the recording.
+struct BorderAndAudioCleanUp {
+    bool audio = false;
+    ~BorderAndAudioCleanUp()
+    {
+        HideBorder();
+        if (audio)
+            CloseWaveInput();
+    }
+};
+
+// Set-up and loop; returns the HRESULT that decides the report. The AVI file is
+// finished (released) before this returns, so the report always follows a complete file.
+HRESULT Record(int top, int left, int width, int height, int framesPerSecond,
+               const std::string& aviPath)
+{
+    korvane::lastRecordingStats = korvane::RecordingStats();
+    PackedFrame testFrame(GrabRegionFrame(width, height, left, top, true));
+    if (!testFrame)
+        return AVIERR_MEMORY;
+    if (!CheckCompressorForSize(left, top, width, height, testFrame))
+        return AVIERR_MEMORY;
+    if (settings.compressorFourCC == kReplacedCompressor)
+        settings.compressorFourCC = kDefaultCompressor;
+
+    // Destroyed in reverse: border hidden and audio closed first, then the file.
+    RecordingAvi avi;
+    BorderAndAudioCleanUp cleanUp;
+    FitBorder(left, top, width, height);
+    ShowBorder();
+
+    HRESULT result = avi.Open(aviPath, testFrame, framesPerSecond);
+    testFrame.Reset();
+    if (result != 0)
+        return result;
+
+    const unsigned startTime = timeGetTime();
+    if (settings.recordAudio) {
+        cleanUp.audio = true;
+        // A recording without working audio goes on as video only.
+        PrepareAudioCapture();
+        OpenWaveInput();
+    }
+    ScreenCaptureIo io(avi, left, top, width, height);
+    const double loopStart = korvane::StatsClockSeconds();
+    const korvane::CaptureLoopResult loop =
+        korvane::RunCaptureLoop(io, settings.frameIntervalMs, startTime);
+    korvane::RecordingStats& stats = korvane::lastRecordingStats;
+    stats.loopSeconds = korvane::StatsClockSeconds() - loopStart;
+    stats.grabs = loop.grabs;
+    stats.framesWritten = loop.framesWritten;
+    stats.lastWrittenIndex = loop.lastWrittenIndex;
+    stats.grabSeconds = io.GrabSeconds();
+    stats.writeSeconds = io.WriteSeconds();
+    return loop.result;
+}
+
+}  // namespace
 
 unsigned RecordingThreadMain(void*)
 {
@@ -13,17 +90,25 @@ unsigned RecordingThreadMain(void*)
     const int height = area.bottom - area.top + 1;
     const int framesPerSecond = settings.framesPerSecond;
     if (!ChooseTempAviPath()) {
-        PostMessageA(mainWindow, WM_USER_RECORDINTERRUPTED_MSG, 0, 0);
+        // No name could be made in the scratch folder: a failed recording.
+        ReportRecordingEnd(AVIERR_FILEOPEN);
         return 0;
     }
     RunRecording(area.top, area.left, width, height, framesPerSecond, tempAviPath);
     return 0;
 }
 
-int RunRecording(int, int, int, int, int, const std::string&)
+int RunRecording(int top, int left, int width, int height, int framesPerSecond,
+                 const std::string& aviPath)
 {
-    // The capture loop is not in this build yet: report a failed recording so that
-    // the main window returns to idle.
-    PostMessageA(mainWindow, WM_USER_RECORDINTERRUPTED_MSG, 0, 0);
+    if (HIWORD(VideoForWindowsVersion()) < 0x010A)
+        return 0;
+    HRESULT result = AVIERR_ERROR;
+    try {
+        result = Record(top, left, width, height, framesPerSecond, aviPath);
+    } catch (...) {
+        // Nothing may leave the thread; a failure of our own is a failed recording.
+    }
+    ReportRecordingEnd(result);
     return 0;
 }

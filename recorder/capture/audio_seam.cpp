@@ -1,0 +1,6 @@
+// No microphone capture yet.
+#include "audio_seam.h"
+
+bool PrepareAudioCapture() { return false; }
+bool OpenWaveInput() { return false; }
+void CloseWaveInput() {}

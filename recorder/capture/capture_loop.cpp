@@ -1,0 +1,78 @@
+// The capture loop: grab, place by elapsed time, write, sleep the interval in slices;
+// a pause stops the clock.
+#include "capture_loop.h"
+
+#include "frame_pacing.h"
+
+#include <vfw.h>
+
+namespace korvane {
+
+namespace {
+
+// Waits while paused; returns how long the pause lasted, which the caller takes off
+// the clock.
+unsigned WaitOutPause(CaptureIo& io)
+{
+    const unsigned pauseStart = io.Now();
+    unsigned count = 0;
+    while (io.Paused()) {
+        ++count;
+        if (PauseBlanksCaption(count))
+            io.BlankCaption();
+        io.Sleep(kSleepSliceMs);
+    }
+    return io.Now() - pauseStart;
+}
+
+void SleepInterval(CaptureIo& io, int frameIntervalMs)
+{
+    const IntervalSleep plan = SleepFor(frameIntervalMs);
+    for (int i = 0; i < plan.slices && io.RecordingFlag() != 0; ++i)
+        io.Sleep(kSleepSliceMs);
+    if (io.RecordingFlag() == 1 && plan.remainderMs > 0)
+        io.Sleep(static_cast<unsigned>(plan.remainderMs));
+}
+
+}  // namespace
+
+CaptureLoopResult RunCaptureLoop(CaptureIo& io, int frameIntervalMs, unsigned startTime)
+{
+    CaptureLoopResult out;
+    bool firstFrame = true;
+    unsigned index = 0;
+    unsigned lastRepaintTick = 0;
+    while (io.RecordingFlag() != 0) {
+        const unsigned elapsed = firstFrame ? 0 : io.Now() - startTime;
+        if (!io.Grab()) {
+            out.result = AVIERR_MEMORY;
+            break;
+        }
+        ++out.grabs;
+        index = FrameIndexFor(firstFrame, elapsed, frameIntervalMs, index);
+        firstFrame = false;
+        if (ShouldWriteFrame(out.framesWritten > 0, index, out.lastWrittenIndex)) {
+            const HRESULT hr = io.Write(index);
+            if (hr != S_OK) {
+                out.result = hr;
+                io.ReleaseFrame();
+                break;
+            }
+            ++out.framesWritten;
+            const unsigned tick = RepaintTickFor(elapsed);
+            if (tick != lastRepaintTick) {
+                lastRepaintTick = tick;
+                io.RepaintMainWindow();
+            }
+            out.lastWrittenIndex = index;
+        }
+        io.ReleaseFrame();
+        if (io.Paused())
+            startTime += WaitOutPause(io);
+        else
+            SleepInterval(io, frameIntervalMs);
+    }
+    return out;
+}
+
+}  // namespace korvane

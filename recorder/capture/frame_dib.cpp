@@ -1,0 +1,59 @@
+// Packed frames: layout from packed_dib_layout, pixels from GetDIBits.
+#include "frame_dib.h"
+
+#include "app/recording_settings.h"
+#include "gdi_owners.h"
+#include "global_mem.h"
+#include "packed_dib_layout.h"
+
+HGLOBAL BitmapToPackedDib(HBITMAP bitmap)
+{
+    BITMAP info = {};
+    if (!bitmap || !GetObjectA(bitmap, sizeof info, &info))
+        return nullptr;
+    const int bits = settings.captureBitsPerPixel;
+    const korvane::PackedDibLayout layout =
+        korvane::LayoutForPackedDib(info.bmWidth, info.bmHeight, bits);
+    if (layout.blockBytes == 0)
+        return nullptr;
+    korvane::GlobalBlock block = korvane::GlobalBlock::Allocate(layout.blockBytes);
+    if (!block)
+        return nullptr;
+    {
+        korvane::GlobalLockGuard lock(block.Get());
+        auto* header = static_cast<BITMAPINFOHEADER*>(lock.Data());
+        if (!header)
+            return nullptr;
+        header->biSize = sizeof(BITMAPINFOHEADER);
+        header->biWidth = info.bmWidth;
+        header->biHeight = info.bmHeight;
+        header->biPlanes = 1;
+        header->biBitCount = static_cast<WORD>(bits);
+        header->biCompression = BI_RGB;
+        header->biSizeImage = static_cast<DWORD>(layout.imageBytes);
+        header->biClrUsed = static_cast<DWORD>(layout.colourCount);
+        korvane::MemoryDc dc(nullptr);
+        if (!dc)
+            return nullptr;
+        BYTE* pixels = reinterpret_cast<BYTE*>(header) + layout.headerBytes;
+        if (!GetDIBits(dc.Get(), bitmap, 0, static_cast<UINT>(info.bmHeight), pixels,
+                       reinterpret_cast<BITMAPINFO*>(header), DIB_RGB_COLORS))
+            return nullptr;
+        // GetDIBits may have rewritten it; the layout is fixed by the depth alone.
+        header->biClrUsed = static_cast<DWORD>(layout.colourCount);
+    }
+    // Counted as open until ReleaseFrameDib frees it.
+    return block.Detach();
+}
+
+void ReleaseFrameDib(void* frame)
+{
+    if (!frame)
+        return;
+    HGLOBAL hmem = GlobalHandle(frame);
+    if (!hmem)
+        return;
+    GlobalUnlock(hmem);
+    GlobalFree(hmem);
+    korvane::NoteClosed(korvane::HandleKind::GlobalMemory);
+}

@@ -1,0 +1,61 @@
+// The temporary AVI file.
+#include "recording_avi.h"
+
+#include "app/recording_settings.h"
+#include "compressor_state_seam.h"
+
+RecordingAvi::RecordingAvi() = default;
+
+RecordingAvi::~RecordingAvi()
+{
+    DetachCompressorState(m_options);
+    AVICOMPRESSOPTIONS* list[1] = {&m_options};
+    AVISaveOptionsFree(1, list);
+    m_file.Reset();
+    m_raw.Reset();
+    m_compressed.Reset();
+}
+
+HRESULT RecordingAvi::Open(const std::string& path, const PackedFrame& testFrame,
+                           int framesPerSecond)
+{
+    const BITMAPINFOHEADER* header = testFrame.Header();
+    HRESULT hr = AVIFileOpenA(m_file.Receive(), path.c_str(), OF_WRITE | OF_CREATE, nullptr);
+    if (hr != 0)
+        return hr;
+    m_file.NoteReceived();
+
+    AVISTREAMINFOA info = {};
+    info.fccType = streamtypeVIDEO;
+    info.fccHandler = 0;
+    info.dwScale = 1;
+    info.dwRate = static_cast<DWORD>(framesPerSecond);
+    info.dwSuggestedBufferSize = header->biSizeImage;
+    info.dwQuality = 0;
+    SetRect(&info.rcFrame, 0, 0, header->biWidth, header->biHeight);
+    hr = AVIFileCreateStreamA(m_file.Get(), m_raw.Receive(), &info);
+    if (hr != 0)
+        return hr;
+    m_raw.NoteReceived();
+
+    m_options.fccType = streamtypeVIDEO;
+    m_options.fccHandler = settings.compressorFourCC;
+    m_options.dwKeyFrameEvery = static_cast<DWORD>(settings.keyFrameEvery);
+    m_options.dwQuality = static_cast<DWORD>(settings.compressorQuality);
+    m_options.dwBytesPerSecond = 0;
+    m_options.dwFlags = AVICOMPRESSF_KEYFRAMES | AVICOMPRESSF_VALID;
+    AttachCompressorState(m_options);
+    hr = AVIMakeCompressedStream(m_compressed.Receive(), m_raw.Get(), &m_options, nullptr);
+    if (hr != 0)
+        return hr;
+    m_compressed.NoteReceived();
+
+    return AVIStreamSetFormat(m_compressed.Get(), 0, const_cast<BITMAPINFOHEADER*>(header),
+                              static_cast<LONG>(testFrame.FormatBytes()));
+}
+
+HRESULT RecordingAvi::Write(unsigned position, const PackedFrame& frame)
+{
+    return AVIStreamWrite(m_compressed.Get(), static_cast<LONG>(position), 1, frame.Bits(),
+                          static_cast<LONG>(frame.Header()->biSizeImage), 0, nullptr, nullptr);
+}

@@ -1,0 +1,34 @@
+// The temporary AVI file of a recording: one video stream compressed on the way in.
+// Recording thread only (the AVIFile objects stay on the thread that opened them).
+#pragma once
+#include "avifile_owners.h"
+#include "frame_dib.h"
+
+#include <windows.h>
+#include <vfw.h>
+
+#include <string>
+
+class RecordingAvi {
+public:
+    RecordingAvi();
+    // Releases the compression options, the file and both streams, in that order,
+    // and then the library: the file is complete on disk afterwards.
+    ~RecordingAvi();
+    RecordingAvi(const RecordingAvi&) = delete;
+    RecordingAvi& operator=(const RecordingAvi&) = delete;
+
+    // Opens the file, the stream and the compressed stream, and sets the format from
+    // the test frame. Returns the first failing call's HRESULT (0 = success).
+    HRESULT Open(const std::string& path, const PackedFrame& testFrame, int framesPerSecond);
+
+    // One frame as one sample at `position`.
+    HRESULT Write(unsigned position, const PackedFrame& frame);
+
+private:
+    korvane::AviFileLibrary m_library;
+    korvane::AviFile m_file;
+    korvane::AviStream m_raw;
+    korvane::AviStream m_compressed;
+    AVICOMPRESSOPTIONS m_options = {};
+};

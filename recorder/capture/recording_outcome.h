@@ -1,0 +1,30 @@
+// How a recording's end is reported: the message to post and whether to offer the
+// default compressor. Plain decisions, and the question itself behind a replaceable
+// function. Recording thread.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+
+namespace korvane {
+
+enum class EndMessage { Generic, Interrupted };
+
+struct RecordingOutcome {
+    EndMessage message = EndMessage::Generic;
+    bool askForDefaultCompressor = false;
+};
+
+// Success posts WM_USER_GENERIC_MSG; a failure WM_USER_RECORDINTERRUPTED_MSG, with the
+// question only when a compressor other than the default was in use.
+RecordingOutcome DecideOutcome(HRESULT result, DWORD compressorFourCC);
+
+// Asks "use the default compressor?"; true for Yes. A message box without owner unless
+// replaced (tests answer without a box).
+extern std::function<bool()> askUseDefaultCompressor;
+
+}  // namespace korvane
+
+// Posts the outcome to mainWindow and, on Yes to the question, switches to the default
+// compressor and posts WM_USER_RECORDSTART_MSG.
+void ReportRecordingEnd(HRESULT result);

@@ -1,0 +1,22 @@
+// Figures of the latest recording's capture loop: how many grabs and writes, and the
+// time they took. Kept for the benchmark and for diagnosis; written by the recording
+// thread, read by others once its end message has arrived.
+#pragma once
+
+namespace korvane {
+
+struct RecordingStats {
+    unsigned grabs = 0;
+    unsigned framesWritten = 0;
+    unsigned lastWrittenIndex = 0;
+    double grabSeconds = 0;   // inside GrabRegionFrame
+    double writeSeconds = 0;  // compressing and writing
+    double loopSeconds = 0;   // the whole loop, sleeps included
+};
+
+extern RecordingStats lastRecordingStats;
+
+// Seconds on a high-resolution clock.
+double StatsClockSeconds();
+
+}  // namespace korvane

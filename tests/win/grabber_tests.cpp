@@ -1,0 +1,328 @@
+// The frame grabber on the real desktop: packed-frame layouts at every depth, the
+// cursor at its hotspot-corrected position, the arrow for cursors this process cannot
+// draw, and no handle or memory left behind per frame.
+// Run with "--expect-depth N" to check that the desktop has N bits (16-bit bench).
+#include "app/recording_settings.h"
+#include "capture/frame_dib.h"
+#include "capture/frame_grabber.h"
+#include "capture/packed_dib_layout.h"
+#include "capture/recording_state.h"
+#include "handle_tally.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <psapi.h>
+
+#include <cstring>
+#include <string>
+
+using namespace korvane;
+
+namespace {
+
+int expectedDepth = 0;
+
+// A top-most window of one solid colour over (0,0)-(400,300) of the screen.
+class SolidWindow {
+public:
+    explicit SolidWindow(COLORREF colour, RECT area = RECT{0, 0, 400, 300})
+    {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = DefWindowProcA;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "GrabberTestSolid";
+        RegisterClassA(&wc);
+        m_brush = CreateSolidBrush(colour);
+        m_hwnd = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "GrabberTestSolid", "", WS_POPUP,
+                                 area.left, area.top, area.right - area.left, area.bottom - area.top,
+                                 nullptr, nullptr, wc.hInstance, nullptr);
+        SetClassLongPtrA(m_hwnd, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(m_brush));
+        ShowWindow(m_hwnd, SW_SHOWNOACTIVATE);
+        Settle();
+    }
+    ~SolidWindow()
+    {
+        DestroyWindow(m_hwnd);
+        DeleteObject(m_brush);
+        Settle();
+    }
+    static void Settle()
+    {
+        for (int i = 0; i < 20; ++i) {
+            MSG msg;
+            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+                DispatchMessageA(&msg);
+            Sleep(10);
+        }
+    }
+
+private:
+    HBRUSH m_brush;
+    HWND m_hwnd;
+};
+
+// Pixel (x, y) of a 32-bit packed frame, top-down coordinates, as 0x00RRGGBB.
+DWORD PixelAt(const PackedFrame& f, int x, int y)
+{
+    const BITMAPINFOHEADER* h = f.Header();
+    const int row = h->biHeight - 1 - y;
+    const size_t stride = ((h->biWidth * 32 + 31) / 32) * 4;
+    const BYTE* p = f.Bits() + row * stride + x * 4;
+    return (DWORD(p[2]) << 16) | (DWORD(p[1]) << 8) | p[0];
+}
+
+// A 32x32 cursor that is solid black, with the given hotspot.
+HCURSOR BlackCursor(int hotX, int hotY)
+{
+    BYTE andMask[32 * 4];
+    BYTE xorMask[32 * 4];
+    memset(andMask, 0x00, sizeof andMask);
+    memset(xorMask, 0x00, sizeof xorMask);
+    return CreateCursor(GetModuleHandleA(nullptr), hotX, hotY, 32, 32, andMask, xorMask);
+}
+
+// Moves the pointer and waits until the system reports it there steadily: Wine can
+// still deliver the motion of an earlier move after the new position was first seen.
+void MovePointer(int x, int y)
+{
+    int steady = 0;
+    for (int i = 0; i < 200 && steady < 5; ++i) {
+        if (i % 20 == 0)
+            SetCursorPos(x, y);
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&msg);
+        Sleep(10);
+        POINT p = {};
+        GetCursorPos(&p);
+        steady = (p.x == x && p.y == y) ? steady + 1 : 0;
+    }
+    if (steady < 5)
+        ADD_FAILURE() << "pointer did not stay at " << x << "," << y;
+}
+
+const DWORD kBlue = 0x0000FF;
+const DWORD kBlack = 0x000000;
+
+class Grabber : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        settings.captureBitsPerPixel = 32;
+        savedCursor = nullptr;
+        MovePointer(1000, 740);  // away from the area
+    }
+    void TearDown() override { savedCursor = nullptr; }
+};
+
+}  // namespace
+
+TEST(PackedLayout, StrideColourTableAndBlockSize)
+{
+    const PackedDibLayout l8 = LayoutForPackedDib(101, 10, 8);
+    EXPECT_EQ(l8.stride, 104u);
+    EXPECT_EQ(l8.colourCount, 256);
+    EXPECT_EQ(l8.blockBytes, 104u * 10 + 1024 + 40);
+    EXPECT_EQ(LayoutForPackedDib(101, 10, 16).stride, 204u);
+    EXPECT_EQ(LayoutForPackedDib(101, 10, 24).stride, 304u);
+    const PackedDibLayout l32 = LayoutForPackedDib(101, 10, 32);
+    EXPECT_EQ(l32.colourCount, 0);
+    EXPECT_EQ(l32.blockBytes, 101u * 4 * 10 + 40);
+    EXPECT_EQ(LayoutForPackedDib(3, 1, 4).stride, 4u);
+    EXPECT_EQ(LayoutForPackedDib(3, 1, 4).colourCount, 16);
+    // Sizes that cannot make a frame, or would wrap 32-bit sizes, give nothing.
+    EXPECT_EQ(LayoutForPackedDib(0, 10, 32).blockBytes, 0u);
+    EXPECT_EQ(LayoutForPackedDib(100000, 100000, 32).blockBytes, 0u);
+}
+
+TEST_F(Grabber, PackedFramesAtEachDepthHoldTheScreen)
+{
+    SolidWindow blue(RGB(0, 0, 255));
+    for (int bits : {8, 16, 24, 32}) {
+        SCOPED_TRACE(bits);
+        settings.captureBitsPerPixel = bits;
+        PackedFrame f(GrabRegionFrame(101, 7, 20, 30, true));
+        ASSERT_TRUE(f);
+        const BITMAPINFOHEADER* h = f.Header();
+        const PackedDibLayout layout = LayoutForPackedDib(101, 7, bits);
+        EXPECT_EQ(h->biSize, 40u);
+        EXPECT_EQ(h->biWidth, 101);
+        EXPECT_EQ(h->biHeight, 7);
+        EXPECT_EQ(h->biPlanes, 1);
+        EXPECT_EQ(h->biBitCount, bits);
+        EXPECT_EQ(h->biCompression, DWORD(BI_RGB));
+        EXPECT_EQ(h->biSizeImage, layout.imageBytes);
+        EXPECT_EQ(h->biClrUsed, DWORD(layout.colourCount));
+        EXPECT_EQ(h->biClrImportant, 0u);
+        EXPECT_EQ(GlobalSize(GlobalHandle(h)), layout.blockBytes);
+        EXPECT_EQ(f.FormatBytes(), layout.headerBytes);
+        // The first pixel of the top row (last in the block) is blue at every depth.
+        const BYTE* top = f.Bits() + 6 * layout.stride;
+        switch (bits) {
+        case 8: {
+            const RGBQUAD* table = reinterpret_cast<const RGBQUAD*>(h + 1);
+            const RGBQUAD c = table[top[0]];
+            EXPECT_EQ(c.rgbBlue, 255);
+            EXPECT_EQ(c.rgbRed, 0);
+            EXPECT_EQ(c.rgbGreen, 0);
+            break;
+        }
+        case 16:
+            EXPECT_EQ(top[0] | (top[1] << 8), 0x001F);  // 5-5-5, blue in the low bits
+            break;
+        default:
+            EXPECT_EQ(top[0], 255);
+            EXPECT_EQ(top[1], 0);
+            EXPECT_EQ(top[2], 0);
+            break;
+        }
+    }
+}
+
+TEST_F(Grabber, FramesHaveTheDesktopDepth)
+{
+    HDC screen = GetDC(nullptr);
+    const int depth = GetDeviceCaps(screen, BITSPIXEL);
+    ReleaseDC(nullptr, screen);
+    if (expectedDepth) {
+        ASSERT_EQ(depth, expectedDepth);
+    }
+    settings.captureBitsPerPixel = depth;  // as the main window does at start-up
+    SolidWindow blue(RGB(0, 0, 255));
+    PackedFrame f(GrabRegionFrame(64, 48, 0, 0, true));
+    ASSERT_TRUE(f);
+    EXPECT_EQ(f.Header()->biBitCount, depth);
+    const PackedDibLayout layout = LayoutForPackedDib(64, 48, depth);
+    EXPECT_EQ(f.Header()->biSizeImage, layout.imageBytes);
+    EXPECT_EQ(GlobalSize(GlobalHandle(f.Header())), layout.blockBytes);
+    if (depth == 16) {
+        EXPECT_EQ(f.Bits()[0] | (f.Bits()[1] << 8), 0x001F);
+    }
+}
+
+TEST_F(Grabber, CursorLandsAtItsHotspotCorrectedPosition)
+{
+    SolidWindow blue(RGB(0, 0, 255));
+    HCURSOR cursor = BlackCursor(15, 15);
+    ASSERT_TRUE(cursor);
+    savedCursor = cursor;
+    MovePointer(100, 100);
+    PackedFrame f(GrabRegionFrame(200, 150, 50, 60, true));
+    ASSERT_TRUE(f);
+    // Image corner at (100 - 50 - 15, 100 - 60 - 15) = (35, 25), 32 x 32.
+    EXPECT_EQ(PixelAt(f, 35, 25), kBlack);
+    EXPECT_EQ(PixelAt(f, 66, 56), kBlack);
+    EXPECT_EQ(PixelAt(f, 34, 25), kBlue);
+    EXPECT_EQ(PixelAt(f, 35, 24), kBlue);
+    EXPECT_EQ(PixelAt(f, 67, 56), kBlue);
+    EXPECT_EQ(PixelAt(f, 66, 57), kBlue);
+
+    // Partly outside (corner at (-10, -10)): clipped, the rest in place.
+    MovePointer(55, 65);
+    PackedFrame clipped(GrabRegionFrame(200, 150, 50, 60, true));
+    EXPECT_EQ(PixelAt(clipped, 0, 0), kBlack);
+    EXPECT_EQ(PixelAt(clipped, 21, 21), kBlack);
+    EXPECT_EQ(PixelAt(clipped, 22, 21), kBlue);
+    EXPECT_EQ(PixelAt(clipped, 21, 22), kBlue);
+
+    // Wholly outside: the frame is the screen alone.
+    MovePointer(300, 300);
+    PackedFrame outside(GrabRegionFrame(200, 150, 50, 60, true));
+    for (int y = 0; y < 150; y += 7)
+        for (int x = 0; x < 200; x += 7)
+            ASSERT_EQ(PixelAt(outside, x, y), kBlue) << x << "," << y;
+    savedCursor = nullptr;
+    DestroyCursor(cursor);
+}
+
+TEST_F(Grabber, WithoutAReportTheFirstGrabsCursorStaysInUse)
+{
+    SolidWindow blue(RGB(0, 0, 255));
+    HCURSOR first = BlackCursor(0, 0);
+    HCURSOR second = BlackCursor(5, 5);
+    SetCursor(first);
+    ASSERT_EQ(GetCursor(), first);
+    PackedFrame a(GrabRegionFrame(50, 50, 0, 0, true));
+    EXPECT_EQ(savedCursor.load(), first);
+    SetCursor(second);
+    PackedFrame b(GrabRegionFrame(50, 50, 0, 0, true));
+    EXPECT_EQ(savedCursor.load(), first);
+    SetCursor(nullptr);
+    savedCursor = nullptr;
+    DestroyCursor(first);
+    DestroyCursor(second);
+}
+
+TEST_F(Grabber, UndrawableCursorIsDrawnAsTheArrow)
+{
+    SolidWindow blue(RGB(0, 0, 255));
+    ICONINFO arrowInfo = {};
+    ASSERT_TRUE(GetIconInfo(LoadCursor(nullptr, IDC_ARROW), &arrowInfo));
+    DeleteObject(arrowInfo.hbmMask);
+    if (arrowInfo.hbmColor)
+        DeleteObject(arrowInfo.hbmColor);
+    // A handle that means nothing in this process, as another program's cursor does.
+    savedCursor = reinterpret_cast<HCURSOR>(static_cast<ULONG_PTR>(0xBAD0));
+    MovePointer(120, 110);
+    PackedFrame f(GrabRegionFrame(200, 150, 50, 60, true));
+    ASSERT_TRUE(f);
+    const int cornerX = 120 - 50 - int(arrowInfo.xHotspot);
+    const int cornerY = 110 - 60 - int(arrowInfo.yHotspot);
+    int changedInside = 0, changedOutside = 0;
+    for (int y = 0; y < 150; ++y)
+        for (int x = 0; x < 200; ++x) {
+            if (PixelAt(f, x, y) == kBlue)
+                continue;
+            const bool inside = x >= cornerX && x < cornerX + 32 && y >= cornerY && y < cornerY + 32;
+            ++(inside ? changedInside : changedOutside);
+        }
+    EXPECT_GT(changedInside, 20);
+    EXPECT_EQ(changedOutside, 0);
+    // The arrow's tip is at the pointer.
+    EXPECT_NE(PixelAt(f, 120 - 50, 110 - 60), kBlue);
+}
+
+TEST_F(Grabber, NoHandleOrMemoryIsLeftBehindPerFrame)
+{
+    SolidWindow blue(RGB(0, 0, 255));
+    savedCursor = BlackCursor(3, 3);
+    MovePointer(150, 120);
+    auto privateBytes = [] {
+        PROCESS_MEMORY_COUNTERS_EX pmc = {};
+        pmc.cb = sizeof pmc;
+        GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc),
+                             sizeof pmc);
+        // Wine leaves PrivateUsage at 0; its PagefileUsage is the private commit.
+        return pmc.PrivateUsage ? pmc.PrivateUsage : pmc.PagefileUsage;
+    };
+    for (int i = 0; i < 20; ++i)
+        ReleaseFrameDib(GrabRegionFrame(320, 240, 10, 10, true));
+    const long dcs = Tally(HandleKind::Dc).Open();
+    const long objects = Tally(HandleKind::GdiObject).Open();
+    const long blocks = Tally(HandleKind::GlobalMemory).Open();
+    const long objectsMade = Tally(HandleKind::GdiObject).opened.load();
+    const SIZE_T before = privateBytes();
+    for (int i = 0; i < 400; ++i)
+        ReleaseFrameDib(GrabRegionFrame(320, 240, 10, 10, i % 2 == 0));
+    EXPECT_EQ(Tally(HandleKind::Dc).Open(), dcs);
+    EXPECT_EQ(Tally(HandleKind::GdiObject).Open(), objects);
+    EXPECT_EQ(Tally(HandleKind::GlobalMemory).Open(), blocks);
+    // Each grab makes a bitmap and gets the cursor's two mask bitmaps (black and white
+    // cursors have no colour bitmap): all counted, all deleted.
+    EXPECT_GE(Tally(HandleKind::GdiObject).opened.load() - objectsMade, 800);
+    const SIZE_T after = privateBytes();
+    ASSERT_GT(before, 0u) << "no private-bytes figure from the system";
+    // One leaked 320x240 frame per grab would be 120 MB here.
+    EXPECT_LT(after, before + 4 * 1024 * 1024) << before << " -> " << after;
+    HCURSOR c = savedCursor.exchange(nullptr);
+    DestroyCursor(c);
+}
+
+int main(int argc, char** argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::string(argv[i]) == "--expect-depth")
+            expectedDepth = atoi(argv[i + 1]);
+    return RUN_ALL_TESTS();
+}

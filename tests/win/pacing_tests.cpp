@@ -1,0 +1,245 @@
+// The capture loop's pacing, driven by a controllable clock: the clock moves only when
+// the loop grabs, writes or sleeps, so no test waits for real.
+#include "capture/capture_loop.h"
+#include "capture/frame_pacing.h"
+#include "capture/recording_outcome.h"
+
+#include <gtest/gtest.h>
+#include <mmsystem.h>
+#include <vfw.h>
+
+#include <functional>
+#include <vector>
+
+using namespace korvane;
+
+namespace {
+
+class FakeIo : public CaptureIo {
+public:
+    unsigned now = 1000;  // not 0: elapsed time must be taken from the start time
+    unsigned grabMs = 0;
+    unsigned writeMs = 0;
+    unsigned stopAfterGrabs = 10;
+    std::function<bool()> paused = [] { return false; };
+    std::function<bool(unsigned)> grabFails = [](unsigned) { return false; };
+    HRESULT failWriteWith = S_OK;
+    unsigned failOnWrite = 0;  // 1-based; 0 = never
+
+    std::vector<unsigned> written;
+    std::vector<unsigned> sleeps;
+    unsigned grabs = 0;
+    unsigned released = 0;
+    unsigned held = 0;
+    unsigned repaints = 0;
+    std::vector<unsigned> blankedAt;  // clock time of each caption blank
+    bool stopped = false;
+
+    unsigned Now() override { return now; }
+    void Sleep(unsigned ms) override
+    {
+        sleeps.push_back(ms);
+        now += ms;
+    }
+    int RecordingFlag() override { return stopped ? 0 : 1; }
+    bool Paused() override { return paused(); }
+    bool Grab() override
+    {
+        if (grabFails(grabs))
+            return false;
+        ++grabs;
+        ++held;
+        now += grabMs;
+        if (grabs >= stopAfterGrabs)
+            stopped = true;  // Stop pressed while this frame was being grabbed
+        return true;
+    }
+    HRESULT Write(unsigned index) override
+    {
+        EXPECT_EQ(held, 1u) << "a frame is written only while it is held";
+        if (failOnWrite && written.size() + 1 == failOnWrite)
+            return failWriteWith;
+        written.push_back(index);
+        now += writeMs;
+        return S_OK;
+    }
+    void ReleaseFrame() override
+    {
+        ++released;
+        --held;
+    }
+    void RepaintMainWindow() override { ++repaints; }
+    void BlankCaption() override { blankedAt.push_back(now); }
+};
+
+}  // namespace
+
+TEST(PacingLoop, SlowGrabsAdvanceThreeOrFourPositions)
+{
+    FakeIo io;
+    io.grabMs = 100;
+    io.stopAfterGrabs = 40;
+    const CaptureLoopResult r = RunCaptureLoop(io, 40, io.now);
+    ASSERT_EQ(io.written.size(), 40u);
+    EXPECT_EQ(io.written[0], 0u);
+    for (size_t i = 1; i < io.written.size(); ++i) {
+        const unsigned step = io.written[i] - io.written[i - 1];
+        EXPECT_TRUE(step == 3 || step == 4) << "step " << step << " at " << i;
+    }
+    EXPECT_EQ(r.result, S_OK);
+    EXPECT_EQ(r.framesWritten, 40u);
+    EXPECT_EQ(r.lastWrittenIndex, io.written.back());
+    EXPECT_EQ(io.released, io.grabs);
+    // One 40 ms sleep per pass, no 50 ms slices.
+    for (unsigned s : io.sleeps)
+        EXPECT_EQ(s, 40u);
+}
+
+TEST(PacingLoop, LongIntervalGivesConsecutivePositions)
+{
+    FakeIo io;
+    io.grabMs = 700;  // irregular time must not matter in time-lapse mode
+    io.stopAfterGrabs = 6;
+    RunCaptureLoop(io, 2000, io.now);
+    EXPECT_EQ(io.written, (std::vector<unsigned>{0, 1, 2, 3, 4, 5}));
+}
+
+TEST(PacingLoop, ShortIntervalSleepsOnceForTheInterval)
+{
+    FakeIo io;
+    io.stopAfterGrabs = 5;
+    RunCaptureLoop(io, 30, io.now);
+    // The last grab saw Stop: it is written, then no sleep.
+    EXPECT_EQ(io.sleeps, (std::vector<unsigned>{30, 30, 30, 30}));
+}
+
+TEST(PacingLoop, IntervalIsSleptInSlicesAndStopCutsItShort)
+{
+    FakeIo io;
+    io.stopAfterGrabs = 3;
+    RunCaptureLoop(io, 120, io.now);
+    EXPECT_EQ(io.sleeps, (std::vector<unsigned>{50, 50, 20, 50, 50, 20}));
+
+    // Stop arriving during a slice: the remaining slices and the remainder are skipped.
+    struct StopInSleep : FakeIo {
+        void Sleep(unsigned ms) override
+        {
+            FakeIo::Sleep(ms);
+            if (sleeps.size() == 2)
+                stopped = true;
+        }
+    } stopping;
+    stopping.stopAfterGrabs = 100;
+    RunCaptureLoop(stopping, 1000, stopping.now);
+    EXPECT_EQ(stopping.sleeps, (std::vector<unsigned>{50, 50}));
+    EXPECT_EQ(stopping.grabs, 1u);
+}
+
+TEST(PacingLoop, PauseIsNotCountedAndBlanksTheCaption)
+{
+    FakeIo io;
+    io.stopAfterGrabs = 6;
+    // Pause after the third frame for 10 s of clock time.
+    unsigned pauseEnds = 0;
+    io.paused = [&] {
+        if (io.grabs == 3 && pauseEnds == 0)
+            pauseEnds = io.now + 10000;
+        return io.grabs == 3 && io.now < pauseEnds;
+    };
+    RunCaptureLoop(io, 40, io.now);
+    // Frames at 0, 40, 80 ms; the pause; the next grab is again at 80 ms of recording
+    // time (no interval sleep after a pause), so it lands on 2 and is dropped.
+    EXPECT_EQ(io.written, (std::vector<unsigned>{0, 1, 2, 3, 4}));
+    EXPECT_EQ(io.grabs, 6u);
+    ASSERT_FALSE(io.blankedAt.empty());
+    const unsigned pauseStart = pauseEnds - 10000;
+    // First blank on the 8th pass: after seven 50 ms sleeps.
+    EXPECT_EQ(io.blankedAt[0] - pauseStart, 350u);
+    ASSERT_GT(io.blankedAt.size(), 1u);
+    EXPECT_EQ(io.blankedAt[1] - io.blankedAt[0], 800u);
+}
+
+TEST(PacingLoop, AnIndexAlreadyWrittenIsDropped)
+{
+    // A clock that stands still for a while: grabs land on the same position.
+    struct Frozen : FakeIo {
+        void Sleep(unsigned ms) override
+        {
+            sleeps.push_back(ms);
+            if (sleeps.size() > 3)
+                now += ms;
+        }
+    } frozen;
+    frozen.stopAfterGrabs = 8;
+    RunCaptureLoop(frozen, 40, frozen.now);
+    // Grabs 2 to 4 all land on position 0 and are dropped, yet released.
+    EXPECT_EQ(frozen.written, (std::vector<unsigned>{0, 1, 2, 3, 4}));
+    EXPECT_EQ(frozen.released, 8u);
+}
+
+TEST(PacingLoop, StopDuringSetUpSkipsTheLoop)
+{
+    FakeIo io;
+    io.stopped = true;
+    const CaptureLoopResult r = RunCaptureLoop(io, 40, io.now);
+    EXPECT_EQ(io.grabs, 0u);
+    EXPECT_EQ(r.result, S_OK);
+    EXPECT_EQ(DecideOutcome(r.result, mmioFOURCC('M', 'S', 'V', 'C')).message, EndMessage::Generic);
+}
+
+TEST(PacingLoop, FailingWriteEndsTheLoop)
+{
+    FakeIo io;
+    io.stopAfterGrabs = 50;
+    io.failOnWrite = 4;
+    io.failWriteWith = AVIERR_FILEWRITE;
+    const CaptureLoopResult r = RunCaptureLoop(io, 40, io.now);
+    EXPECT_EQ(r.result, AVIERR_FILEWRITE);
+    EXPECT_EQ(io.grabs, 4u);
+    EXPECT_EQ(io.released, 4u);
+}
+
+TEST(PacingLoop, FrameMemoryFailureEndsTheLoopAsAFailure)
+{
+    FakeIo io;
+    io.stopAfterGrabs = 50;
+    io.grabFails = [](unsigned grabsSoFar) { return grabsSoFar == 2; };
+    const CaptureLoopResult r = RunCaptureLoop(io, 40, io.now);
+    EXPECT_NE(r.result, S_OK);
+    EXPECT_EQ(io.written.size(), 2u);
+    EXPECT_EQ(DecideOutcome(r.result, mmioFOURCC('M', 'S', 'V', 'C')).message,
+              EndMessage::Interrupted);
+}
+
+TEST(PacingLoop, MainWindowRepaintsAboutTwiceASecond)
+{
+    FakeIo io;
+    io.stopAfterGrabs = 51;  // 50 intervals of 40 ms: 2 s
+    RunCaptureLoop(io, 40, io.now);
+    EXPECT_GE(io.repaints, 3u);
+    EXPECT_LE(io.repaints, 4u);
+}
+
+TEST(PacingRules, FrameIndexFollowsElapsedTime)
+{
+    EXPECT_EQ(FrameIndexFor(true, 5000, 40, 7), 0u);
+    EXPECT_EQ(FrameIndexFor(false, 39, 40, 0), 0u);
+    EXPECT_EQ(FrameIndexFor(false, 40, 40, 0), 1u);
+    EXPECT_EQ(FrameIndexFor(false, 1000, 40, 0), 25u);
+    // 22 fps gives a 45 ms interval: 1000 ms is 22.2 intervals.
+    EXPECT_EQ(FrameIndexFor(false, 1000, 45, 0), 22u);
+    // 1000 ms exactly is still paced by time.
+    EXPECT_EQ(FrameIndexFor(false, 3500, 1000, 0), 3u);
+    EXPECT_EQ(FrameIndexFor(false, 3500, 1001, 9), 10u);
+}
+
+TEST(PacingRules, EndOfRecordingReport)
+{
+    const DWORD msvc = mmioFOURCC('M', 'S', 'V', 'C');
+    const DWORD cvid = mmioFOURCC('c', 'v', 'i', 'd');
+    EXPECT_EQ(DecideOutcome(S_OK, cvid).message, EndMessage::Generic);
+    EXPECT_FALSE(DecideOutcome(S_OK, cvid).askForDefaultCompressor);
+    EXPECT_EQ(DecideOutcome(AVIERR_FILEWRITE, msvc).message, EndMessage::Interrupted);
+    EXPECT_FALSE(DecideOutcome(AVIERR_FILEWRITE, msvc).askForDefaultCompressor);
+    EXPECT_TRUE(DecideOutcome(AVIERR_NOCOMPRESSOR, cvid).askForDefaultCompressor);
+}
