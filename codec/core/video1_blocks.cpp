@@ -17,9 +17,9 @@ constexpr int kAll[16] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
 constexpr double kSkipBytes = 0.5;
 
 struct Pair {
-    int a[3], b[3];  // colour a goes with set flag bits
-    uint16_t maskA;  // bits of the pixels coded with colour a (only the subset's bits)
-    long sse;
+    int a[3] = {0, 0, 0}, b[3] = {0, 0, 0};  // colour a goes with set flag bits
+    uint16_t maskA = 0;  // bits of the pixels coded with colour a (only the subset's bits)
+    long sse = 0;
 };
 
 inline int Dist(const BlockPixels& px, int p, const int* c) {
@@ -95,6 +95,46 @@ void SplitTwo(const BlockPixels& px, const int* idx, int n, Pair* s) {
     }
 }
 
+// Best two-colour split of a quadrant: all seven ways to cut four pixels in two,
+// scored by the between-group term of the squared error (|Sa|^2/na + |Sb|^2/nb, times
+// six to stay in integers), so only the winner needs its colours worked out.
+void SplitQuadrant(const BlockPixels& px, const int* idx, Pair* s) {
+    int v[4][3], total[3] = {0, 0, 0};
+    for (int i = 0; i < 4; ++i) {
+        v[i][0] = px.r[idx[i]];
+        v[i][1] = px.g[idx[i]];
+        v[i][2] = px.b[idx[i]];
+        for (int c = 0; c < 3; ++c) total[c] += v[i][c];
+    }
+    long bestScore = -1;
+    int bestCut = 1;
+    for (int cut = 1; cut < 8; ++cut) {  // pixel idx[3] always on side b
+        int sa[3] = {0, 0, 0}, na = 0;
+        for (int i = 0; i < 3; ++i)
+            if ((cut >> i) & 1) {
+                ++na;
+                for (int c = 0; c < 3; ++c) sa[c] += v[i][c];
+            }
+        long a2 = 0, b2 = 0;
+        for (int c = 0; c < 3; ++c) {
+            a2 += sa[c] * sa[c];
+            b2 += (total[c] - sa[c]) * (total[c] - sa[c]);
+        }
+        const long score = a2 * (6 / na) + b2 * (6 / (4 - na));
+        if (score > bestScore) {
+            bestScore = score;
+            bestCut = cut;
+        }
+    }
+    uint16_t mask = 0;
+    for (int i = 0; i < 3; ++i)
+        if ((bestCut >> i) & 1) mask |= static_cast<uint16_t>(1u << idx[i]);
+    Centroids(px, idx, 4, mask, s);
+    s->maskA = mask;
+    s->sse = 0;
+    for (int i = 0; i < 4; ++i) s->sse += Dist(px, idx[i], ((mask >> idx[i]) & 1) ? s->a : s->b);
+}
+
 inline uint16_t Pack(const int* c) { return Pack555(c[0], c[1], c[2]); }
 
 long SseAgainst(const BlockPixels& px, const uint16_t* decoded) {
@@ -111,7 +151,10 @@ long SseAgainst(const BlockPixels& px, const uint16_t* decoded) {
 double LambdaForQuality(int quality) {
     if (quality < 0) quality = kDefaultQuality;
     if (quality > 10000) quality = 10000;
-    return 0.5 * std::pow(2.0, (10000 - quality) / 1250.0);
+    // Doubling every 1000 steps from near-lossless at 10000; below 5000 the curve steepens
+    // so the lowest settings reach the sizes of a coarse, fill-heavy coding.
+    if (quality >= 5000) return 0.25 * std::pow(2.0, (10000 - quality) / 1000.0);
+    return 8.0 * std::pow(2.0, (5000 - quality) / 500.0);
 }
 
 void CodeFill(const BlockPixels& px, CodedBlock* out) {
@@ -168,7 +211,7 @@ void CodeEightColour(const BlockPixels& px, CodedBlock* out) {
     long sse = 0;
     for (int q = 0; q < 4; ++q) {
         Pair s;
-        SplitTwo(px, kQuadrant[q], 4, &s);
+        SplitQuadrant(px, kQuadrant[q], &s);
         flags |= s.maskA;
         c[2 * q] = Pack(s.a);
         c[2 * q + 1] = Pack(s.b);
