@@ -184,3 +184,30 @@ TEST(Video1Encoder, HigherQualityNeverLooksWorse) {
 }
 
 }  // namespace
+
+namespace {
+
+// At the default quality every frame of screen-like sequences keeps 30 dB: text being
+// typed and scrolled, window chrome, a gradient caption and a noisy photo, at both
+// recording sizes, through key and delta frames.
+TEST(Video1Encoder, DefaultQualityKeepsThirtyDecibelsOnScreenContent) {
+    for (const auto& size : {std::pair<int, int>(640, 480), std::pair<int, int>(1280, 720)}) {
+        const int w = size.first, h = size.second;
+        video1::Encoder enc(w, h);
+        video1::Decoder dec(w, h);
+        Picture pic = v1test::ScreenLike(w, h, 5);
+        for (int frame = 0; frame < 8; ++frame) {
+            if (frame % 3 == 1) {  // scroll the text area up by three rows
+                for (int y = h / 2 - 1; y >= h / 4 + 3; --y)
+                    std::copy(pic.at(w / 16, y - 3), pic.at(w - w / 16, y - 3), pic.at(w / 16, y));
+            }
+            pic.fill(w / 16 + 8 * frame, h / 8 + 4, w / 16 + 8 * frame + 5, h / 8 + 14, 0, 0, 0);
+            const Picture frameCopy = pic;
+            const Coded c = EncodeBgrx(enc, frameCopy, video1::kDefaultQuality, frame % 4 == 0);
+            ASSERT_EQ(dec.Decode(c.bytes.data(), c.bytes.size()), video1::DecodeResult::Ok);
+            EXPECT_GE(v1test::Psnr(frameCopy, dec.pixels()), 30.0) << w << "x" << h << " " << frame;
+        }
+    }
+}
+
+}  // namespace
