@@ -63,7 +63,8 @@ public:
     int height() const;
 
     // Applies one coded frame to the picture. Reads at most size bytes; a truncated
-    // or corrupt frame leaves the blocks decoded so far and reports the error.
+    // or corrupt frame leaves the blocks decoded so far and reports the error. An empty
+    // frame (size 0: a dropped frame in an AVI file) leaves the picture as it is.
     DecodeResult Decode(const uint8_t* data, size_t size);
 
     // The current picture, bottom-up RGB555, width*height pixels.

@@ -26,7 +26,7 @@ inline uint16_t ReadWord(const uint8_t* p) {
 DecodeResult Decoder::Decode(const uint8_t* data, size_t size) {
     const int blocksAcross = width_ / 4;
     const long total = static_cast<long>(blocksAcross) * (height_ / 4);
-    if (total == 0) return DecodeResult::Ok;
+    if (total == 0 || size == 0) return DecodeResult::Ok;  // nothing new to show
     if (!data) return DecodeResult::Truncated;
     size_t pos = 0;
     long block = 0;
