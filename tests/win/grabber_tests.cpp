@@ -8,6 +8,7 @@
 #include "capture/packed_dib_layout.h"
 #include "capture/recording_state.h"
 #include "handle_tally.h"
+#include "recording_support.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -79,26 +80,6 @@ HCURSOR BlackCursor(int hotX, int hotY)
     memset(andMask, 0x00, sizeof andMask);
     memset(xorMask, 0x00, sizeof xorMask);
     return CreateCursor(GetModuleHandleA(nullptr), hotX, hotY, 32, 32, andMask, xorMask);
-}
-
-// Moves the pointer and waits until the system reports it there steadily: Wine can
-// still deliver the motion of an earlier move after the new position was first seen.
-void MovePointer(int x, int y)
-{
-    int steady = 0;
-    for (int i = 0; i < 200 && steady < 5; ++i) {
-        if (i % 20 == 0)
-            SetCursorPos(x, y);
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageA(&msg);
-        Sleep(10);
-        POINT p = {};
-        GetCursorPos(&p);
-        steady = (p.x == x && p.y == y) ? steady + 1 : 0;
-    }
-    if (steady < 5)
-        ADD_FAILURE() << "pointer did not stay at " << x << "," << y;
 }
 
 const DWORD kBlue = 0x0000FF;
@@ -206,7 +187,7 @@ TEST_F(Grabber, CursorLandsAtItsHotspotCorrectedPosition)
     HCURSOR cursor = BlackCursor(15, 15);
     ASSERT_TRUE(cursor);
     savedCursor = cursor;
-    MovePointer(100, 100);
+    ASSERT_TRUE(MovePointer(100, 100));
     PackedFrame f(GrabRegionFrame(200, 150, 50, 60, true));
     ASSERT_TRUE(f);
     // Image corner at (100 - 50 - 15, 100 - 60 - 15) = (35, 25), 32 x 32.
@@ -218,7 +199,7 @@ TEST_F(Grabber, CursorLandsAtItsHotspotCorrectedPosition)
     EXPECT_EQ(PixelAt(f, 66, 57), kBlue);
 
     // Partly outside (corner at (-10, -10)): clipped, the rest in place.
-    MovePointer(55, 65);
+    ASSERT_TRUE(MovePointer(55, 65));
     PackedFrame clipped(GrabRegionFrame(200, 150, 50, 60, true));
     EXPECT_EQ(PixelAt(clipped, 0, 0), kBlack);
     EXPECT_EQ(PixelAt(clipped, 21, 21), kBlack);
@@ -226,7 +207,7 @@ TEST_F(Grabber, CursorLandsAtItsHotspotCorrectedPosition)
     EXPECT_EQ(PixelAt(clipped, 21, 22), kBlue);
 
     // Wholly outside: the frame is the screen alone.
-    MovePointer(300, 300);
+    ASSERT_TRUE(MovePointer(300, 300));
     PackedFrame outside(GrabRegionFrame(200, 150, 50, 60, true));
     for (int y = 0; y < 150; y += 7)
         for (int x = 0; x < 200; x += 7)
@@ -263,7 +244,7 @@ TEST_F(Grabber, UndrawableCursorIsDrawnAsTheArrow)
         DeleteObject(arrowInfo.hbmColor);
     // A handle that means nothing in this process, as another program's cursor does.
     savedCursor = reinterpret_cast<HCURSOR>(static_cast<ULONG_PTR>(0xBAD0));
-    MovePointer(120, 110);
+    ASSERT_TRUE(MovePointer(120, 110));
     PackedFrame f(GrabRegionFrame(200, 150, 50, 60, true));
     ASSERT_TRUE(f);
     const int cornerX = 120 - 50 - int(arrowInfo.xHotspot);
@@ -286,7 +267,7 @@ TEST_F(Grabber, NoHandleOrMemoryIsLeftBehindPerFrame)
 {
     SolidWindow blue(RGB(0, 0, 255));
     savedCursor = BlackCursor(3, 3);
-    MovePointer(150, 120);
+    ASSERT_TRUE(MovePointer(150, 120));
     auto privateBytes = [] {
         PROCESS_MEMORY_COUNTERS_EX pmc = {};
         pmc.cb = sizeof pmc;

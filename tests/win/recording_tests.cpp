@@ -189,6 +189,17 @@ TEST_F(Recording, FailureWithAnotherCompressorOffersTheDefault)
     EXPECT_EQ(settings.compressorFourCC, mmioFOURCC('m', 'r', 'l', 'e'));
 }
 
+TEST_F(Recording, FrameThatCannotBeMadeEndsTheRecordingAsAFailure)
+{
+    // No memory or bitmap for a frame this size: the process goes on, the recording fails.
+    isRecording = 1;
+    RunRecording(0, 0, 60000, 60000, 25, GetScratchFolder() + "\\~never.avi");
+    sink.PumpFor(200);
+    EXPECT_EQ(sink.received, (std::vector<std::string>{"WM_USER_RECORDINTERRUPTED_MSG"}));
+    EXPECT_EQ(questions, 0);
+    EXPECT_EQ(Tally(HandleKind::GlobalMemory).Open(), 0);
+}
+
 TEST_F(Recording, HundredsOfFramesLeaveNoHandleOrMemoryBehind)
 {
     auto privateBytes = [] {

@@ -1,0 +1,60 @@
+// The compressor size check's order of tries, with the compressor's answer passed in.
+#include "capture/compressor_check.h"
+
+#include <gtest/gtest.h>
+
+#include <utility>
+#include <vector>
+
+using namespace korvane;
+
+namespace {
+
+// A compressor that accepts sizes whose width and height are multiples of `multiple`,
+// noting every size it is asked about.
+struct Asked {
+    int multiple;
+    std::vector<std::pair<int, int>> sizes;
+    bool operator()(int w, int h)
+    {
+        sizes.emplace_back(w, h);
+        return w % multiple == 0 && h % multiple == 0;
+    }
+};
+
+}  // namespace
+
+TEST(SizeCheck, AlignmentRoundsUpUnlessThatPassesTheScreen)
+{
+    EXPECT_EQ(AlignDimension(321, 2, 1024), 322);
+    EXPECT_EQ(AlignDimension(320, 8, 1024), 320);
+    EXPECT_EQ(AlignDimension(1366, 2, 1366), 1366);
+    EXPECT_EQ(AlignDimension(1366, 4, 1366), 1364);
+    EXPECT_EQ(AlignDimension(1023, 2, 1024), 1024);
+}
+
+TEST(SizeCheck, TriesAlignmentsTwoFourEightOnTheOriginalSize)
+{
+    Asked video1{4, {}};
+    const CheckedSize s = FindAcceptedSize(201, 101, 1024, 768, std::ref(video1));
+    EXPECT_TRUE(s.accepted);
+    EXPECT_EQ(s.width, 204);
+    EXPECT_EQ(s.height, 104);
+    EXPECT_EQ(video1.sizes, (std::vector<std::pair<int, int>>{{201, 101}, {202, 102}, {204, 104}}));
+
+    Asked even{2, {}};
+    const CheckedSize e = FindAcceptedSize(321, 240, 1024, 768, std::ref(even));
+    EXPECT_EQ(e.width, 322);
+    EXPECT_EQ(e.height, 240);
+}
+
+TEST(SizeCheck, NoAcceptedSizeKeepsTheOriginalAndFallsBack)
+{
+    Asked sixteen{16, {}};
+    const CheckedSize s = FindAcceptedSize(321, 241, 1024, 768, std::ref(sixteen));
+    EXPECT_FALSE(s.accepted);
+    EXPECT_EQ(s.width, 321);
+    EXPECT_EQ(s.height, 241);
+    EXPECT_EQ(sixteen.sizes, (std::vector<std::pair<int, int>>{
+                                 {321, 241}, {322, 242}, {324, 244}, {328, 248}}));
+}
