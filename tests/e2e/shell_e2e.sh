@@ -1,0 +1,185 @@
+#!/usr/bin/env bash
+# The recorder shell end to end, driven as a user would with xdotool in a private bench:
+# F7 and a drag from (300,200) to (100,100) start a recording of 201x101 pixels, the
+# corner marks show around it, F7 pauses and resumes, F8 stops, and the temporary AVI
+# is 204x104 and decodes; a second F7 during the selection does nothing, a right click
+# cancels; every way of leaving is refused while recording and works while idle; the
+# program runs without its skin file and with a skin library that does nothing.
+# Env: KORVANE_BUILD, KORVANE_DIST, KORVANE_SOURCE, KORVANE_BENCH_DIR (set by CTest).
+# Runs on the shared bench when it is up (CTest holds the desktop for it), else on a
+# private one.
+set -uo pipefail
+: "${KORVANE_BUILD:?}" "${KORVANE_DIST:?}" "${KORVANE_SOURCE:?}"
+tools=$KORVANE_SOURCE/tools
+recorder_pids=()
+cleanup() {
+    local pid
+    for pid in "${recorder_pids[@]}"; do kill "$pid" 2>/dev/null; done
+    [ -n "${bench:-}" ] && "$tools/testbench" stop "$bench" >/dev/null 2>&1
+}
+trap cleanup EXIT INT TERM
+if [ -f "${KORVANE_BENCH_DIR:-}/default/env" ]; then
+    # shellcheck disable=SC1090,SC1091
+    . "$KORVANE_BENCH_DIR/default/env"
+else
+    bench=e2eshell$$
+    # shellcheck disable=SC1090
+    . "$("$tools/testbench" start "$bench")"
+fi
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/korvane-shell-e2e.XXXXXX")
+wininfo=$work/wininfo.exe
+cp "$KORVANE_BUILD/tests/e2e/wininfo.exe" "$wininfo"
+MAIN="Korvane by Quillory"
+NOTE="Brisko Screen Video Capture"
+scratch=$WINEPREFIX/drive_c/windows/temp
+failures=0
+
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+info() { wine "$wininfo" "$@" 2>/dev/null | tr -d '\r'; }
+# The enabled flags of Record, Pause and Stop, e.g. "1 0 0".
+buttons() { info controls "$1" | awk -F'\t' '$1==1000||$1==1001||$1==1002{printf "%s%s", s, $2; s=" "}'; }
+expect_buttons() { # title, wanted, what
+    local got=""
+    for _ in $(seq 1 30); do got=$(buttons "$1"); [ "$got" = "$2" ] && return 0; sleep 0.1; done
+    fail "$3: buttons Record/Pause/Stop are '$got', wanted '$2'"
+}
+region_shown() { info wait Title "${1:-2000}"; }
+region_hidden() { info gone Title "${1:-2000}"; }
+start_recorder() { # folder holding korvane.exe
+    (cd "$1" && exec wine korvane.exe >"$work/korvane.log" 2>&1) &
+    recorder_pids+=($!)
+    info wait "$MAIN" 20000 || { fail "main window did not appear from $1"; return 1; }
+    sleep 0.5
+}
+pixel() { convert "$1" -format "%[fx:int(255*p{$2,$3}.r)],%[fx:int(255*p{$2,$3}.g)],%[fx:int(255*p{$2,$3}.b)]" info:; }
+is_mark_colour() { [ "$1" = "255,255,180" ] || [ "$1" = "0,255,80" ]; }
+# Each way of leaving must show the note and leave the main window open.
+expect_refused_exit() { # what, then the command that tries to leave
+    local what=$1; shift
+    "$@"
+    if info wait "$NOTE" 3000 && info texts "$NOTE" | grep -qx "Please stop video screen capture before exit!"; then
+        info command "$NOTE" 1 || true  # OK on the note
+        info gone "$NOTE" 3000 || fail "$what: the note did not go away"
+    else
+        fail "$what while recording: no 'Please stop video screen capture before exit!' note"
+    fi
+    info wait "$MAIN" 500 || fail "$what while recording ended the program"
+}
+focus_main() { info front "$MAIN"; sleep 0.3; }
+
+echo "== start and the selection window"
+start_recorder "$KORVANE_DIST"
+expect_buttons "$MAIN" "1 0 0" "idle at start"
+xdotool mousemove 600 500
+xdotool key F7
+region_shown || fail "F7 did not show the selection window"
+xdotool key F7
+sleep 0.5
+region_shown 200 || fail "a second F7 hid the selection window"
+expect_buttons "$MAIN" "1 0 0" "second F7 during the selection"
+xdotool click 3
+region_hidden || fail "a right click did not cancel the selection"
+expect_buttons "$MAIN" "1 0 0" "after the right click"
+xdotool key F7
+region_shown || fail "F7 after a cancelled selection did not show the selection window"
+
+echo "== drag from (300,200) to (100,100)"
+before=$(ls "$scratch" 2>/dev/null | sort)
+xdotool mousemove 300 200 mousedown 1
+sleep 0.2
+xdotool mousemove 250 170; sleep 0.1
+xdotool mousemove 150 120; sleep 0.1
+xdotool mousemove 100 100; sleep 0.2
+xdotool mouseup 1
+region_hidden || fail "the selection window stayed after the drag"
+expect_buttons "$MAIN" "0 1 1" "recording"
+xdotool mousemove 600 500
+sleep 1.5
+import -window root "$work/recording.png"
+# Marks outside the area (100,100)-(300,200): 6 thick on the left/top, 5 on the right/bottom.
+for point in "96 96" "96 110" "110 96" "303 203" "303 190" "290 203" "96 203" "303 96"; do
+    set -- $point
+    colour=$(pixel "$work/recording.png" "$1" "$2")
+    is_mark_colour "$colour" || fail "no corner mark at ($1,$2): $colour"
+done
+colour=$(pixel "$work/recording.png" 200 96)
+is_mark_colour "$colour" && fail "the middle of the top side is marked: $colour"
+
+echo "== leaving is refused while recording"
+expect_refused_exit "close box" info close "$MAIN"
+expect_refused_exit "Exit button" info command "$MAIN" 1004
+focus_main
+expect_refused_exit "Escape" xdotool key Escape
+focus_main
+expect_refused_exit "Alt+F4" xdotool key alt+F4
+xdotool mousemove 600 500
+
+echo "== pause, resume, stop with the hotkeys"
+xdotool key F7
+expect_buttons "$MAIN" "1 0 1" "paused by F7"
+sleep 0.5
+xdotool key F7
+expect_buttons "$MAIN" "0 1 1" "resumed by F7"
+sleep 1
+xdotool key F8
+# The stop brings the window back; its caption may be the capture loop's own.
+title=$(info list | awk -F'\t' '$2=="#32770"{print $3; exit}')
+expect_buttons "$title" "1 0 0" "stopped by F8"
+sleep 2
+
+echo "== the temporary AVI"
+after=$(ls "$scratch" 2>/dev/null | sort)
+avi=$(comm -13 <(echo "$before") <(echo "$after") | grep -i '\.avi$' | head -1 || true)
+if [ -z "$avi" ]; then
+    fail "no new AVI file in $scratch"
+else
+    size=$(ffprobe -v error -select_streams v:0 -show_entries stream=width,height -of csv=p=0 "$scratch/$avi" || true)
+    [ "$size" = "204,104" ] || fail "temporary AVI $avi is '$size', wanted 204,104"
+    frames=$(ffprobe -v error -count_frames -select_streams v:0 -show_entries stream=nb_read_frames -of csv=p=0 "$scratch/$avi" || true)
+    [ "${frames:-0}" -gt 10 ] 2>/dev/null || fail "temporary AVI $avi has '$frames' frames"
+    ffmpeg -v error -xerror -i "$scratch/$avi" -f null - 2>"$work/decode.log" || fail "ffmpeg could not decode $avi: $(head -3 "$work/decode.log")"
+    echo "temporary AVI: $avi, $size, $frames frames"
+fi
+
+echo "== leaving while idle"
+info command "$title" 1004
+info gone "$title" 5000 || fail "Exit while idle did not end the program"
+for way in close escape altf4; do
+    start_recorder "$KORVANE_DIST" || continue
+    case $way in
+        close) info close "$MAIN" ;;
+        escape) focus_main; xdotool key Escape ;;
+        altf4) focus_main; xdotool key alt+F4 ;;
+    esac
+    info gone "$MAIN" 5000 || { fail "$way while idle did not end the program"; info close "$MAIN" || true; }
+done
+
+echo "== without the skin file, and with a skin library that does nothing"
+for variant in noskinfile nullskin; do
+    dir=$work/$variant
+    mkdir -p "$dir"
+    cp "$KORVANE_DIST"/korvane.exe "$KORVANE_DIST"/hook.dll "$KORVANE_DIST"/hookkey.dll "$dir/"
+    if [ $variant = nullskin ]; then
+        cp "$KORVANE_BUILD/tests/e2e/nullskin/SkinMagic.dll" "$dir/"
+        cp "$KORVANE_DIST/xplus.smf" "$dir/"
+    else
+        cp "$KORVANE_DIST/SkinMagic.dll" "$dir/"
+    fi
+    start_recorder "$dir" || continue
+    xdotool mousemove 600 500
+    xdotool key F7
+    region_shown || fail "$variant: F7 did not show the selection window"
+    xdotool click 3
+    region_hidden || fail "$variant: right click did not cancel"
+    info close "$MAIN"
+    info gone "$MAIN" 5000 || fail "$variant: close did not end the program"
+done
+
+if [ $failures -eq 0 ]; then
+    echo "PASS"
+    rm -rf "$work"
+    exit 0
+fi
+echo "$failures failure(s); files kept in $work"
+exit 1
