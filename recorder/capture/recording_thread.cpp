@@ -89,7 +89,13 @@ unsigned RecordingThreadMain(void*)
     const int width = area.right - area.left + 1;
     const int height = area.bottom - area.top + 1;
     const int framesPerSecond = settings.framesPerSecond;
-    if (!ChooseTempAviPath()) {
+    bool named = false;
+    try {
+        named = ChooseTempAviPath();
+    } catch (...) {
+        // Out of memory for a path: handled as no name at all.
+    }
+    if (!named) {
         // No name could be made in the scratch folder: a failed recording.
         ReportRecordingEnd(AVIERR_FILEOPEN);
         return 0;
