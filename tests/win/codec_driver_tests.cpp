@@ -404,7 +404,7 @@ TEST(CodecDriver, DefaultQualityComesFromTheSettings)
     EXPECT_NE(best[0].bytes, lowest[0].bytes);
 }
 
-TEST(CodecDriver, HurryUpKeepsThePictureCurrentWithoutDrawing)
+TEST(CodecDriver, HurryUpAndEmptyFramesKeepThePictureCurrent)
 {
     HicOwner compressor = OpenCodec(ICMODE_COMPRESS);
     ASSERT_TRUE(compressor);
@@ -422,6 +422,11 @@ TEST(CodecDriver, HurryUpKeepsThePictureCurrentWithoutDrawing)
     ASSERT_EQ(DecompressInto(hurried.get(), frames[2].bytes, out, a.data()), ICERR_OK);
     ASSERT_EQ(DecompressInto(steady.get(), frames[2].bytes, out, b.data()), ICERR_OK);
     EXPECT_EQ(a, b);
+
+    // An empty chunk (a dropped frame) shows the current picture again.
+    std::vector<uint8_t> repeated(a.size(), 0xAB);
+    ASSERT_EQ(DecompressInto(hurried.get(), {}, out, repeated.data()), ICERR_OK);
+    EXPECT_EQ(repeated, b);
 }
 
 TEST(CodecDriver, DamagedFramesFailWithoutReadingPastTheirSize)
