@@ -7,6 +7,7 @@
 //   close TITLE                   post WM_CLOSE to the window
 //   front TITLE                   bring the window to the foreground
 //   texts TITLE                   the texts of all child windows, one a line
+// TITLE may also be a window handle written 0x..., for windows whose caption changes.
 // Exit code 0 on success, 1 when the window is not there.
 #include <windows.h>
 
@@ -36,6 +37,10 @@ BOOL CALLBACK FindVisible(HWND hwnd, LPARAM param)
 
 HWND FindWindowByTitle(const char* title)
 {
+    if (title[0] == '0' && title[1] == 'x') {
+        HWND hwnd = reinterpret_cast<HWND>(std::strtoul(title + 2, nullptr, 16));
+        return IsWindow(hwnd) && IsWindowVisible(hwnd) ? hwnd : nullptr;
+    }
     Search s{title, nullptr};
     EnumWindows(FindVisible, reinterpret_cast<LPARAM>(&s));
     return s.found;
@@ -50,7 +55,7 @@ BOOL CALLBACK PrintTopLevel(HWND hwnd, LPARAM)
     GetClassNameA(hwnd, cls, sizeof cls);
     RECT r;
     GetWindowRect(hwnd, &r);
-    std::printf("%p\t%s\t%s\t%ld,%ld,%ld,%ld\n", static_cast<void*>(hwnd), cls, title, r.left,
+    std::printf("0x%lx\t%s\t%s\t%ld,%ld,%ld,%ld\n", static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(hwnd)), cls, title, r.left,
                 r.top, r.right, r.bottom);
     return TRUE;
 }
