@@ -87,7 +87,7 @@ xdotool key F7
 region_shown || fail "F7 after a cancelled selection did not show the selection window"
 
 echo "== drag from (300,200) to (100,100)"
-before=$(ls "$scratch" 2>/dev/null | sort)
+touch "$work/before-recording"
 xdotool mousemove 300 200 mousedown 1
 sleep 0.2
 xdotool mousemove 250 170; sleep 0.1
@@ -130,8 +130,7 @@ expect_buttons "$main" "1 0 0" "stopped by F8"
 sleep 2
 
 echo "== the temporary AVI"
-after=$(ls "$scratch" 2>/dev/null | sort)
-avi=$(comm -13 <(echo "$before") <(echo "$after") | grep -i '\.avi$' | head -1 || true)
+avi=$(find "$scratch" -maxdepth 1 -iname '*.avi' -newer "$work/before-recording" -printf '%f\n' | head -1)
 if [ -z "$avi" ]; then
     fail "no new AVI file in $scratch"
 else

@@ -1,0 +1,194 @@
+// The region selection and border windows on the real desktop, driven with real input:
+// what a drag, a click, a right click and the fixed frame leave in captureRect and what
+// they post; and the border marks as they appear on the screen.
+#include "app/recording_settings.h"
+#include "app/registered_messages.h"
+#include "capture/recording_state.h"
+#include "region/flashing_wnd.h"
+#include "region/region_window.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <utility>
+
+namespace {
+
+// Everything posted to a window of this thread, by window and message, as Pump sees it.
+std::map<std::pair<HWND, UINT>, int> posted;
+
+void MoveTo(int x, int y, DWORD buttons = 0)
+{
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dx = (x * 65535 + screenWidth / 2) / (screenWidth - 1);
+    in.mi.dy = (y * 65535 + screenHeight / 2) / (screenHeight - 1);
+    in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | buttons;
+    SendInput(1, &in, sizeof in);
+}
+
+// Lets the input reach the windows of this thread.
+void Pump(int ms)
+{
+    const DWORD end = GetTickCount() + ms;
+    do {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.hwnd)
+                ++posted[{msg.hwnd, msg.message}];
+            DispatchMessageA(&msg);
+        }
+        Sleep(10);
+    } while (static_cast<int>(end - GetTickCount()) > 0);
+}
+
+// Stands in for the main window and the options dialog: counts what reaches them.
+struct Listener {
+    HWND hwnd = CreateWindowExA(0, "STATIC", "listener", WS_POPUP, 0, 0, 1, 1, nullptr,
+                                nullptr, nullptr, nullptr);
+    ~Listener() { DestroyWindow(hwnd); }
+    int Count(UINT message)
+    {
+        Pump(0);
+        return posted[{hwnd, message}];
+    }
+};
+
+class RegionWindowTest : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        CreateRegionWindow();
+        ASSERT_NE(regionWindow, nullptr);
+    }
+    void SetUp() override
+    {
+        mainWindow = main.hwnd;
+        captureRect = RECT{-1, -1, -1, -1};
+        posted.clear();
+        MoveTo(600, 500);
+        Pump(100);
+    }
+    void Show()
+    {
+        ShowWindow(regionWindow, SW_SHOWMAXIMIZED);
+        UpdateWindow(regionWindow);
+        Pump(200);
+    }
+    void ExpectCapture(LONG l, LONG t, LONG r, LONG b)
+    {
+        EXPECT_EQ(captureRect.left, l);
+        EXPECT_EQ(captureRect.top, t);
+        EXPECT_EQ(captureRect.right, r);
+        EXPECT_EQ(captureRect.bottom, b);
+    }
+    Listener main;
+};
+
+}  // namespace
+
+TEST_F(RegionWindowTest, DragChoosesTheAreaAndStartsRecording)
+{
+    settings.regionMode = 1;
+    Show();
+    MoveTo(300, 200);
+    Pump(100);
+    MoveTo(300, 200, MOUSEEVENTF_LEFTDOWN);
+    Pump(100);
+    MoveTo(200, 150);
+    Pump(100);
+    MoveTo(100, 100);
+    Pump(100);
+    MoveTo(100, 100, MOUSEEVENTF_LEFTUP);
+    Pump(300);
+    EXPECT_FALSE(IsWindowVisible(regionWindow));
+    ExpectCapture(100, 100, 300, 200);
+    EXPECT_EQ(main.Count(WM_USER_RECORDSTART_MSG), 1);
+}
+
+TEST_F(RegionWindowTest, ClickWithoutDragStartsNothing)
+{
+    settings.regionMode = 1;
+    Show();
+    MoveTo(400, 300);
+    Pump(100);
+    MoveTo(400, 300, MOUSEEVENTF_LEFTDOWN);
+    Pump(100);
+    MoveTo(400, 300, MOUSEEVENTF_LEFTUP);
+    Pump(300);
+    EXPECT_FALSE(IsWindowVisible(regionWindow));
+    ExpectCapture(-1, -1, -1, -1);
+    EXPECT_EQ(main.Count(WM_USER_RECORDSTART_MSG), 0);
+}
+
+TEST_F(RegionWindowTest, RightClickCancelsAndArmsTheRecordKey)
+{
+    settings.regionMode = 1;
+    settings.recordKeyArmed = 0;
+    fixedRegionRequest = 1;
+    Show();
+    MoveTo(300, 200, MOUSEEVENTF_LEFTDOWN);
+    Pump(100);
+    MoveTo(200, 150);
+    Pump(100);
+    MoveTo(200, 150, MOUSEEVENTF_RIGHTDOWN);
+    Pump(100);
+    MoveTo(200, 150, MOUSEEVENTF_RIGHTUP | MOUSEEVENTF_LEFTUP);
+    Pump(300);
+    EXPECT_FALSE(IsWindowVisible(regionWindow));
+    EXPECT_EQ(settings.recordKeyArmed, 1);
+    EXPECT_EQ(fixedRegionRequest, 0);
+    EXPECT_EQ(main.Count(WM_USER_RECORDSTART_MSG), 0);
+    ExpectCapture(-1, -1, -1, -1);
+}
+
+TEST_F(RegionWindowTest, FixedFrameFollowsTheMouseAndGoesToTheOptionsDialog)
+{
+    Listener options;
+    settings.regionMode = 0;
+    fixedRegionRequest = 1;
+    optionsDialogWindow = options.hwnd;
+    selectionRect = RECT{0, 0, 319, 239};
+    Show();
+    BeginFixedFrame();
+    MoveTo(screenWidth - 4, screenHeight - 8);
+    Pump(200);
+    MoveTo(screenWidth - 4, screenHeight - 8, MOUSEEVENTF_LEFTDOWN);
+    Pump(50);
+    MoveTo(screenWidth - 4, screenHeight - 8, MOUSEEVENTF_LEFTUP);
+    Pump(300);
+    EXPECT_FALSE(IsWindowVisible(regionWindow));
+    ExpectCapture(screenWidth - 320, screenHeight - 240, screenWidth - 1, screenHeight - 1);
+    EXPECT_EQ(options.Count(FixedRegionSelected), 1);
+    EXPECT_EQ(main.Count(WM_USER_RECORDSTART_MSG), 0);
+    EXPECT_EQ(fixedRegionRequest, 0);
+    optionsDialogWindow = nullptr;
+}
+
+TEST(BorderWindow, MarksAppearAroundTheAreaOnly)
+{
+    HDC screen = GetDC(nullptr);
+    screenWidth = GetDeviceCaps(screen, HORZRES);
+    screenHeight = GetDeviceCaps(screen, VERTRES);
+    CFlashingWnd border;
+    ASSERT_TRUE(border.CreateBorderWindow(RECT{0, 0, screenWidth - 1, screenHeight - 1}));
+    EXPECT_FALSE(IsWindowVisible(border.Hwnd()));
+    EXPECT_TRUE(GetWindowLongA(border.Hwnd(), GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
+    border.FitToCaptureRect(100, 100, 320, 240);
+    ShowWindow(border.Hwnd(), SW_SHOWNOACTIVATE);
+    const COLORREF green = 0x0050FF00;
+    for (int i = 0; i < 5; ++i) {
+        border.PaintCorners(green);
+        Pump(100);
+    }
+    EXPECT_EQ(GetPixel(screen, 94, 94), green);
+    EXPECT_EQ(GetPixel(screen, 117, 99), green);
+    EXPECT_EQ(GetPixel(screen, 424, 344), green);
+    EXPECT_EQ(GetPixel(screen, 402, 344), green);
+    EXPECT_NE(GetPixel(screen, 100, 100), green);  // inside the area
+    EXPECT_NE(GetPixel(screen, 260, 96), green);   // the open middle of the top side
+    EXPECT_NE(GetPixel(screen, 419 + 6, 339 + 6), green);
+    ShowWindow(border.Hwnd(), SW_HIDE);
+    DestroyWindow(border.Hwnd());
+    ReleaseDC(nullptr, screen);
+}
