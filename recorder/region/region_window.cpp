@@ -106,6 +106,10 @@ void RegionWindow::OnLButtonUp()
         DrawSelectionFrame(dc.get(), 0, drawnRect);
         drawnRect = currentRect;
     } else if (settings.regionMode == 1) {
+        // A release without a press here (the button was already down when the window
+        // appeared) would otherwise finish with the previous selection's rectangle.
+        if (!isDragging)
+            return;
         korvane::NormalizeRect(currentRect);
         drawnRect = currentRect;
         isDragging = 0;

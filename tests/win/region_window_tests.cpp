@@ -121,6 +121,32 @@ TEST_F(RegionWindowTest, ClickWithoutDragStartsNothing)
     EXPECT_EQ(main.Count(WM_USER_RECORDSTART_MSG), 0);
 }
 
+TEST_F(RegionWindowTest, ReleaseWithoutPressDoesNotReuseTheLastArea)
+{
+    settings.regionMode = 1;
+    Show();
+    MoveTo(300, 200, MOUSEEVENTF_LEFTDOWN);
+    Pump(100);
+    MoveTo(100, 100);
+    Pump(100);
+    MoveTo(100, 100, MOUSEEVENTF_LEFTUP);
+    Pump(300);
+    ASSERT_EQ(main.Count(WM_USER_RECORDSTART_MSG), 1);
+
+    // Shown again while the button is already down: the release alone chooses nothing.
+    MoveTo(500, 400, MOUSEEVENTF_LEFTDOWN);
+    Pump(100);
+    Show();
+    MoveTo(500, 400, MOUSEEVENTF_LEFTUP);
+    Pump(300);
+    EXPECT_TRUE(IsWindowVisible(regionWindow));
+    EXPECT_EQ(main.Count(WM_USER_RECORDSTART_MSG), 1);
+    MoveTo(500, 400, MOUSEEVENTF_RIGHTDOWN);
+    MoveTo(500, 400, MOUSEEVENTF_RIGHTUP);
+    Pump(300);
+    EXPECT_FALSE(IsWindowVisible(regionWindow));
+}
+
 TEST_F(RegionWindowTest, RightClickCancelsAndArmsTheRecordKey)
 {
     settings.regionMode = 1;
