@@ -4,6 +4,7 @@
 // No exception leaves this file: every message runs inside one try block.
 #include "codec_dialogs.h"
 #include "codec_instance.h"
+#include "format_rules.h"
 #include "resource.h"
 
 #include <windows.h>
@@ -65,16 +66,7 @@ LRESULT Open(ICOPEN* open)
 {
     if (!open)
         return kBareOpen;
-    DWORD type = open->fccType;
-    // 'vidc' in any letter case, or 0 when the caller does not say.
-    DWORD upper = 0;
-    for (int i = 0; i < 4; ++i) {
-        DWORD c = (type >> (8 * i)) & 0xFF;
-        if (c >= 'A' && c <= 'Z')
-            c += 'a' - 'A';
-        upper |= c << (8 * i);
-    }
-    if (type && upper != ICTYPE_VIDEO) {
+    if (!kvmsvc::IsVideoCompressorType(open->fccType)) {
         open->dwError = ICERR_UNSUPPORTED;
         return 0;
     }

@@ -55,6 +55,11 @@ bool IsVideo1FourCC(DWORD fourcc)
            upper == mmioFOURCC('W', 'H', 'A', 'M');
 }
 
+bool IsVideoCompressorType(DWORD fccType)
+{
+    return fccType == 0 || UpperFourCC(fccType) == mmioFOURCC('V', 'I', 'D', 'C');
+}
+
 bool IsCompressibleInput(const BITMAPINFOHEADER& in)
 {
     if (!HasSaneSize(in) || in.biHeight < 0 || in.biCompression != BI_RGB)

@@ -24,6 +24,9 @@ size_t PaletteBytes(const BITMAPINFOHEADER& bih);
 // True for the four-character codes that name Video 1, in any letter case.
 bool IsVideo1FourCC(DWORD fourcc);
 
+// The type an opener names: 'vidc' in any letter case, or 0 when it does not say.
+bool IsVideoCompressorType(DWORD fccType);
+
 // Uncompressed input the compressor takes: bottom-up BI_RGB of 8 (with a colour table),
 // 16 (RGB555), 24 or 32 bits, whole 4x4 blocks, and a biSizeImage (when given) that
 // covers every row.

@@ -14,6 +14,15 @@ using namespace kvmsvc;
 
 namespace {
 
+TEST(CodecFormatRules, OpensOnlyAsAVideoCompressor)
+{
+    EXPECT_TRUE(IsVideoCompressorType(mmioFOURCC('v', 'i', 'd', 'c')));
+    EXPECT_TRUE(IsVideoCompressorType(mmioFOURCC('V', 'I', 'D', 'C')));
+    EXPECT_TRUE(IsVideoCompressorType(0));
+    EXPECT_FALSE(IsVideoCompressorType(mmioFOURCC('a', 'u', 'd', 'c')));
+    EXPECT_FALSE(IsVideoCompressorType(mmioFOURCC('v', 'i', 'd', 's')));
+}
+
 TEST(CodecFormatRules, CompressibleInputIsBottomUpRgbOfWholeBlocks)
 {
     for (int bits : {8, 16, 24, 32})
