@@ -21,7 +21,9 @@ DWORD UpperFourCC(DWORD fourcc)
 
 bool HasSaneSize(const BITMAPINFOHEADER& bih)
 {
-    return bih.biSize >= sizeof(BITMAPINFOHEADER) && bih.biWidth > 0 &&
+    // The colour table is found biSize bytes in; no header is longer than the V5 one.
+    return bih.biSize >= sizeof(BITMAPINFOHEADER) && bih.biSize <= sizeof(BITMAPV5HEADER) &&
+           bih.biWidth > 0 &&
            bih.biWidth <= kMaxDimension && bih.biHeight != 0 && bih.biHeight >= -kMaxDimension &&
            bih.biHeight <= kMaxDimension && bih.biPlanes == 1;
 }

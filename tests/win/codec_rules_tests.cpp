@@ -50,6 +50,8 @@ TEST(CodecFormatRules, CompressibleInputIsBottomUpRgbOfWholeBlocks)
     BITMAPINFOHEADER shortHeader = Header(320, 240, 24);
     shortHeader.biSize = 12;
     EXPECT_FALSE(IsCompressibleInput(shortHeader));
+    shortHeader.biSize = 0x10000;  // would put the colour table far beyond the header
+    EXPECT_FALSE(IsCompressibleInput(shortHeader));
 }
 
 TEST(CodecFormatRules, CompressedFormatMatchesTheInputAndBoundsEveryFrame)
