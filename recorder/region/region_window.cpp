@@ -1,5 +1,7 @@
-// The region selection window (UI thread only). It never paints: the desktop seen
-// through it is the picture the XOR frame and the label are drawn on.
+// The region selection window (UI thread only). The desktop as it was when the window
+// appeared is the picture the XOR frame and the label are drawn on. The window keeps a
+// copy of it and paints that copy, since a window that paints nothing shows black, not
+// what lies beneath it, on some systems (Wine among them).
 #include "region_window.h"
 
 #include "app/registered_messages.h"
@@ -58,6 +60,8 @@ protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    void OnShowWindow(bool show);
+    void OnPaint();
     void OnLButtonDown();
     void OnMouseMove();
     void OnLButtonUp();
@@ -67,6 +71,48 @@ private:
 };
 
 RegionWindow regionWindowObject;
+HBITMAP desktopPicture = nullptr;  // the screen as it was when the window was shown
+
+void RegionWindow::OnShowWindow(bool show)
+{
+    if (desktopPicture) {
+        DeleteObject(desktopPicture);
+        desktopPicture = nullptr;
+    }
+    if (!show)
+        return;
+    // Called before the window becomes visible, so the screen does not show it yet.
+    HDC screen = GetDC(nullptr);
+    if (!screen)
+        return;
+    if (HDC memory = CreateCompatibleDC(screen)) {
+        desktopPicture = CreateCompatibleBitmap(screen, screenWidth, screenHeight);
+        if (desktopPicture) {
+            HGDIOBJ old = SelectObject(memory, desktopPicture);
+            BitBlt(memory, 0, 0, screenWidth, screenHeight, screen, 0, 0, SRCCOPY);
+            SelectObject(memory, old);
+        }
+        DeleteDC(memory);
+    }
+    ReleaseDC(nullptr, screen);
+}
+
+void RegionWindow::OnPaint()
+{
+    PAINTSTRUCT ps;
+    HDC hdc = BeginPaint(Hwnd(), &ps);
+    if (hdc && desktopPicture) {
+        if (HDC memory = CreateCompatibleDC(hdc)) {
+            HGDIOBJ old = SelectObject(memory, desktopPicture);
+            const RECT& r = ps.rcPaint;
+            BitBlt(hdc, r.left, r.top, r.right - r.left, r.bottom - r.top, memory, r.left,
+                   r.top, SRCCOPY);
+            SelectObject(memory, old);
+            DeleteDC(memory);
+        }
+    }
+    EndPaint(Hwnd(), &ps);
+}
 
 void RegionWindow::OnLButtonDown()
 {
@@ -159,6 +205,19 @@ void RegionWindow::Cancel()
 LRESULT RegionWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
+    case WM_WINDOWPOSCHANGING: {
+        // WM_SHOWWINDOW does not come for every way of showing (not for a maximising
+        // show on Wine); the position change always does, before the window is seen.
+        const UINT flags = reinterpret_cast<const WINDOWPOS*>(lParam)->flags;
+        if ((flags & SWP_SHOWWINDOW) && !IsWindowVisible(Hwnd()))
+            OnShowWindow(true);
+        else if (flags & SWP_HIDEWINDOW)
+            OnShowWindow(false);
+        break;
+    }
+    case WM_PAINT:
+        OnPaint();
+        return 0;
     case WM_LBUTTONDOWN:
         OnLButtonDown();
         break;

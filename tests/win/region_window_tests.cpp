@@ -191,6 +191,26 @@ TEST_F(RegionWindowTest, FixedFrameFollowsTheMouseAndGoesToTheOptionsDialog)
     optionsDialogWindow = nullptr;
 }
 
+TEST_F(RegionWindowTest, ShowsTheDesktopThatWasBeneathIt)
+{
+    // A red window under the selection window must still be seen through it.
+    HWND red = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE | SS_BLACKRECT, 600,
+                               100, 60, 60, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(red, nullptr);
+    Pump(300);
+    HDC screen = GetDC(nullptr);
+    const COLORREF beneath = GetPixel(screen, 630, 130);
+    settings.regionMode = 1;
+    Show();
+    EXPECT_EQ(GetPixel(screen, 630, 130), beneath);
+    EXPECT_EQ(GetPixel(screen, 700, 130), GetPixel(screen, 700, 131));
+    MoveTo(500, 400, MOUSEEVENTF_RIGHTDOWN);
+    MoveTo(500, 400, MOUSEEVENTF_RIGHTUP);
+    Pump(300);
+    ReleaseDC(nullptr, screen);
+    DestroyWindow(red);
+}
+
 TEST(BorderWindow, MarksAppearAroundTheAreaOnly)
 {
     HDC screen = GetDC(nullptr);
