@@ -142,6 +142,20 @@ else
     echo "temporary AVI: $avi, $size, $frames frames"
 fi
 
+echo "== dragging the window by its background"
+rect_of() { info list | awk -F'\t' -v h="$1" '$1==h{print $4}'; }
+before_rect=$(rect_of "$main")
+IFS=, read -r wl wt _ _ <<<"$before_rect"
+xdotool mousemove $((wl + 20)) $((wt + 150)) mousedown 1
+sleep 0.2
+xdotool mousemove $((wl + 70)) $((wt + 190)); sleep 0.2
+xdotool mousemove $((wl + 120)) $((wt + 230)); sleep 0.3
+xdotool mouseup 1
+sleep 0.5
+IFS=, read -r nl nt _ _ <<<"$(rect_of "$main")"
+[ "$nl" = $((wl + 100)) ] && [ "$nt" = $((wt + 80)) ] ||
+    fail "dragging the background moved the window from $before_rect to $nl,$nt"
+
 echo "== leaving while idle"
 info command "$main" 1004
 info gone "$main" 5000 || fail "Exit while idle did not end the program"
