@@ -1,0 +1,48 @@
+// CSoundBase and CSoundFile: the recorder's WAV file on the multimedia file I/O.
+// A CSoundFile is created for writing (with a format) or opened for reading (without);
+// deleting it is the only way to finish and close it. One thread at a time may use an
+// object; the wave-in capture serialises its writer and its deletion (wave_in_capture).
+#pragma once
+#include <windows.h>
+#include <mmsystem.h>
+
+#include <functional>
+#include <string>
+
+class CSoundBase {
+public:
+    CSoundBase();
+    virtual ~CSoundBase() = default;
+
+    WAVEFORMATEX m_format;
+    DWORD m_bufferFrames;  // kept for its shape; capture sizes buffers from the settings
+};
+
+enum OpenMode { NotOpen = 0, ForReading = 1, ForWriting = 2 };
+
+class CSoundFile : public CSoundBase {
+public:
+    // With a format: create `path` for writing; without: open it for reading.
+    CSoundFile(const std::string& path, const WAVEFORMATEX* format);
+    ~CSoundFile() override;
+    CSoundFile(const CSoundFile&) = delete;
+    CSoundFile& operator=(const CSoundFile&) = delete;
+
+    bool CreateForWriting();
+    bool OpenForReading();
+
+    HMMIO m_hmmio;
+    std::string m_path;
+    OpenMode m_openMode;
+    MMCKINFO m_riffChunk;
+    MMCKINFO m_chunk;
+
+private:
+    bool FailReading(const char* message);
+};
+
+namespace korvane {
+// Shows a reading error to the user (the application's message box with OK).
+// Replaceable so tests can take the text instead of a window.
+extern std::function<void(const char*)> showSoundFileError;
+}  // namespace korvane
