@@ -46,3 +46,9 @@ LRESULT CALLBACK WindowBase::WindowProc(HWND hwnd, UINT message, WPARAM wParam, 
     }
     return result;
 }
+
+bool WindowBase::RegisterWindowClass(WNDCLASSA wc)
+{
+    wc.lpfnWndProc = WindowProc;
+    return RegisterClassA(&wc) != 0;
+}

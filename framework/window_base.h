@@ -20,6 +20,10 @@ public:
                 DWORD exStyle, const char* title, DWORD style,
                 int x, int y, int width, int height, HWND parent);
 
+    // Registers a class the caller describes in full (menu, background...); only the
+    // procedure is ours. Create then finds the class and uses it as it is.
+    static bool RegisterWindowClass(WNDCLASSA wc);
+
 protected:
     virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam)

@@ -1,0 +1,29 @@
+// The player's window-free rules: which path the command line names, whether a path
+// may be handed to the MCI window at all, and how big the frame should be. Plain
+// functions (FrameSizeFor asks user32 for frame metrics but needs no window); any thread.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+namespace reelpane {
+
+// The whole argument text is the path, spaces and all; no quote handling. Any length is
+// kept: whether it can be opened is decided later.
+std::string MoviePathFromArgument(const char* argument);
+
+// A path the platform cannot hold (MAX_PATH characters with its terminator) is a file
+// that cannot be opened; it is never handed to the MCI window, whose buffers are sized
+// for platform paths.
+bool IsOpenablePath(const std::string& path);
+
+// Caption and menu bar only: 180 pixels wide.
+SIZE EmptyFrameSize(int captionHeight, int menuHeight, int frameHeight);
+
+// The frame's new outer size after the movie window changed, or false to leave the frame
+// alone (it is minimised). With a movie the frame wraps `movieScreenRect` (the movie
+// window in screen co-ordinates) for a frame of `frameStyle` with a menu bar.
+bool FrameSizeFor(bool minimised, bool movieOpen, const RECT& movieScreenRect,
+                  DWORD frameStyle, SIZE emptySize, SIZE* size);
+
+}  // namespace reelpane
