@@ -103,6 +103,11 @@ void PlayerFrame::OnCommand(int id)
 {
     switch (id) {
     case IDM_PLAY:
+        // The MCI window plays nothing from the last frame, so a movie that has played
+        // to its end starts again from the beginning.
+        if (movieOpen &&
+            reelpane::IsAtMovieEnd(MCIWndGetPosition(movieWindow), MCIWndGetEnd(movieWindow)))
+            MCIWndHome(movieWindow);
         SendMessageA(movieWindow, MCI_PLAY, 0, 0);
         break;
     case IDM_STOP:

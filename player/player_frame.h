@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 
 // Posted once by start-up so the file opens from the message loop.
 constexpr UINT WM_PLAYER_OPEN = WM_USER + 1;

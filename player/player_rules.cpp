@@ -34,4 +34,9 @@ bool FrameSizeFor(bool minimised, bool movieOpen, const RECT& movieScreenRect,
     return true;
 }
 
+bool IsAtMovieEnd(long position, long end)
+{
+    return end > 0 && position >= end - 1;
+}
+
 }  // namespace reelpane

@@ -1,5 +1,6 @@
 // The player's window-free rules: which path the command line names, whether a path
-// may be handed to the MCI window at all, and how big the frame should be. Plain
+// may be handed to the MCI window at all, how big the frame should be, and when a movie
+// has played to its end. Plain
 // functions (FrameSizeFor asks user32 for frame metrics but needs no window); any thread.
 #pragma once
 #include <windows.h>
@@ -25,5 +26,9 @@ SIZE EmptyFrameSize(int captionHeight, int menuHeight, int frameHeight);
 // window in screen co-ordinates) for a frame of `frameStyle` with a menu bar.
 bool FrameSizeFor(bool minimised, bool movieOpen, const RECT& movieScreenRect,
                   DWORD frameStyle, SIZE emptySize, SIZE* size);
+
+// Whether playback has reached the end: the position is the end itself or, where the
+// MCI window stops on the last frame (Wine), one before it.
+bool IsAtMovieEnd(long position, long end);
 
 }  // namespace reelpane

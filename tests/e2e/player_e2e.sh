@@ -4,8 +4,9 @@
 # movie shows "Imposible abrir video" over a 180-pixel frame with "Reproducir" greyed;
 # a Video 1 movie behind a path with spaces opens a frame sized to it and plays it once
 # (the picture checked against ffmpeg's decode of the same movie), "Detener",
-# "Reproducir" and "&Salir" do what they say; an over-long path is a file that cannot be
-# opened; the real skin library changes none of this.
+# "Reproducir" (also from the end, where it starts again) and "&Salir" do what they
+# say; an over-long path is a file that cannot be opened; the real skin library changes
+# none of this.
 # Menu states come from a skin library that reports from inside the player (Wine keeps
 # menus per process); windows and sizes from player_probe.exe and wininfo.exe.
 # Env: KORVANE_BUILD, KORVANE_DIST, KORVANE_SOURCE, KORVANE_BENCH_DIR (set by CTest).
@@ -136,7 +137,11 @@ else
     sleep 4; e1=$(position); sleep 0.8; e2=$(position)
     { [ "$e1" = "$e2" ] && [ "$e1" -ge 35 ]; } || fail "not stopped at the end: $e1 then $e2"
     [ "$(menu_line 40001)" = "0 Reproducir" ] || fail "Reproducir at the end: '$(menu_line 40001)'"
-    echo "movie: $geometry; PSNR $psnr dB; positions $first $p1 $p2, stop $p3 $p4, play $p5, end $e1 $e2"
+    info command Player 40001
+    sleep 0.6; r1=$(position); sleep 0.6; r2=$(position)
+    { [ "$r1" -lt "$e2" ] && [ "$r2" -gt "$r1" ]; } ||
+        fail "Reproducir at the end did not play again: $e2, then $r1, $r2"
+    echo "movie: $geometry; PSNR $psnr dB; positions $first $p1 $p2, stop $p3 $p4, play $p5, end $e1 $e2, again $r1 $r2"
     info command Player 3
 fi
 player_result

@@ -8,7 +8,7 @@
 //   empty                  the frame's empty size for this desktop: "W H"
 //   menu TITLE             the first popup's items: id, greyed (1/0), text
 //   geometry TITLE         "frame W H client W H movie W H" (movie: the first child)
-//   movie TITLE            the movie window's text (its mode) and position
+//   movie TITLE            the movie window's text (its mode), position and end
 //   findtext TEXT MS       wait for a visible window holding a child with TEXT; prints
 //                          its handle and the title of its owner
 //   minimize/restore TITLE show the window so, without waiting for it
@@ -184,7 +184,8 @@ int Movie(HWND hwnd)
     GetWindowTextA(child, text, sizeof text);
     // MCIWNDM_GETPOSITION (WM_USER + 102) carries no pointer, so it crosses processes.
     const LRESULT position = SendMessageA(child, WM_USER + 102, 0, 0);
-    std::printf("%s\t%ld\n", text, static_cast<long>(position));
+    const LRESULT end = SendMessageA(child, WM_USER + 105, 0, 0);  // MCIWNDM_GETEND
+    std::printf("%s\t%ld\t%ld\n", text, static_cast<long>(position), static_cast<long>(end));
     return 0;
 }
 

@@ -77,6 +77,17 @@ TEST(PlayerFrameSize, AFrameOfTheComputedSizeHoldsTheMovieExactly)
     DestroyWindow(hwnd);  // destroys the menu with it
 }
 
+TEST(PlayerEnd, TheLastFrameAndBeyondCountAsTheEnd)
+{
+    EXPECT_TRUE(reelpane::IsAtMovieEnd(39, 40));
+    EXPECT_TRUE(reelpane::IsAtMovieEnd(40, 40));
+    EXPECT_FALSE(reelpane::IsAtMovieEnd(38, 40));
+    EXPECT_FALSE(reelpane::IsAtMovieEnd(0, 40));
+    EXPECT_TRUE(reelpane::IsAtMovieEnd(0, 1));
+    // Nothing open answers 0 for both: no rewinding then.
+    EXPECT_FALSE(reelpane::IsAtMovieEnd(0, 0));
+}
+
 class PlayerResources : public ::testing::Test {
 protected:
     void SetUp() override
