@@ -22,7 +22,7 @@ void ReportStartFailure(HINSTANCE instance, UINT id)
     MessageBoxA(nullptr, LoadText(instance, id).c_str(), "Player", MB_OK);
 }
 
-int RunPlayer(HINSTANCE instance, const char* argument, int showCommand)
+int RunPlayer(HINSTANCE instance, int showCommand)
 {
     if (HIWORD(VideoForWindowsVersion()) < 0x010A) {
         MessageBeep(MB_ICONHAND);
@@ -43,7 +43,9 @@ int RunPlayer(HINSTANCE instance, const char* argument, int showCommand)
         DestroyWindow(frame.Hwnd());
         return 0;
     }
-    std::string path = reelpane::MoviePathFromArgument(argument);
+    char modulePath[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, modulePath, MAX_PATH);
+    std::string path = reelpane::MoviePathFromCommandLine(GetCommandLineA(), modulePath);
     if (path.empty()) {
         // Nothing has been shown; the frame goes with the process.
         DestroyWindow(frame.Hwnd());
@@ -52,8 +54,6 @@ int RunPlayer(HINSTANCE instance, const char* argument, int showCommand)
 
     // The skin's results are not looked at: the player works the same without it.
     SkinInitialize(instance, "reelpane", nullptr, 0);
-    char modulePath[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, modulePath, MAX_PATH);
     SkinLoadFile(korvane::SkinFilePathFor(modulePath).c_str());
     SkinApplyToWindow(frame.Hwnd(), "MainFrame");
 
@@ -73,11 +73,11 @@ int RunPlayer(HINSTANCE instance, const char* argument, int showCommand)
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR argument, int showCommand)
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand)
 {
     // No exception may leave the process's first frame: end quietly.
     try {
-        return RunPlayer(instance, argument, showCommand);
+        return RunPlayer(instance, showCommand);
     } catch (...) {
         return 0;
     }

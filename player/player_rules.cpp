@@ -1,11 +1,31 @@
 // The player's window-free rules (any thread).
 #include "player_rules.h"
 
+#include <cstring>
+
 namespace reelpane {
 
-std::string MoviePathFromArgument(const char* argument)
+std::string MoviePathFromCommandLine(const char* commandLine, const char* modulePath)
 {
-    return argument ? std::string(argument) : std::string();
+    if (!commandLine)
+        return std::string();
+    const char* p = commandLine;
+    const std::size_t moduleLength = modulePath ? std::strlen(modulePath) : 0;
+    if (*p == '"') {
+        for (++p; *p && *p != '"'; ++p) {
+        }
+        if (*p == '"')
+            ++p;
+    } else if (moduleLength && _strnicmp(p, modulePath, moduleLength) == 0 &&
+               static_cast<unsigned char>(p[moduleLength]) <= ' ') {
+        p += moduleLength;
+    } else {
+        while (static_cast<unsigned char>(*p) > ' ')
+            ++p;
+    }
+    while (*p && static_cast<unsigned char>(*p) <= ' ')
+        ++p;
+    return std::string(p);
 }
 
 bool IsOpenablePath(const std::string& path)

@@ -9,9 +9,13 @@
 
 namespace reelpane {
 
-// The whole argument text is the path, spaces and all; no quote handling. Any length is
-// kept: whether it can be opened is decided later.
-std::string MoviePathFromArgument(const char* argument);
+// The path to play from the process's whole command line: everything after the program
+// name, spaces and all, with no quote handling; any length is kept (whether it can be
+// opened is decided later). The program name ends as the C start-up code ends it (at
+// its closing quote, else at the first blank), except that an unquoted name equal to
+// `modulePath` is skipped whole: the recorder starts us without quotes, so a program
+// folder with spaces would otherwise cut the path in two.
+std::string MoviePathFromCommandLine(const char* commandLine, const char* modulePath);
 
 // A path the platform cannot hold (MAX_PATH characters with its terminator) is a file
 // that cannot be opened; it is never handed to the MCI window, whose buffers are sized

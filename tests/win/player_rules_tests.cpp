@@ -10,14 +10,37 @@
 
 namespace {
 
-TEST(PlayerPath, TheWholeArgumentIsThePathWithoutQuoteHandling)
+constexpr char kModule[] = "C:\\Program Files\\Korvane\\reelpane.exe";
+
+std::string PathFrom(const std::string& commandLine)
 {
-    EXPECT_EQ(reelpane::MoviePathFromArgument("C:\\my movies\\a b.avi"), "C:\\my movies\\a b.avi");
-    EXPECT_EQ(reelpane::MoviePathFromArgument("\"C:\\x.avi\""), "\"C:\\x.avi\"");
-    EXPECT_EQ(reelpane::MoviePathFromArgument(""), "");
-    EXPECT_EQ(reelpane::MoviePathFromArgument(nullptr), "");
+    return reelpane::MoviePathFromCommandLine(commandLine.c_str(), kModule);
+}
+
+TEST(PlayerPath, EverythingAfterTheProgramNameIsThePathWithoutQuoteHandling)
+{
+    EXPECT_EQ(PathFrom("reelpane.exe C:\\my movies\\a b.avi"), "C:\\my movies\\a b.avi");
+    EXPECT_EQ(PathFrom("\"C:\\Program Files\\Korvane\\reelpane.exe\"  \t C:\\a b.avi "),
+              "C:\\a b.avi ");
+    EXPECT_EQ(PathFrom("reelpane \"C:\\x.avi\""), "\"C:\\x.avi\"");
+    EXPECT_EQ(PathFrom("reelpane.exe"), "");
+    EXPECT_EQ(PathFrom("reelpane.exe   "), "");
+    EXPECT_EQ(PathFrom("\"C:\\Program Files\\Korvane\\reelpane.exe\""), "");
+    EXPECT_EQ(PathFrom(""), "");
+    EXPECT_EQ(reelpane::MoviePathFromCommandLine(nullptr, kModule), "");
     const std::string huge(40000, 'q');
-    EXPECT_EQ(reelpane::MoviePathFromArgument(huge.c_str()), huge);
+    EXPECT_EQ(PathFrom("reelpane.exe " + huge), huge);
+}
+
+// The recorder starts us as its folder + "\reelpane.exe " + the path, unquoted.
+TEST(PlayerPath, AnUnquotedProgramFolderWithSpacesIsSkippedWhole)
+{
+    EXPECT_EQ(PathFrom("C:\\Program Files\\Korvane\\reelpane.exe C:\\my movies\\a b.avi"),
+              "C:\\my movies\\a b.avi");
+    EXPECT_EQ(PathFrom("c:\\program files\\korvane\\REELPANE.EXE C:\\a.avi"), "C:\\a.avi");
+    EXPECT_EQ(PathFrom("C:\\Program Files\\Korvane\\reelpane.exe"), "");
+    // Only the name as a whole word: a longer name falls back to the first blank.
+    EXPECT_EQ(PathFrom("C:\\Program Files\\Korvane\\reelpane.exe2 x"), "Files\\Korvane\\reelpane.exe2 x");
 }
 
 TEST(PlayerPath, OnlyPathsThePlatformCanHoldReachTheMovieWindow)
