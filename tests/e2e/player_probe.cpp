@@ -11,7 +11,6 @@
 //   movie TITLE            the movie window's text (its mode), position and end
 //   findtext TEXT MS       wait for a visible window holding a child with TEXT; prints
 //                          its handle and the title of its owner
-//   minimize/restore TITLE show the window so, without waiting for it
 // TITLE may also be a handle written 0x.... Exit code 0 on success, 1 when not found.
 #include <windows.h>
 
@@ -217,8 +216,6 @@ int main(int argc, char** argv)
         rc = Geometry(hwnd);
     else if (cmd == "movie")
         rc = Movie(hwnd);
-    else if (cmd == "minimize" || cmd == "restore")
-        rc = ShowWindowAsync(hwnd, cmd == "minimize" ? SW_MINIMIZE : SW_RESTORE) ? 0 : 1;
     std::fflush(stdout);
     return rc;
 }
