@@ -4,7 +4,7 @@
 
 #include "app/recording_settings.h"
 #include "app/registered_messages.h"
-#include "audio_seam.h"
+#include "audio/wave_in_capture.h"
 #include "border_seam.h"
 #include "capture_loop.h"
 #include "compressor_check.h"

@@ -3,6 +3,7 @@
 
 #include "app/recording_settings.h"
 #include "app/registered_messages.h"
+#include "audio/wave_in_capture.h"
 #include "capture/main_title.h"
 #include "capture/recording_state.h"
 #include "capture/recording_thread.h"
@@ -314,6 +315,8 @@ INT_PTR CKorvaneDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_LBUTTONDOWN:
         OnLButtonDown(lParam);
         return FALSE;
+    case MM_WIM_DATA:
+        return SetResult(OnWaveInData(wParam, lParam));
     case MergeProgress:
         return SetResult(OnMergeProgress(wParam, lParam));
     case WM_CLOSE:

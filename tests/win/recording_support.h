@@ -1,7 +1,9 @@
 // Helpers of the recording tests: a hidden window that stands in for the main window
-// and notes the registered messages posted to it, and a pointer mover. Test thread.
+// and notes the registered messages posted to it (and hands the microphone's buffers to
+// the capture), and a pointer mover. Test thread.
 #pragma once
 #include "app/registered_messages.h"
+#include "audio/wave_in_capture.h"
 #include "capture/recording_state.h"
 
 #include <windows.h>
@@ -71,6 +73,9 @@ public:
 private:
     static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     {
+        // The microphone's buffers come here as they come to the main window.
+        if (msg == MM_WIM_DATA)
+            return OnWaveInData(wp, lp);
         auto* self = reinterpret_cast<MessageSink*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
         if (self) {
             if (msg == WM_USER_GENERIC_MSG)

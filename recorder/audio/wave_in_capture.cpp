@@ -1,0 +1,239 @@
+// Wave-in capture. Every capture buffer is owned by `liveHeaders` (or, while one is
+// being handled, by OnWaveInData), so a buffer is freed exactly once whichever way the
+// capture ends; a notification for a buffer that is no longer owned is ignored.
+#include "wave_in_capture.h"
+
+#include "app/recording_settings.h"
+#include "audio_state.h"
+#include "capture/recording_state.h"
+#include "capture/scratch_paths.h"
+#include "pcm_format.h"
+#include "sound_file.h"
+
+#include <mmsystem.h>
+
+#include <algorithm>
+#include <memory>
+#include <mutex>
+#include <new>
+#include <vector>
+
+namespace korvane {
+std::function<void(const char*, const char*, UINT)> showAudioMessage =
+    [](const char* text, const char* caption, UINT flags) { MessageBoxA(nullptr, text, caption, flags); };
+std::function<bool()> chooseTempWavPath = [] { return ChooseTempWavPath(); };
+}  // namespace korvane
+
+namespace {
+
+const int kCaptureBuffers = 3;
+const DWORD kResetSettleMs = 500;
+
+// A wave header and its data block, freed together (data first).
+struct HeaderDeleter {
+    void operator()(WAVEHDR* hdr) const
+    {
+        delete[] hdr->lpData;
+        delete hdr;
+    }
+};
+using CaptureHeader = std::unique_ptr<WAVEHDR, HeaderDeleter>;
+
+// Recursive: OnWaveInData holds it while StoreCaptureBuffer takes it again.
+std::recursive_mutex captureLock;
+std::vector<CaptureHeader> liveHeaders;
+bool deviceOpen = false;
+// Set when CloseWaveInput begins: returning buffers are freed, never written or queued.
+// After a failed video write isRecording is still set at that point.
+bool closing = false;
+
+// A header taken out of liveHeaders while it is handled; freed (and uncounted) unless
+// given back to the device.
+class HandledHeader {
+public:
+    explicit HandledHeader(CaptureHeader hdr) : m_hdr(std::move(hdr)) {}
+    ~HandledHeader()
+    {
+        if (m_hdr) {
+            m_hdr.reset();
+            --queuedBufferCount;
+        }
+    }
+    HandledHeader(const HandledHeader&) = delete;
+    HandledHeader& operator=(const HandledHeader&) = delete;
+    WAVEHDR* Get() const { return m_hdr.get(); }
+    void Requeued() { liveHeaders.push_back(std::move(m_hdr)); }
+
+private:
+    CaptureHeader m_hdr;
+};
+
+CaptureHeader TakeLive(WAVEHDR* hdr)
+{
+    auto it = std::find_if(liveHeaders.begin(), liveHeaders.end(),
+                           [hdr](const CaptureHeader& h) { return h.get() == hdr; });
+    if (it == liveHeaders.end())
+        return nullptr;
+    CaptureHeader taken = std::move(*it);
+    liveHeaders.erase(it);
+    return taken;
+}
+
+// After a successful reset every header is back from the device and may be freed,
+// including those whose notifications are still on their way.
+void ReclaimAllLocked()
+{
+    for (CaptureHeader& hdr : liveHeaders) {
+        waveInUnprepareHeader(waveIn, hdr.get(), sizeof(WAVEHDR));
+        --queuedBufferCount;
+    }
+    liveHeaders.clear();
+}
+
+bool Requeue(WAVEHDR* hdr)
+{
+    return waveInPrepareHeader(waveIn, hdr, sizeof(WAVEHDR)) == MMSYSERR_NOERROR &&
+           waveInAddBuffer(waveIn, hdr, sizeof(WAVEHDR)) == MMSYSERR_NOERROR;
+}
+
+void DeleteSoundFileLocked()
+{
+    delete soundFile;
+    soundFile = nullptr;
+}
+
+}  // namespace
+
+size_t korvane::LiveCaptureBuffers()
+{
+    std::lock_guard<std::recursive_mutex> lock(captureLock);
+    return liveHeaders.size();
+}
+
+int PrepareAudioCapture()
+{
+    {
+        std::lock_guard<std::recursive_mutex> lock(captureLock);
+        captureFormat = BuildPcmRecordingFormat();
+        queuedBufferCount = static_cast<long>(liveHeaders.size());
+        waveIn = nullptr;
+        settings.audioBufferFrames = 1000;
+        deviceOpen = false;
+        closing = false;
+        DeleteSoundFileLocked();
+    }
+    korvane::chooseTempWavPath();
+    CSoundFile* file = new (std::nothrow) CSoundFile(tempWavPath, &captureFormat);
+    {
+        std::lock_guard<std::recursive_mutex> lock(captureLock);
+        soundFile = file;
+    }
+    // The failed object stays: the first returning buffer then shuts the capture down.
+    if (!file || file->m_openMode == NotOpen)
+        korvane::showAudioMessage("getString(ID_ERR_CREATE_SOUND_FILE)",
+                                  "getString(ID_TITLE_MSGBOX_NOTE)", MB_OK | MB_ICONWARNING);
+    return 1;
+}
+
+bool OpenWaveInput()
+{
+    {
+        std::lock_guard<std::recursive_mutex> lock(captureLock);
+        if (waveInOpen(&waveIn, settings.audioDeviceId, &captureFormat,
+                       reinterpret_cast<DWORD_PTR>(mainWindow), 0, CALLBACK_WINDOW) != MMSYSERR_NOERROR)
+            return false;
+        deviceOpen = true;
+    }
+    // Queued before the start, so no notification can come while they are counted.
+    for (int i = 0; i < kCaptureBuffers; ++i)
+        QueueCaptureBuffer();
+    return waveInStart(waveIn) == MMSYSERR_NOERROR;
+}
+
+void QueueCaptureBuffer()
+{
+    std::lock_guard<std::recursive_mutex> lock(captureLock);
+    CaptureHeader hdr(new (std::nothrow) WAVEHDR());
+    if (!hdr)
+        return;
+    CBuffer data(korvane::CaptureBufferBytes(captureFormat, settings.audioBufferFrames));
+    if (!data.m_data)
+        return;
+    hdr->lpData = static_cast<LPSTR>(data.m_data);
+    hdr->dwBufferLength = data.m_byteCount;
+    if (waveInPrepareHeader(waveIn, hdr.get(), sizeof(WAVEHDR)) != MMSYSERR_NOERROR)
+        return;
+    if (waveInAddBuffer(waveIn, hdr.get(), sizeof(WAVEHDR)) != MMSYSERR_NOERROR) {
+        waveInUnprepareHeader(waveIn, hdr.get(), sizeof(WAVEHDR));
+        return;
+    }
+    liveHeaders.push_back(std::move(hdr));
+    ++queuedBufferCount;
+}
+
+LRESULT OnWaveInData(WPARAM, LPARAM header)
+{
+    std::lock_guard<std::recursive_mutex> lock(captureLock);
+    WAVEHDR* returned = reinterpret_cast<WAVEHDR*>(header);
+    CaptureHeader owned = TakeLive(returned);
+    if (!owned)
+        return 0;  // already reclaimed by a shutdown
+    if (waveInUnprepareHeader(waveIn, returned, sizeof(WAVEHDR)) != MMSYSERR_NOERROR) {
+        liveHeaders.push_back(std::move(owned));
+        return 0;
+    }
+    HandledHeader hdr(std::move(owned));
+    if (!isRecording || closing || !deviceOpen)
+        return 0;
+    // Only the bytes the device filled: a short buffer adds no stale bytes.
+    const CBuffer buffer(returned->lpData,
+                         korvane::RecordedBytes(returned->dwBytesRecorded, returned->dwBufferLength));
+    if (!isPaused)
+        StoreCaptureBuffer(buffer);
+    if (deviceOpen && Requeue(returned))
+        hdr.Requeued();
+    return 0;
+}
+
+void StoreCaptureBuffer(const CBuffer& buffer)
+{
+    std::lock_guard<std::recursive_mutex> lock(captureLock);
+    if (!soundFile)
+        return;
+    if (soundFile->m_openMode == ForWriting &&
+        mmioWrite(soundFile->m_hmmio, static_cast<const char*>(buffer.m_data),
+                  static_cast<LONG>(buffer.m_byteCount)) == static_cast<LONG>(buffer.m_byteCount))
+        return;
+    // The file cannot take the audio: video goes on without it. Blocks this thread for
+    // the settle time, as the device must hand back its buffers before it can close.
+    if (deviceOpen && waveInReset(waveIn) == MMSYSERR_NOERROR) {
+        Sleep(kResetSettleMs);
+        waveInStop(waveIn);
+        ReclaimAllLocked();
+        if (waveInClose(waveIn) == MMSYSERR_NOERROR)
+            deviceOpen = false;
+    }
+    DeleteSoundFileLocked();
+}
+
+void CloseWaveInput()
+{
+    bool open;
+    {
+        std::lock_guard<std::recursive_mutex> lock(captureLock);
+        closing = true;
+        open = deviceOpen;
+    }
+    // Outside the lock: during the settle time the UI thread frees returning buffers.
+    const bool reset = open && waveInReset(waveIn) == MMSYSERR_NOERROR;
+    if (reset)
+        Sleep(kResetSettleMs);
+    std::lock_guard<std::recursive_mutex> lock(captureLock);
+    if (reset) {
+        waveInStop(waveIn);
+        ReclaimAllLocked();
+        if (waveInClose(waveIn) == MMSYSERR_NOERROR)
+            deviceOpen = false;
+    }
+    DeleteSoundFileLocked();
+}

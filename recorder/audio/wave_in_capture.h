@@ -1,0 +1,37 @@
+// Wave-in capture into the temporary WAV file. PrepareAudioCapture, OpenWaveInput
+// (with QueueCaptureBuffer) and CloseWaveInput run on the recording thread;
+// OnWaveInData and StoreCaptureBuffer on the UI thread, which receives MM_WIM_DATA.
+// The two meet only under the capture's lock: a buffer is never written while the
+// file is being closed, and the device is closed by one of them only.
+#pragma once
+#include "capture_buffer.h"
+
+#include <windows.h>
+
+#include <cstddef>
+#include <functional>
+
+// Builds the capture format and creates the WAV file on a fresh tempWavPath. Always 1.
+int PrepareAudioCapture();
+// Opens the device with notifications to mainWindow, queues three buffers and starts it.
+bool OpenWaveInput();
+// Makes one capture buffer and queues it on the device.
+void QueueCaptureBuffer();
+// MM_WIM_DATA: writes the returned buffer (unless paused) and gives it back to the device.
+LRESULT OnWaveInData(WPARAM, LPARAM header);
+// Appends a buffer to the WAV file; shuts the capture down when that fails.
+void StoreCaptureBuffer(const CBuffer& buffer);
+// Stops and closes the device, reclaims every buffer and finishes the WAV file.
+void CloseWaveInput();
+
+namespace korvane {
+
+// The capture's message boxes (no owner window). Replaceable so tests can count them.
+extern std::function<void(const char* text, const char* caption, UINT flags)> showAudioMessage;
+// Names the WAV file (sets tempWavPath). Replaceable so tests can give an unusable path.
+extern std::function<bool()> chooseTempWavPath;
+
+// Capture buffers the capture owns at this moment (queued, returned or in a message).
+size_t LiveCaptureBuffers();
+
+}  // namespace korvane

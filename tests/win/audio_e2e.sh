@@ -1,0 +1,88 @@
+#!/usr/bin/env bash
+# Recordings with audio through the recording thread, checked with sox and ffprobe.
+#   audio_e2e.sh HOST_EXE
+# 1. A 440 Hz tone played into the bench's null sink: the WAV data chunk is a whole
+#    number of 4000-byte buffers (22050 Hz stereo 16-bit) and its frequency is 440 Hz.
+# 2. Paused for 2.5 s of 5.5: the WAV holds no more than the 3 s recorded unpaused.
+# 3. An uncreatable WAV file: one warning with its text, and the video still records.
+# 4. On a bench without PulseAudio: the video records and the WAV data chunk is empty.
+set -euo pipefail
+part=all
+[ "${1:-}" = --no-audio-part ] && { part=no-audio; shift; }
+host=$1
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+work=$(mktemp -d "${TMPDIR:-/tmp}/korvane-audio.XXXXXX")
+if [ "${KORVANE_KEEP_OUTPUT:-0}" = 1 ]; then echo "output in $work"; else trap 'rm -rf "$work"' EXIT; fi
+fail=0
+bad() { echo "FAIL $*"; fail=1; }
+
+run_host() { # mode dir
+    mkdir -p "$2"
+    wine "$host" "$1" "$(winepath -w "$2")" || { bad "$1: host failed"; return 1; }
+    grep -qx WM_USER_GENERIC_MSG "$2/messages.txt" || bad "$1: no end report: $(cat "$2/messages.txt")"
+    ffprobe -v error -show_entries stream=codec_name -of csv=p=0 "$2/recording.avi" | grep -qx msvideo1 \
+        || bad "$1: no msvideo1 movie"
+}
+
+u32() { od -An -tu4 -j "$2" -N4 "$1" | tr -d ' '; }
+
+check_wav() { # file -> prints data bytes; checks layout against the file size
+    local f=$1 size data riff
+    size=$(stat -c %s "$f"); riff=$(u32 "$f" 4); data=$(u32 "$f" 42)
+    [ "$riff" = $((data + 38)) ] && [ "$size" = $((data + 46)) ] || bad "$f: sizes riff $riff data $data file $size"
+    [ $((data % 4000)) = 0 ] || bad "$f: data $data is not whole 4000-byte buffers"
+    [ "$(soxi -r "$f")/$(soxi -c "$f")/$(soxi -b "$f")" = 22050/2/16 ] || bad "$f: format $(soxi "$f")"
+    echo "$data"
+}
+
+tone_pid=""
+start_tone() {
+    sox -q -n -t pulseaudio nullsink synth 30 sine 440 vol 0.5 &
+    tone_pid=$!
+    sleep 0.5
+}
+stop_tone() { [ -n "$tone_pid" ] && kill "$tone_pid" 2>/dev/null; wait "$tone_pid" 2>/dev/null || true; tone_pid=""; }
+
+audio_cases() {
+    # shellcheck disable=SC1091
+    . "$KORVANE_BENCH_DIR/default/env"
+    trap 'stop_tone' RETURN
+    start_tone
+    if run_host record "$work/record"; then
+        local f=$work/record/recording.wav data freq rms
+        data=$(check_wav "$f")
+        [ "$data" -ge $((20 * 4000)) ] || bad "record: only $data bytes of audio"
+        freq=$(sox "$f" -n remix 1 trim 0.2 1 stat 2>&1 | awk '/Rough +frequency/ {print $3}')
+        rms=$(sox "$f" -n remix 1 trim 0.2 1 stat 2>&1 | awk '/RMS +amplitude/ {print $3}')
+        echo "record: $data bytes, rough frequency $freq Hz, RMS $rms"
+        [ "${freq:-0}" -ge 430 ] && [ "${freq:-0}" -le 450 ] || bad "record: frequency $freq, want 440"
+        awk -v r="${rms:-0}" 'BEGIN { exit !(r > 0.1) }' || bad "record: too quiet ($rms)"
+    fi
+    if run_host pause "$work/pause"; then
+        local data
+        data=$(check_wav "$work/pause/recording.wav")
+        echo "pause: $data bytes ($((data / 88200)).$(((data % 88200) * 10 / 88200)) s) for 3 s unpaused of 5.5 s"
+        [ "$data" -gt 0 ] && [ "$data" -le $((88200 * 32 / 10)) ] || bad "pause: $data bytes"
+    fi
+    stop_tone
+    if run_host badpath "$work/badpath"; then
+        [ "$(cat "$work/badpath/shown.txt")" = "getString(ID_ERR_CREATE_SOUND_FILE)" ] \
+            || bad "badpath: shown: $(cat "$work/badpath/shown.txt")"
+    fi
+}
+
+no_audio_case() {
+    if run_host record "$work/silent"; then
+        local data
+        data=$(check_wav "$work/silent/recording.wav")
+        [ "$data" = 0 ] || bad "no device: $data bytes of audio"
+        [ ! -s "$work/silent/shown.txt" ] || bad "no device: shown $(cat "$work/silent/shown.txt")"
+    fi
+}
+
+if [ $part = no-audio ]; then no_audio_case; exit $fail; fi
+# In a subshell: the shared bench's environment must not reach the private bench below.
+( audio_cases; exit $fail ) || fail=1
+# The same host on a private bench without PulseAudio.
+"$KORVANE_SOURCE/tools/with-bench" --no-audio -- bash "$0" --no-audio-part "$host" || fail=1
+exit $fail

@@ -1,0 +1,98 @@
+// Test host for recordings with audio, checked by audio_e2e.sh with sox and ffprobe.
+// It runs the recording thread on a small area against a hidden stand-in main window
+// that hands the microphone's buffers to the capture, and leaves in OUTDIR the movie
+// (recording.avi), the WAV file (recording.wav), the posted messages (messages.txt) and
+// the audio messages it would have shown (shown.txt).
+//   audio_host record OUTDIR    about 4 s with audio on
+//   audio_host pause OUTDIR     1.5 s, paused 2.5 s, 1.5 s (the pause in pause.txt)
+//   audio_host badpath OUTDIR   the WAV file cannot be created
+#include "app/recording_settings.h"
+#include "audio/wave_in_capture.h"
+#include "capture/recording_state.h"
+#include "capture/recording_thread.h"
+#include "recording_support.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <thread>
+
+namespace {
+
+void WriteFile(const std::string& path, const std::string& text)
+{
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+}
+
+int Run(const std::string& mode, const std::string& outDir)
+{
+    settings = RecordingSettings();
+    HDC screen = GetDC(nullptr);
+    settings.captureBitsPerPixel = GetDeviceCaps(screen, BITSPIXEL);
+    screenWidth = GetDeviceCaps(screen, HORZRES);
+    screenHeight = GetDeviceCaps(screen, VERTRES);
+    ReleaseDC(nullptr, screen);
+    captureRect = RECT{0, 0, 159, 119};
+
+    std::string shown;
+    korvane::showAudioMessage = [&shown](const char* text, const char*, UINT) {
+        shown += std::string(text) + "\n";
+    };
+    if (mode == "badpath")
+        korvane::chooseTempWavPath = [] {
+            tempWavPath = "C:\\no such folder\\korvane\\audio.wav";
+            return true;
+        };
+
+    MessageSink sink;
+    isRecording = 1;
+    isPaused = 0;
+    std::thread worker(RecordingThreadMain, nullptr);
+    if (mode == "pause") {
+        sink.PumpFor(1500);
+        isPaused = 1;
+        sink.PumpFor(2500);
+        isPaused = 0;
+        sink.PumpFor(1500);
+    } else {
+        sink.PumpFor(4000);
+    }
+    isRecording = 0;
+    const bool ended = sink.PumpUntil([&] { return sink.Ended(); }, 20000);
+    worker.join();
+    sink.PumpFor(300);
+
+    std::string names;
+    for (const std::string& m : sink.received)
+        names += m + "\n";
+    WriteFile(outDir + "\\messages.txt", names);
+    WriteFile(outDir + "\\shown.txt", shown);
+    int rc = ended ? 0 : 1;
+    if (!CopyFileA(tempAviPath.c_str(), (outDir + "\\recording.avi").c_str(), FALSE)) {
+        std::fprintf(stderr, "no movie at %s\n", tempAviPath.c_str());
+        rc = 1;
+    }
+    DeleteFileA(tempAviPath.c_str());
+    if (mode != "badpath") {
+        if (!CopyFileA(tempWavPath.c_str(), (outDir + "\\recording.wav").c_str(), FALSE)) {
+            std::fprintf(stderr, "no WAV file at %s\n", tempWavPath.c_str());
+            rc = 1;
+        }
+        DeleteFileA(tempWavPath.c_str());
+    }
+    return rc;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: audio_host record|pause|badpath OUTDIR\n");
+        return 2;
+    }
+    return Run(argv[1], argv[2]);
+}

@@ -1,0 +1,270 @@
+// Wave-in capture against the bench's PulseAudio device: buffers written whole and in
+// order, pause, the stop, a close while buffers are still being written (as after a
+// failed video write), and an uncreatable WAV file. A hidden window stands in for the
+// main window and hands MM_WIM_DATA to the capture, as the main window does.
+#include "app/recording_settings.h"
+#include "audio/audio_state.h"
+#include "audio/pcm_format.h"
+#include "audio/sound_file.h"
+#include "audio/wave_in_capture.h"
+#include "capture/recording_state.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <mmsystem.h>
+
+#include <atomic>
+#include <cstdint>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+TEST(CaptureFormat, FromTheSettingsAndBufferSizes)
+{
+    const WAVEFORMATEX d = korvane::BuildPcmRecordingFormat(16, 2, 22050);
+    EXPECT_EQ(d.wFormatTag, WAVE_FORMAT_PCM);
+    EXPECT_EQ(d.nBlockAlign, 4);
+    EXPECT_EQ(d.nAvgBytesPerSec, 88200u);
+    EXPECT_EQ(d.cbSize, 0);
+    EXPECT_EQ(korvane::CaptureBufferBytes(d, 1000), 4000u);
+    EXPECT_EQ(korvane::CaptureBufferBytes(korvane::BuildPcmRecordingFormat(8, 1, 11025), 1000), 1000u);
+    const WAVEFORMATEX cd = korvane::BuildPcmRecordingFormat(16, 2, 44100);
+    EXPECT_EQ(cd.nAvgBytesPerSec, 176400u);
+    EXPECT_EQ(korvane::CaptureBufferBytes(cd, 1000), 4000u);
+
+    settings = RecordingSettings();
+    const WAVEFORMATEX fromSettings = BuildPcmRecordingFormat();
+    EXPECT_EQ(fromSettings.nSamplesPerSec, 22050u);
+    EXPECT_EQ(fromSettings.nChannels, 2);
+}
+
+TEST(CaptureFormat, OnlyRecordedBytesAreStored)
+{
+    EXPECT_EQ(korvane::RecordedBytes(4000, 4000), 4000u);
+    EXPECT_EQ(korvane::RecordedBytes(1200, 4000), 1200u);
+    EXPECT_EQ(korvane::RecordedBytes(0, 4000), 0u);
+    EXPECT_EQ(korvane::RecordedBytes(9000, 4000), 4000u);  // a bad report cannot overrun
+    CBuffer empty(nullptr, 4000);
+    EXPECT_EQ(empty.m_byteCount, 0u);
+    EXPECT_FALSE(empty.m_ownsData);
+}
+
+// The stand-in main window.
+class WaveWindow {
+public:
+    WaveWindow()
+    {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = Proc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "WaveInTestWindow";
+        RegisterClassA(&wc);
+        m_hwnd = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                 wc.hInstance, nullptr);
+        mainWindow = m_hwnd;
+    }
+    ~WaveWindow()
+    {
+        mainWindow = nullptr;
+        DestroyWindow(m_hwnd);
+    }
+    static int notifications;
+    static void PumpFor(DWORD ms)
+    {
+        const DWORD start = GetTickCount();
+        do {
+            MSG msg;
+            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+                DispatchMessageA(&msg);
+            Sleep(5);
+        } while (GetTickCount() - start < ms);
+    }
+
+private:
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+    {
+        if (msg == MM_WIM_DATA) {
+            ++notifications;
+            return OnWaveInData(wp, lp);
+        }
+        return DefWindowProcA(hwnd, msg, wp, lp);
+    }
+    HWND m_hwnd;
+};
+int WaveWindow::notifications = 0;
+
+std::vector<unsigned char> ReadAll(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), {});
+}
+uint32_t U32(const std::vector<unsigned char>& b, size_t at)
+{
+    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<uint32_t>(b[at + 3]) << 24;
+}
+
+struct Messages {
+    std::vector<std::string> shown;
+    Messages()
+    {
+        korvane::showAudioMessage = [this](const char* text, const char*, UINT) { shown.push_back(text); };
+    }
+    ~Messages()
+    {
+        korvane::showAudioMessage = [](const char* text, const char* caption, UINT flags) {
+            MessageBoxA(nullptr, text, caption, flags);
+        };
+    }
+};
+
+class WaveInCapture : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (waveInGetNumDevs() == 0)
+            GTEST_SKIP() << "no wave-in device on this bench";
+        settings = RecordingSettings();
+        isRecording = 1;
+        isPaused = 0;
+        WaveWindow::notifications = 0;
+    }
+    void TearDown() override
+    {
+        isRecording = 0;
+        isPaused = 0;
+        if (!path.empty())
+            DeleteFileA(path.c_str());
+    }
+    // Closes the capture on another thread, as the recording thread does, while this
+    // thread goes on handling notifications.
+    void CloseFromWorker()
+    {
+        std::atomic<bool> done{false};
+        std::thread worker([&] {
+            CloseWaveInput();
+            done = true;
+        });
+        while (!done)
+            WaveWindow::PumpFor(10);
+        worker.join();
+        WaveWindow::PumpFor(200);
+    }
+    // The first buffer can take close to two seconds on Wine's PulseAudio driver.
+    static bool WaitForFirstBuffer()
+    {
+        const DWORD start = GetTickCount();
+        while (WaveWindow::notifications == 0 && GetTickCount() - start < 5000)
+            WaveWindow::PumpFor(10);
+        return WaveWindow::notifications > 0;
+    }
+    // The finished file: whole 4000-byte buffers, sizes that agree with its length.
+    uint32_t CheckFinished()
+    {
+        const std::vector<unsigned char> b = ReadAll(path);
+        EXPECT_GE(b.size(), 46u);
+        if (b.size() < 46)
+            return 0;
+        const uint32_t data = U32(b, 42);
+        EXPECT_EQ(b.size(), 46u + data);
+        EXPECT_EQ(U32(b, 4), 38u + data);
+        EXPECT_EQ(data % 4000, 0u);
+        return data;
+    }
+    WaveWindow window;
+    std::string path;
+};
+
+TEST_F(WaveInCapture, RecordsWholeBuffersAndFreesThemAtTheStop)
+{
+    ASSERT_EQ(PrepareAudioCapture(), 1);
+    path = tempWavPath;
+    ASSERT_NE(soundFile, nullptr);
+    ASSERT_TRUE(OpenWaveInput());
+    EXPECT_EQ(queuedBufferCount, 3);
+    ASSERT_TRUE(WaitForFirstBuffer());
+    WaveWindow::PumpFor(1500);
+    EXPECT_EQ(queuedBufferCount, 3);  // every returned buffer went back to the device
+    isRecording = 0;
+    CloseFromWorker();
+    EXPECT_EQ(queuedBufferCount, 0);
+    EXPECT_EQ(korvane::LiveCaptureBuffers(), 0u);
+    EXPECT_EQ(soundFile, nullptr);
+    const uint32_t data = CheckFinished();
+    // About 1.5 s of 88200 bytes a second arrived as whole buffers.
+    EXPECT_GE(data, 22u * 4000);
+    EXPECT_LE(data, 40u * 4000);
+}
+
+TEST_F(WaveInCapture, PausedBuffersCirculateUnwritten)
+{
+    PrepareAudioCapture();
+    path = tempWavPath;
+    isPaused = 1;
+    ASSERT_TRUE(OpenWaveInput());
+    ASSERT_TRUE(WaitForFirstBuffer());
+    WaveWindow::PumpFor(800);
+    EXPECT_GT(WaveWindow::notifications, 5);
+    EXPECT_EQ(queuedBufferCount, 3);
+    isPaused = 0;
+    WaveWindow::PumpFor(500);
+    isRecording = 0;
+    CloseFromWorker();
+    const uint32_t data = CheckFinished();
+    EXPECT_GT(data, 0u);
+    EXPECT_LE(data, 20u * 4000);  // only the half second after the pause
+}
+
+// As after a failed video write: the capture is closed while isRecording is still set,
+// so buffers keep coming back to this thread during the close.
+TEST_F(WaveInCapture, ClosingWhileStillRecordingFinishesTheFile)
+{
+    for (int round = 0; round < 3; ++round) {
+        WaveWindow::notifications = 0;
+        PrepareAudioCapture();
+        path = tempWavPath;
+        ASSERT_TRUE(OpenWaveInput());
+        ASSERT_TRUE(WaitForFirstBuffer());
+        WaveWindow::PumpFor(100);
+        CloseFromWorker();
+        EXPECT_EQ(queuedBufferCount, 0);
+        EXPECT_EQ(korvane::LiveCaptureBuffers(), 0u);
+        EXPECT_EQ(soundFile, nullptr);
+        CheckFinished();
+        DeleteFileA(path.c_str());
+    }
+}
+
+TEST_F(WaveInCapture, UncreatableFileWarnsOnceAndShutsTheDeviceAtTheFirstBuffer)
+{
+    Messages messages;
+    const auto saved = korvane::chooseTempWavPath;
+    korvane::chooseTempWavPath = [] {
+        tempWavPath = "C:\\no such folder\\korvane\\x.wav";
+        return true;
+    };
+    PrepareAudioCapture();
+    korvane::chooseTempWavPath = saved;
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0], "getString(ID_ERR_CREATE_SOUND_FILE)");
+    ASSERT_NE(soundFile, nullptr);
+    EXPECT_EQ(soundFile->m_openMode, NotOpen);
+    ASSERT_TRUE(OpenWaveInput());
+    ASSERT_TRUE(WaitForFirstBuffer());
+    WaveWindow::PumpFor(100);
+    // The first buffer shut the capture down; the other two were reclaimed with it.
+    EXPECT_EQ(soundFile, nullptr);
+    EXPECT_EQ(queuedBufferCount, 0);
+    EXPECT_EQ(korvane::LiveCaptureBuffers(), 0u);
+    const int seen = WaveWindow::notifications;
+    WaveWindow::PumpFor(300);
+    EXPECT_EQ(WaveWindow::notifications, seen);  // the device is closed
+    isRecording = 0;
+    CloseWaveInput();  // finds nothing left to do
+    EXPECT_EQ(messages.shown.size(), 1u);
+}
+
+}  // namespace
