@@ -2,11 +2,11 @@
 # The player end to end on the Wine desktop, started as the recorder starts it (one
 # unquoted command line): no argument ends with 1 and no window; a file that is not a
 # movie shows "Imposible abrir video" over a 180-pixel frame with "Reproducir" greyed;
-# a Video 1 movie behind a path with spaces opens a frame sized to it and plays it once
-# (the picture checked against ffmpeg's decode of the same movie), "Detener",
-# "Reproducir" (also from the end, where it starts again) and "&Salir" do what they
-# say; an over-long path is a file that cannot be opened; the real skin library changes
-# none of this.
+# a Video 1 movie behind a path with spaces opens a frame sized to it (and resized with
+# it when it zooms) and plays it once (the picture checked against ffmpeg's decode of
+# the same movie); "Detener", "Reproducir" (also from the end, where it starts again)
+# and "&Salir" do what they say; an over-long path is a file that cannot be opened; the
+# real skin library changes none of this.
 # Menu states come from a skin library that reports from inside the player (Wine keeps
 # menus per process); windows and sizes from player_probe.exe and wininfo.exe.
 # Env: KORVANE_BUILD, KORVANE_DIST, KORVANE_SOURCE, KORVANE_BENCH_DIR (set by CTest).
@@ -142,6 +142,13 @@ else
     { [ "$r1" -lt "$e2" ] && [ "$r2" -gt "$r1" ]; } ||
         fail "Reproducir at the end did not play again: $e2, then $r1, $r2"
     echo "movie: $geometry; PSNR $psnr dB; positions $first $p1 $p2, stop $p3 $p4, play $p5, end $e1 $e2, again $r1 $r2"
+    # The frame follows the movie window whenever it changes size, not only on opening.
+    probe zoom Player 200
+    sleep 0.5
+    zoomed=$(probe geometry Player)
+    read -r _ _ _ _ zw zh _ zmw zmh _ <<<"$zoomed"
+    { [ "$zw $zh" = "$zmw $zmh" ] && [ "$zmw" -ge 480 ] && [ "$zmh" -ge 272 ]; } ||
+        fail "frame not sized to the zoomed movie: $zoomed"
     info command Player 3
 fi
 player_result

@@ -9,6 +9,7 @@
 //   menu TITLE             the first popup's items: id, greyed (1/0), text
 //   geometry TITLE         "frame W H client W H movie W H" (movie: the first child)
 //   movie TITLE            the movie window's text (its mode), position and end
+//   zoom TITLE PERCENT     ask the movie window to zoom (it then resizes itself)
 //   findtext TEXT MS       wait for a visible window holding a child with TEXT; prints
 //                          its handle and the title of its owner
 // TITLE may also be a handle written 0x.... Exit code 0 on success, 1 when not found.
@@ -216,6 +217,11 @@ int main(int argc, char** argv)
         rc = Geometry(hwnd);
     else if (cmd == "movie")
         rc = Movie(hwnd);
+    else if (cmd == "zoom" && argc > 3) {
+        SendMessageA(GetWindow(hwnd, GW_CHILD), WM_USER + 108 /* MCIWNDM_SETZOOM */, 0,
+                     std::atoi(argv[3]));
+        rc = 0;
+    }
     std::fflush(stdout);
     return rc;
 }
