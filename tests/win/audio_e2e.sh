@@ -4,8 +4,11 @@
 # 1. A 440 Hz tone played into the bench's null sink: the WAV data chunk is a whole
 #    number of 4000-byte buffers (22050 Hz stereo 16-bit) and its frequency is 440 Hz.
 # 2. Paused for 2.5 s of 5.5: the WAV holds no more than the 3 s recorded unpaused.
-# 3. An uncreatable WAV file: one warning with its text, and the video still records.
-# 4. On a bench without PulseAudio: the video records and the WAV data chunk is empty.
+# 3. The merge of a recording (the format proposed for Microsoft ADPCM, which Wine cannot
+#    encode, so PCM after the retry; and no format chosen): one msvideo1 stream and one
+#    audio stream, each as long as the recording's own file.
+# 4. An uncreatable WAV file: one warning with its text, and the video still records.
+# 5. On a bench without PulseAudio: the video records and the WAV data chunk is empty.
 set -euo pipefail
 part=all
 [ "${1:-}" = --no-audio-part ] && { part=no-audio; shift; }
@@ -33,6 +36,23 @@ check_wav() { # file -> prints data bytes; checks layout against the file size
     [ $((data % 4000)) = 0 ] || bad "$f: data $data is not whole 4000-byte buffers"
     [ "$(soxi -r "$f")/$(soxi -c "$f")/$(soxi -b "$f")" = 22050/2/16 ] || bad "$f: format $(soxi "$f")"
     echo "$data"
+}
+
+duration() { ffprobe -v error -select_streams "$2" -show_entries stream=duration -of csv=p=0 "$1"; }
+# The merged movie against the recording's own files.
+check_merged() { # dir name
+    local f=$1/$2.avi streams va wa vm am
+    streams=$(ffprobe -v error -show_entries stream=codec_type,codec_name -of csv=p=0 "$f" | sort | tr '\n' ' ')
+    case "$streams" in
+        "msvideo1,video pcm_s16le,audio ") ;;
+        *) bad "$2: streams $streams"; return ;;
+    esac
+    va=$(duration "$1/recording.avi" v:0); vm=$(duration "$f" v:0)
+    wa=$(soxi -D "$1/recording.wav")
+    am=$(ffmpeg -v error -i "$f" -map 0:a -f s16le - | wc -c | awk '{printf "%.3f", $1 / 88200}')
+    echo "$2: video $vm s (recorded $va), audio $am s (recorded $wa)"
+    awk -v a="$va" -v b="$vm" 'BEGIN { d = a - b; exit !(d < 0.05 && d > -0.05) }' || bad "$2: video $vm s, recorded $va"
+    awk -v a="$wa" -v b="$am" 'BEGIN { d = a - b; exit !(d < 0.05 && d > -0.05) }' || bad "$2: audio $am s, recorded $wa"
 }
 
 tone_pid=""
@@ -63,6 +83,11 @@ audio_cases() {
         data=$(check_wav "$work/pause/recording.wav")
         echo "pause: $data bytes ($((data / 88200)).$(((data % 88200) * 10 / 88200)) s) for 3 s unpaused of 5.5 s"
         [ "$data" -gt 0 ] && [ "$data" -le $((88200 * 32 / 10)) ] || bad "pause: $data bytes"
+    fi
+    if run_host merge "$work/merge"; then
+        local m
+        [ "$(cat "$work/merge/merge.txt")" = "0 0" ] || bad "merge: results $(cat "$work/merge/merge.txt")"
+        for m in merged merged_none; do check_merged "$work/merge" "$m"; done
     fi
     stop_tone
     if run_host badpath "$work/badpath"; then

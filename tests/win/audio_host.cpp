@@ -6,13 +6,20 @@
 //   audio_host record OUTDIR    about 4 s with audio on
 //   audio_host pause OUTDIR     1.5 s, paused 2.5 s, 1.5 s (the pause in pause.txt)
 //   audio_host badpath OUTDIR   the WAV file cannot be created
+//   audio_host merge OUTDIR     as record, then merged into merged.avi with the format
+//                               proposed for Microsoft ADPCM and into merged_none.avi
+//                               with no format chosen (results in merge.txt)
 #include "app/recording_settings.h"
+#include "audio/audio_merge.h"
+#include "audio/audio_state.h"
 #include "audio/wave_in_capture.h"
 #include "capture/recording_state.h"
 #include "capture/recording_thread.h"
 #include "recording_support.h"
 
 #include <windows.h>
+#include <mmreg.h>
+#include <msacm.h>
 
 #include <cstdio>
 #include <fstream>
@@ -70,6 +77,20 @@ int Run(const std::string& mode, const std::string& outDir)
         names += m + "\n";
     WriteFile(outDir + "\\messages.txt", names);
     WriteFile(outDir + "\\shown.txt", shown);
+    if (mode == "merge") {
+        WAVEFORMATEX pcm = captureFormat;
+        DWORD maxSize = 0;
+        acmMetrics(nullptr, ACM_METRIC_MAX_SIZE_FORMAT, &maxSize);
+        std::string proposed(maxSize, '\0');
+        auto* adpcm = reinterpret_cast<WAVEFORMATEX*>(&proposed[0]);
+        adpcm->wFormatTag = WAVE_FORMAT_ADPCM;
+        acmFormatSuggest(nullptr, &pcm, adpcm, maxSize, ACM_FORMATSUGGESTF_WFORMATTAG);
+        const int withAdpcm = MuxAudioIntoAvi(tempAviPath, tempWavPath, outDir + "\\merged.avi", 1, adpcm,
+                                              sizeof(WAVEFORMATEX) + adpcm->cbSize, 1, 100, 0);
+        const int withNone = MuxAudioIntoAvi(tempAviPath, tempWavPath, outDir + "\\merged_none.avi", 1,
+                                             nullptr, 0, 1, 100, 0);
+        WriteFile(outDir + "\\merge.txt", std::to_string(withAdpcm) + " " + std::to_string(withNone) + "\n");
+    }
     int rc = ended ? 0 : 1;
     if (!CopyFileA(tempAviPath.c_str(), (outDir + "\\recording.avi").c_str(), FALSE)) {
         std::fprintf(stderr, "no movie at %s\n", tempAviPath.c_str());
@@ -91,7 +112,7 @@ int Run(const std::string& mode, const std::string& outDir)
 int main(int argc, char** argv)
 {
     if (argc != 3) {
-        std::fprintf(stderr, "usage: audio_host record|pause|badpath OUTDIR\n");
+        std::fprintf(stderr, "usage: audio_host record|pause|badpath|merge OUTDIR\n");
         return 2;
     }
     return Run(argv[1], argv[2]);

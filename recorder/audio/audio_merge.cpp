@@ -1,0 +1,192 @@
+// The audio and video merge. UI thread.
+//
+// The audio format blocks are ours: each is taken out of the option records before
+// AVISaveOptionsFree, which on this platform would hand a locked global block to the
+// wrong allocator, and freed by its owner.
+#include "audio_merge.h"
+
+#include "app/recording_settings.h"
+#include "avifile_owners.h"
+#include "capture/main_title.h"
+#include "capture/recording_state.h"
+#include "global_mem.h"
+#include "merge_options.h"
+#include "ui/korvane_dlg.h"
+
+#include <cstring>
+#include <memory>
+
+namespace {
+
+const char kMergedTitle[] = "Brisko Screen Video Capture";
+
+// A zero-filled movable block kept locked while the save reads it.
+class LockedFormat {
+public:
+    explicit LockedFormat(DWORD bytes)
+        : m_block(korvane::GlobalBlock::Allocate(bytes)),
+          m_data(m_block ? GlobalLock(m_block.Get()) : nullptr)
+    {
+    }
+    ~LockedFormat()
+    {
+        if (m_data)
+            GlobalUnlock(m_block.Get());
+    }
+    LockedFormat(const LockedFormat&) = delete;
+    LockedFormat& operator=(const LockedFormat&) = delete;
+    void* Data() const { return m_data; }
+
+private:
+    korvane::GlobalBlock m_block;
+    void* m_data;
+};
+
+// The options of one save attempt, with the audio format they point at.
+struct SaveAttempt {
+    AVICOMPRESSOPTIONS video;
+    AVICOMPRESSOPTIONS audio;
+    std::unique_ptr<LockedFormat> format;
+
+    ~SaveAttempt()
+    {
+        audio.lpFormat = nullptr;
+        audio.cbFormat = 0;
+        LPAVICOMPRESSOPTIONS options[2] = {&video, &audio};
+        AVISaveOptionsFree(2, options);
+    }
+};
+
+// The audio stream's own format, read at its start.
+void UseStreamFormat(SaveAttempt& attempt, PAVISTREAM audio)
+{
+    LONG size = 0;
+    const LONG start = AVIStreamStart(audio);
+    AVIStreamReadFormat(audio, start, nullptr, &size);
+    attempt.audio.cbFormat = size;
+    if (size != 0) {
+        attempt.format.reset(new LockedFormat(size));
+        attempt.audio.lpFormat = attempt.format->Data();
+        if (attempt.audio.lpFormat)
+            AVIStreamReadFormat(audio, start, attempt.audio.lpFormat, &size);
+    }
+}
+
+HRESULT Save(const std::string& outputPath, PAVISTREAM video, PAVISTREAM audio,
+             SaveAttempt& attempt, AVISAVECALLBACK progress)
+{
+    PAVISTREAM streams[2] = {video, audio};
+    LPAVICOMPRESSOPTIONS options[2] = {&attempt.video, &attempt.audio};
+    return AVISaveVA(outputPath.c_str(), nullptr, progress, 2, streams, options);
+}
+
+// Opens stream 0 of `type` in `path` and returns an editable copy of it.
+bool OpenEditable(const std::string& path, DWORD type, korvane::AviStream& editable)
+{
+    korvane::AviStream opened;
+    if (AVIStreamOpenFromFileA(opened.Receive(), path.c_str(), type, 0, OF_SHARE_DENY_NONE,
+                               nullptr) != 0) {
+        *opened.Receive() = nullptr;
+        return false;
+    }
+    opened.NoteReceived();
+    if (CreateEditableStream(editable.Receive(), opened.Get()) != 0) {
+        *editable.Receive() = nullptr;
+        return false;
+    }
+    editable.NoteReceived();
+    return true;
+}
+
+}  // namespace
+
+namespace korvane {
+
+int SaveMergedStreams(PAVISTREAM video, PAVISTREAM audio, const std::string& outputPath,
+                      bool useCompressFormat, const WAVEFORMATEX* compressFormat,
+                      int compressFormatSize, bool interleave, int interleavePeriod,
+                      bool periodInFrames)
+{
+    AVISTREAMINFOA videoInfo = {};
+    AVISTREAMINFOA audioInfo = {};
+    AVIStreamInfoA(video, &videoInfo, sizeof videoInfo);
+    AVIStreamInfoA(audio, &audioInfo, sizeof audioInfo);
+    if (videoInfo.fccType != streamtypeVIDEO)
+        return 3;
+    if (audioInfo.fccType != streamtypeAUDIO)
+        return 4;
+
+    {
+        const int step = InterleaveStep(settings.framesPerSecond, interleavePeriod, periodInFrames);
+        SaveAttempt first{VideoSaveOptions(interleave, step), AudioSaveOptions(interleave, step, nullptr, 0),
+                          nullptr};
+        // With no format chosen yet the save would "succeed" with an unreadable audio
+        // stream, so the recorded format is kept instead.
+        if (useCompressFormat && (!compressFormat || compressFormatSize <= 0))
+            useCompressFormat = false;
+        if (useCompressFormat) {
+            const DWORD bytes = compressFormatSize;
+            first.audio.cbFormat = bytes;
+            first.format.reset(new LockedFormat(bytes));
+            first.audio.lpFormat = first.format->Data();
+            if (first.audio.lpFormat)
+                std::memcpy(first.audio.lpFormat, compressFormat, bytes);
+        } else {
+            UseStreamFormat(first, audio);
+        }
+        if (Save(outputPath, video, audio, first, ReportMergeProgress) == 0) {
+            SetMainTitle(kMergedTitle);
+            return 0;
+        }
+        if (!useCompressFormat)
+            return 5;
+    }
+    // The chosen compression failed: keep the recorded PCM, in coarser steps and
+    // without progress reports.
+    SaveAttempt retry{VideoSaveOptions(interleave, interleavePeriod),
+                      AudioSaveOptions(interleave, interleavePeriod, nullptr, 0), nullptr};
+    UseStreamFormat(retry, audio);
+    if (Save(outputPath, video, audio, retry, nullptr) != 0)
+        return 5;
+    SetMainTitle(kMergedTitle);
+    return 0;
+}
+
+}  // namespace korvane
+
+int MuxAudioIntoAvi(std::string videoPath, std::string audioPath, std::string outputPath,
+                    int useCompressFormat, WAVEFORMATEX* compressFormat, int compressFormatSize,
+                    int interleave, int interleavePeriod, int periodInFrames)
+{
+    // Declared first so the streams are released before the library's use ends.
+    korvane::AviFileLibrary library;
+    korvane::AviStream video;
+    if (!OpenEditable(videoPath, streamtypeVIDEO, video))
+        return 1;
+    korvane::AviStream audio;
+    if (!OpenEditable(audioPath, streamtypeAUDIO, audio))
+        return 2;
+    return korvane::SaveMergedStreams(video.Get(), audio.Get(), outputPath, useCompressFormat != 0,
+                                      compressFormat, compressFormatSize, interleave != 0,
+                                      interleavePeriod, periodInFrames != 0);
+}
+
+BOOL CALLBACK ReportMergeProgress(int percent)
+{
+    if (mainWindow)
+        PostMessageA(mainWindow, MergeProgress, static_cast<WPARAM>(percent), 0);
+    PumpPendingMessages();
+    return FALSE;
+}
+
+int PumpPendingMessages()
+{
+    for (int round = 0; round < 3; ++round) {
+        MSG msg;
+        if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+    return 0;
+}
