@@ -7,6 +7,12 @@ INT_PTR DialogBase::DoModal(HINSTANCE instance, int templateId, HWND parent)
                            reinterpret_cast<LPARAM>(this));
 }
 
+HWND DialogBase::Create(HINSTANCE instance, int templateId, HWND parent)
+{
+    return CreateDialogParamA(instance, MAKEINTRESOURCEA(templateId), parent, DialogProc,
+                              reinterpret_cast<LPARAM>(this));
+}
+
 INT_PTR CALLBACK DialogBase::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     DialogBase* self;

@@ -15,6 +15,9 @@ public:
     // Runs the dialog on template `templateId` of `instance`; returns EndDialog's result,
     // or -1 when the dialog could not be created.
     INT_PTR DoModal(HINSTANCE instance, int templateId, HWND parent);
+    // Creates the dialog modeless; null when it could not be created. The caller
+    // destroys the window before the object goes.
+    HWND Create(HINSTANCE instance, int templateId, HWND parent);
 
     HWND Hwnd() const { return hwnd_; }
 

@@ -1,8 +1,8 @@
 // The audio and video merge. UI thread.
 //
-// The audio format blocks are ours: each is taken out of the option records before
-// AVISaveOptionsFree, which on this platform would hand a locked global block to the
-// wrong allocator, and freed by its owner.
+// The audio format blocks are ours: AVISaveOptionsFree frees a record's format with its
+// own allocator's rules, so each block is taken out of the records before that call
+// and freed once, unlocked, by its owner.
 #include "audio_merge.h"
 
 #include "app/recording_settings.h"

@@ -3,6 +3,7 @@
 
 #include "app/recording_settings.h"
 #include "app/registered_messages.h"
+#include "audio/progress_dialog.h"
 #include "audio/wave_in_capture.h"
 #include "capture/main_title.h"
 #include "capture/recording_state.h"
@@ -15,6 +16,7 @@
 #include "res/resource.h"
 #include "resolve_cursor.h"
 
+#include <commctrl.h>
 #include <mmsystem.h>
 
 #include <thread>
@@ -38,6 +40,8 @@ CKorvaneDlg::CKorvaneDlg()
 {
     m_hIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_KORVANE));
     MeasureScreen();
+    // No main window exists yet, so the progress window is top-level without owner.
+    m_pProgressDlg.reset(new CProgressDialog(nullptr));
     settings.videoStatusLine = kDefaultVideoStatusLine;
     settings.audioStatusLine = kDefaultAudioStatusLine;
     settings.hotkeyStatusLine = kDefaultHotkeyStatusLine;
@@ -236,9 +240,12 @@ void CKorvaneDlg::OnOptions()
     SetWindowTextA(m_hotkeyStatus, settings.hotkeyStatusLine.c_str());
 }
 
-LRESULT CKorvaneDlg::OnMergeProgress(WPARAM, LPARAM)
+LRESULT CKorvaneDlg::OnMergeProgress(WPARAM percent, LPARAM)
 {
-    return 0;  // no progress dialog exists yet
+    if (!m_pProgressDlg)
+        return 0;
+    SendMessageA(m_pProgressDlg->m_progress, PBM_SETPOS, percent, 0);
+    return 1;
 }
 
 bool CKorvaneDlg::RefuseExitWhileRecording()

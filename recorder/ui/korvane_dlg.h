@@ -4,7 +4,10 @@
 #pragma once
 #include "dialog_base.h"
 
+#include <memory>
 #include <string>
+
+class CProgressDialog;
 
 class CKorvaneDlg : public DialogBase {
 public:
@@ -42,6 +45,7 @@ private:
     void ShowButtons();
 
     std::string m_lastSavedFile;
+    std::unique_ptr<CProgressDialog> m_pProgressDlg;  // made hidden with the main window
     HICON m_hIcon = nullptr;
     HWND m_btnRecord = nullptr;
     HWND m_btnPause = nullptr;

@@ -5,6 +5,7 @@
 #include "app/recording_settings.h"
 #include "audio/audio_merge.h"
 #include "audio/merge_options.h"
+#include "audio/progress_dialog.h"
 #include "audio/sound_file.h"
 #include "avifile_owners.h"
 #include "capture/recording_state.h"
@@ -12,6 +13,7 @@
 
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <commctrl.h>
 #include <mmreg.h>
 #include <msacm.h>
 #include <vfw.h>
@@ -56,11 +58,16 @@ TEST(MergeOptions, RecordsForBothStreams)
 }
 
 // Notes MergeProgress reports, as the main window would see them.
+// When set, the reports move this bar as the main window moves its progress dialog's.
 std::vector<int> progress;
+HWND progressBar = nullptr;
 LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
-    if (msg == MergeProgress)
+    if (msg == MergeProgress) {
         progress.push_back(static_cast<int>(wp));
+        if (progressBar)
+            SendMessageA(progressBar, PBM_SETPOS, wp, 0);
+    }
     return DefWindowProcA(hwnd, msg, wp, lp);
 }
 
@@ -265,6 +272,34 @@ TEST_F(Merge, DISABLED_ImaAdpcmIsReallyWritten)
     EXPECT_EQ(p.streams, 2);
     EXPECT_EQ(p.audioTag, WAVE_FORMAT_IMA_ADPCM);
     EXPECT_EQ(p.videoFrames, 25);
+}
+
+TEST_F(Merge, ProgressDialogBarFollowsTheReports)
+{
+    CProgressDialog dialog(nullptr);
+    ASSERT_NE(dialog.Hwnd(), nullptr);
+    EXPECT_FALSE(IsWindowVisible(dialog.Hwnd()));
+    char text[64] = {};
+    GetWindowTextA(dialog.Hwnd(), text, sizeof text);
+    EXPECT_STREQ(text, "Convert Progress");
+    ASSERT_NE(dialog.m_progress, nullptr);
+    GetClassNameA(dialog.m_progress, text, sizeof text);
+    EXPECT_STREQ(text, "msctls_progress32");
+    EXPECT_EQ(GetDlgCtrlID(dialog.m_progress), 1025);
+
+    SendMessageA(dialog.m_progress, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
+    SendMessageA(dialog.m_progress, PBM_SETPOS, 0, 0);
+    ShowWindow(dialog.Hwnd(), SW_SHOW);
+    progressBar = dialog.m_progress;
+    const int result = MergeWith({}, 0);
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageA(&msg);
+    progressBar = nullptr;
+    ASSERT_EQ(result, 0);
+    ASSERT_FALSE(progress.empty());
+    EXPECT_GT(progress.back(), 0);
+    EXPECT_EQ(SendMessageA(dialog.m_progress, PBM_GETPOS, 0, 0), progress.back());
 }
 
 TEST_F(Merge, ResultCodesForEachCause)
