@@ -2,28 +2,9 @@
 #include "flashing_wnd.h"
 
 #include "corner_marks.h"
+#include "gdi_owners.h"
 
-namespace {
-
-// A GetDC/ReleaseDC pair that remembers its window.
-class WindowDc {
-public:
-    explicit WindowDc(HWND hwnd) : hwnd_(hwnd), hdc_(GetDC(hwnd)) {}
-    ~WindowDc()
-    {
-        if (hdc_)
-            ReleaseDC(hwnd_, hdc_);
-    }
-    WindowDc(const WindowDc&) = delete;
-    WindowDc& operator=(const WindowDc&) = delete;
-    HDC get() const { return hdc_; }
-
-private:
-    HWND hwnd_;
-    HDC hdc_;
-};
-
-}  // namespace
+using korvane::WindowDc;
 
 bool CFlashingWnd::CreateBorderWindow(const RECT& rect)
 {
@@ -55,16 +36,16 @@ void CFlashingWnd::PaintCorners(COLORREF colour)
 {
     WindowDc dc(Hwnd());
     RECT r;
-    if (!dc.get() || !korvane::CornerPaintRect(m_frameRect, &r))
+    if (!dc.Get() || !korvane::CornerPaintRect(m_frameRect, &r))
         return;
     HBRUSH brush = CreateSolidBrush(colour);
     HPEN pen = CreatePen(PS_SOLID, 1, colour);
     if (brush && pen) {
-        HGDIOBJ oldBrush = SelectObject(dc.get(), brush);
-        HGDIOBJ oldPen = SelectObject(dc.get(), pen);
-        Rectangle(dc.get(), r.left, r.top, r.right, r.bottom);
-        SelectObject(dc.get(), oldPen);
-        SelectObject(dc.get(), oldBrush);
+        HGDIOBJ oldBrush = SelectObject(dc.Get(), brush);
+        HGDIOBJ oldPen = SelectObject(dc.Get(), pen);
+        Rectangle(dc.Get(), r.left, r.top, r.right, r.bottom);
+        SelectObject(dc.Get(), oldPen);
+        SelectObject(dc.Get(), oldBrush);
     }
     if (pen)
         DeleteObject(pen);

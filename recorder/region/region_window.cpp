@@ -9,6 +9,7 @@
 #include "capture/recording_state.h"
 #include "region_geometry.h"
 #include "res/resource.h"
+#include "gdi_owners.h"
 #include "window_base.h"
 
 int fixedRegionRequest = 0;
@@ -16,22 +17,7 @@ HWND optionsDialogWindow = nullptr;
 
 namespace {
 
-class WindowDc {
-public:
-    explicit WindowDc(HWND hwnd) : hwnd_(hwnd), hdc_(GetDC(hwnd)) {}
-    ~WindowDc()
-    {
-        if (hdc_)
-            ReleaseDC(hwnd_, hdc_);
-    }
-    WindowDc(const WindowDc&) = delete;
-    WindowDc& operator=(const WindowDc&) = delete;
-    HDC get() const { return hdc_; }
-
-private:
-    HWND hwnd_;
-    HDC hdc_;
-};
+using korvane::WindowDc;
 
 RECT frameOffset;
 RECT currentRect;
@@ -129,17 +115,17 @@ void RegionWindow::OnMouseMove()
     if (settings.regionMode == 1) {
         if (!isDragging)
             return;
-        DrawSelectionFrame(dc.get(), 0, currentRect);
+        DrawSelectionFrame(dc.Get(), 0, currentRect);
         POINT p = CursorNow();
         currentRect = RECT{dragStart.x, dragStart.y, p.x, p.y};
         korvane::NormalizeRect(currentRect);
-        DrawSelectionFrame(dc.get(), 1, currentRect);
+        DrawSelectionFrame(dc.Get(), 1, currentRect);
     } else if (settings.regionMode == 0) {
         currentRect = korvane::FixedFrameAt(CursorNow(), frameOffset, selectionRect,
                                             screenWidth, screenHeight);
         if (!EqualRect(&currentRect, &drawnRect)) {
-            DrawSelectionFrame(dc.get(), 0, drawnRect);
-            DrawSelectionFrame(dc.get(), 1, currentRect);
+            DrawSelectionFrame(dc.Get(), 0, drawnRect);
+            DrawSelectionFrame(dc.Get(), 1, currentRect);
             drawnRect = currentRect;
         }
     }
@@ -149,7 +135,7 @@ void RegionWindow::OnLButtonUp()
 {
     if (settings.regionMode == 0) {
         WindowDc dc(Hwnd());
-        DrawSelectionFrame(dc.get(), 0, drawnRect);
+        DrawSelectionFrame(dc.Get(), 0, drawnRect);
         drawnRect = currentRect;
     } else if (settings.regionMode == 1) {
         // A release without a press here (the button was already down when the window
@@ -167,7 +153,7 @@ void RegionWindow::OnRButtonDown()
 {
     if (settings.regionMode == 0) {
         WindowDc dc(Hwnd());
-        DrawSelectionFrame(dc.get(), 0, drawnRect);
+        DrawSelectionFrame(dc.Get(), 0, drawnRect);
     } else if (settings.regionMode == 1) {
         korvane::NormalizeRect(currentRect);
         drawnRect = currentRect;
@@ -259,7 +245,7 @@ int BeginFixedFrame()
     currentRect = selectionRect;
     {
         WindowDc dc(regionWindow);
-        DrawSelectionFrame(dc.get(), 1, currentRect);
+        DrawSelectionFrame(dc.Get(), 1, currentRect);
     }
     frameOffset = korvane::CentredFrameOffset(currentRect);
     drawnRect = currentRect;
