@@ -5,6 +5,8 @@
 // and freed once, unlocked, by its owner.
 #include "audio_merge.h"
 
+#include "acm_convert.h"
+
 #include "app/recording_settings.h"
 #include "avifile_owners.h"
 #include "capture/main_title.h"
@@ -80,16 +82,24 @@ HRESULT Save(const std::string& outputPath, PAVISTREAM video, PAVISTREAM audio,
     return AVISaveVA(outputPath.c_str(), nullptr, progress, 2, streams, options);
 }
 
-// Opens stream 0 of `type` in `path` and returns an editable copy of it.
-bool OpenEditable(const std::string& path, DWORD type, korvane::AviStream& editable)
+// Opens stream 0 of `type` in `path`.
+bool OpenStream(const std::string& path, DWORD type, korvane::AviStream& opened)
 {
-    korvane::AviStream opened;
     if (AVIStreamOpenFromFileA(opened.Receive(), path.c_str(), type, 0, OF_SHARE_DENY_NONE,
                                nullptr) != 0) {
         *opened.Receive() = nullptr;
         return false;
     }
     opened.NoteReceived();
+    return true;
+}
+
+// Opens stream 0 of `type` in `path` and returns an editable copy of it.
+bool OpenEditable(const std::string& path, DWORD type, korvane::AviStream& editable)
+{
+    korvane::AviStream opened;
+    if (!OpenStream(path, type, opened))
+        return false;
     if (CreateEditableStream(editable.Receive(), opened.Get()) != 0) {
         *editable.Receive() = nullptr;
         return false;
@@ -125,18 +135,30 @@ int SaveMergedStreams(PAVISTREAM video, PAVISTREAM audio, const std::string& out
         if (useCompressFormat && (!compressFormat || compressFormatSize <= 0))
             useCompressFormat = false;
         if (useCompressFormat) {
-            const DWORD bytes = compressFormatSize;
-            first.audio.cbFormat = bytes;
-            first.format.reset(new LockedFormat(bytes));
-            first.audio.lpFormat = first.format->Data();
-            if (first.audio.lpFormat)
-                std::memcpy(first.audio.lpFormat, compressFormat, bytes);
+            // Converted here and copied as it is: AVIFile's own conversion to some
+            // formats never returns.
+            const std::string convertedPath = outputPath + ".audio.wav";
+            bool saved = false;
+            {
+                AviStream converted;
+                if (ConvertAudioToFile(audio, compressFormat, compressFormatSize, convertedPath) &&
+                    OpenStream(convertedPath, streamtypeAUDIO, converted)) {
+                    // No format in the options: AVIFile would look for an encoder from
+                    // the stream's format to itself, and there is none.
+                    saved = Save(outputPath, video, converted.Get(), first, ReportMergeProgress) == 0;
+                }
+            }
+            DeleteFileA(convertedPath.c_str());
+            if (saved) {
+                SetMainTitle(kMergedTitle);
+                return 0;
+            }
         } else {
             UseStreamFormat(first, audio);
-        }
-        if (Save(outputPath, video, audio, first, ReportMergeProgress) == 0) {
-            SetMainTitle(kMergedTitle);
-            return 0;
+            if (Save(outputPath, video, audio, first, ReportMergeProgress) == 0) {
+                SetMainTitle(kMergedTitle);
+                return 0;
+            }
         }
         if (!useCompressFormat)
             return 5;

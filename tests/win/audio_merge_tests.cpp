@@ -3,6 +3,7 @@
 // encoder (Microsoft ADPCM on Wine), IMA ADPCM really written, the interleave step,
 // and the progress reports and caption that reach the main window.
 #include "app/recording_settings.h"
+#include "audio/acm_convert.h"
 #include "audio/audio_merge.h"
 #include "audio/merge_options.h"
 #include "audio/progress_dialog.h"
@@ -260,10 +261,9 @@ TEST_F(Merge, WithoutAnEncoderTheRetryKeepsPcm)
     EXPECT_EQ(Caption(), "Brisko Screen Video Capture");
 }
 
-// Disabled: Wine 8's AVISaveV never returns when it converts to IMA ADPCM in an
-// interleaved save (it keeps reading one empty block from its ACM stream), and without
-// interleaving the conversion fails and the merge falls back to PCM.
-TEST_F(Merge, DISABLED_ImaAdpcmIsReallyWritten)
+// The merge converts with the ACM itself (Wine's AVISaveV never returns when it does
+// this conversion in an interleaved save).
+TEST_F(Merge, ImaAdpcmIsReallyWritten)
 {
     const std::vector<char> ima = Suggest(WAVE_FORMAT_IMA_ADPCM);
     ASSERT_FALSE(ima.empty());
@@ -272,6 +272,42 @@ TEST_F(Merge, DISABLED_ImaAdpcmIsReallyWritten)
     EXPECT_EQ(p.streams, 2);
     EXPECT_EQ(p.audioTag, WAVE_FORMAT_IMA_ADPCM);
     EXPECT_EQ(p.videoFrames, 25);
+    EXPECT_EQ(Caption(), "Brisko Screen Video Capture");
+}
+
+// The conversion alone: whole blocks holding every recorded sample plus less than one
+// block of silence; a format without an encoder leaves no file behind.
+TEST_F(Merge, ConversionKeepsEverySampleAndCleansUpOnFailure)
+{
+    korvane::AviFileLibrary library;
+    AviStream pcm;
+    ASSERT_EQ(AVIStreamOpenFromFileA(pcm.Receive(), (folder + "\\audio.wav").c_str(), streamtypeAUDIO, 0,
+                                     OF_SHARE_DENY_NONE, nullptr),
+              0);
+    const std::string converted = folder + "\\converted.wav";
+    std::vector<char> ima = Suggest(WAVE_FORMAT_IMA_ADPCM);
+    const auto* wf = reinterpret_cast<const IMAADPCMWAVEFORMAT*>(ima.data());
+    ASSERT_TRUE(korvane::ConvertAudioToFile(pcm.Get(), reinterpret_cast<WAVEFORMATEX*>(ima.data()),
+                                            static_cast<int>(ima.size()), converted));
+    std::FILE* f = std::fopen(converted.c_str(), "rb");
+    ASSERT_NE(f, nullptr);
+    std::vector<unsigned char> bytes(1 << 16);
+    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), f));
+    std::fclose(f);
+    auto u32 = [&](size_t at) { return DWORD(bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | bytes[at + 3] << 24); };
+    // RIFF, fmt (20 bytes), fact, data.
+    ASSERT_EQ(bytes.size(), 12u + 8 + 20 + 12 + 8 + u32(56));
+    EXPECT_EQ(u32(4), bytes.size() - 8);
+    const DWORD samples = u32(48), data = u32(56);
+    const DWORD blocks = (22050 + wf->wSamplesPerBlock - 1) / wf->wSamplesPerBlock;
+    EXPECT_EQ(data, blocks * wf->wfx.nBlockAlign);
+    EXPECT_GE(samples, 22050u);
+    EXPECT_LT(samples, 22050u + wf->wSamplesPerBlock);
+
+    std::vector<char> msAdpcm = Suggest(WAVE_FORMAT_ADPCM);
+    EXPECT_FALSE(korvane::ConvertAudioToFile(pcm.Get(), reinterpret_cast<WAVEFORMATEX*>(msAdpcm.data()),
+                                             static_cast<int>(msAdpcm.size()), converted));
+    EXPECT_EQ(GetFileAttributesA(converted.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 TEST_F(Merge, ProgressDialogBarFollowsTheReports)

@@ -1,0 +1,49 @@
+// Conversion of a recorded PCM audio stream into a compressed format with the Audio
+// Compression Manager, written to a file of its own so the merge can copy it as it is
+// (AVIFile's own conversion stalls on some encoders). UI thread (the merge's thread).
+#pragma once
+#include <windows.h>
+#include <mmsystem.h>
+#include <mmreg.h>
+#include <msacm.h>
+#include <vfw.h>
+
+#include <string>
+#include <utility>
+
+namespace korvane {
+
+// An open ACM conversion stream, closed with acmStreamClose.
+class AcmStream {
+public:
+    AcmStream() = default;
+    ~AcmStream() { Reset(); }
+    AcmStream(AcmStream&& other) noexcept : m_has(std::exchange(other.m_has, nullptr)) {}
+    AcmStream& operator=(AcmStream&& other) noexcept
+    {
+        if (this != &other) {
+            Reset();
+            m_has = std::exchange(other.m_has, nullptr);
+        }
+        return *this;
+    }
+    AcmStream(const AcmStream&) = delete;
+    AcmStream& operator=(const AcmStream&) = delete;
+
+    // Opens a non-real-time conversion from `source` to `target`; false if no driver can.
+    bool Open(const WAVEFORMATEX* source, const WAVEFORMATEX* target);
+    HACMSTREAM Get() const { return m_has; }
+    void Reset();
+
+private:
+    HACMSTREAM m_has = nullptr;
+};
+
+// Converts the whole of `pcm` (an audio stream in a PCM format) into `target` (a
+// WAVEFORMATEX of `targetSize` bytes) and writes it as the WAV file
+// `path`. The tail is padded with silence to a whole compressed block, so nothing
+// recorded is dropped. False, with `path` removed, when the conversion cannot be made.
+bool ConvertAudioToFile(PAVISTREAM pcm, const WAVEFORMATEX* target, int targetSize,
+                        const std::string& path);
+
+}  // namespace korvane
