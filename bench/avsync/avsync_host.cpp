@@ -1,0 +1,93 @@
+// A/V sync bench host: records a 160x120 area at the top left for SECONDS with audio on,
+// while a topmost window over that area turns white whenever the file FLAG exists
+// (the driving script creates it at the moment it plays a click into the null sink),
+// then merges the recording into OUTDIR\merged.avi with the recorded PCM audio.
+//   avsync_host SECONDS FLAG OUTDIR
+// UI thread only, apart from the recording thread it starts.
+#include "app/recording_settings.h"
+#include "audio/audio_merge.h"
+#include "capture/recording_state.h"
+#include "capture/recording_thread.h"
+#include "../../tests/win/recording_support.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+
+namespace {
+
+bool white = false;
+
+LRESULT CALLBACK FlashProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    if (msg == WM_PAINT) {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd, &ps);
+        RECT r;
+        GetClientRect(hwnd, &r);
+        FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(white ? WHITE_BRUSH : BLACK_BRUSH)));
+        EndPaint(hwnd, &ps);
+        return 0;
+    }
+    return DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: avsync_host SECONDS FLAG OUTDIR\n");
+        return 2;
+    }
+    const DWORD seconds = static_cast<DWORD>(std::atoi(argv[1]));
+    const std::string flag = argv[2], outDir = argv[3];
+    settings = RecordingSettings();
+    HDC screen = GetDC(nullptr);
+    settings.captureBitsPerPixel = GetDeviceCaps(screen, BITSPIXEL);
+    screenWidth = GetDeviceCaps(screen, HORZRES);
+    screenHeight = GetDeviceCaps(screen, VERTRES);
+    ReleaseDC(nullptr, screen);
+    captureRect = RECT{0, 0, 159, 119};
+    SetCursorPos(screenWidth - 1, screenHeight - 1);
+
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = FlashProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "AvSyncFlash";
+    RegisterClassA(&wc);
+    HWND flash = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, wc.lpszClassName, "", WS_POPUP | WS_VISIBLE,
+                                 0, 0, 160, 120, nullptr, nullptr, wc.hInstance, nullptr);
+    UpdateWindow(flash);
+
+    MessageSink sink;
+    isRecording = 1;
+    isPaused = 0;
+    std::thread worker(RecordingThreadMain, nullptr);
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < seconds * 1000) {
+        const bool now = GetFileAttributesA(flag.c_str()) != INVALID_FILE_ATTRIBUTES;
+        if (now != white) {
+            white = now;
+            InvalidateRect(flash, nullptr, FALSE);
+            UpdateWindow(flash);
+            GdiFlush();
+        }
+        MessageSink::Pump();
+        Sleep(1);
+    }
+    isRecording = 0;
+    const bool ended = sink.PumpUntil([&] { return sink.Ended(); }, 20000);
+    worker.join();
+    DestroyWindow(flash);
+    const int merged = MuxAudioIntoAvi(tempAviPath, tempWavPath, outDir + "\\merged.avi", 0, nullptr, 0, 1, 100, 0);
+    std::printf("ended %d merge %d\n", ended ? 1 : 0, merged);
+    CopyFileA(tempWavPath.c_str(), (outDir + "\\recording.wav").c_str(), FALSE);
+    CopyFileA(tempAviPath.c_str(), (outDir + "\\recording.avi").c_str(), FALSE);
+    DeleteFileA(tempAviPath.c_str());
+    DeleteFileA(tempWavPath.c_str());
+    return ended && merged == 0 ? 0 : 1;
+}
