@@ -6,7 +6,8 @@
 # 2. Paused for 2.5 s of 5.5: the WAV holds no more than the 3 s recorded unpaused.
 # 3. The merge of a recording (the format proposed for Microsoft ADPCM, which Wine cannot
 #    encode, so PCM after the retry; and no format chosen): one msvideo1 stream and one
-#    audio stream, each as long as the recording's own file.
+#    audio stream, each as long as the recording's own file; and with IMA ADPCM, really
+#    IMA ADPCM audio of the same length.
 # 4. An uncreatable WAV file: one warning with its text, and the video still records.
 # 5. On a bench without PulseAudio: the video records and the WAV data chunk is empty.
 set -euo pipefail
@@ -40,13 +41,11 @@ check_wav() { # file -> prints data bytes; checks layout against the file size
 
 duration() { ffprobe -v error -select_streams "$2" -show_entries stream=duration -of csv=p=0 "$1"; }
 # The merged movie against the recording's own files.
-check_merged() { # dir name
-    local f=$1/$2.avi streams va wa vm am
+check_merged() { # dir name [audio codec]
+    local f=$1/$2.avi streams va wa vm am codec=${3:-pcm_s16le}
     streams=$(ffprobe -v error -show_entries stream=codec_type,codec_name -of csv=p=0 "$f" | sort | tr '\n' ' ')
-    case "$streams" in
-        "msvideo1,video pcm_s16le,audio ") ;;
-        *) bad "$2: streams $streams"; return ;;
-    esac
+    [ "$streams" = "$(printf '%s\n' msvideo1,video "$codec,audio" | sort | tr '\n' ' ')" ] \
+        || { bad "$2: streams $streams"; return; }
     va=$(duration "$1/recording.avi" v:0); vm=$(duration "$f" v:0)
     wa=$(soxi -D "$1/recording.wav")
     am=$(ffmpeg -v error -i "$f" -map 0:a -f s16le - | wc -c | awk '{printf "%.3f", $1 / 88200}')
@@ -86,8 +85,9 @@ audio_cases() {
     fi
     if run_host merge "$work/merge"; then
         local m
-        [ "$(cat "$work/merge/merge.txt")" = "0 0" ] || bad "merge: results $(cat "$work/merge/merge.txt")"
+        [ "$(cat "$work/merge/merge.txt")" = "0 0 0" ] || bad "merge: results $(cat "$work/merge/merge.txt")"
         for m in merged merged_none; do check_merged "$work/merge" "$m"; done
+        check_merged "$work/merge" merged_ima adpcm_ima_wav
     fi
     stop_tone
     if run_host badpath "$work/badpath"; then

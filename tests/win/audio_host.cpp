@@ -8,7 +8,8 @@
 //   audio_host badpath OUTDIR   the WAV file cannot be created
 //   audio_host merge OUTDIR     as record, then merged into merged.avi with the format
 //                               proposed for Microsoft ADPCM and into merged_none.avi
-//                               with no format chosen (results in merge.txt)
+//                               with no format chosen and into merged_ima.avi with IMA
+//                               ADPCM (results in merge.txt)
 #include "app/recording_settings.h"
 #include "audio/audio_merge.h"
 #include "audio/audio_state.h"
@@ -89,7 +90,14 @@ int Run(const std::string& mode, const std::string& outDir)
                                               sizeof(WAVEFORMATEX) + adpcm->cbSize, 1, 100, 0);
         const int withNone = MuxAudioIntoAvi(tempAviPath, tempWavPath, outDir + "\\merged_none.avi", 1,
                                              nullptr, 0, 1, 100, 0);
-        WriteFile(outDir + "\\merge.txt", std::to_string(withAdpcm) + " " + std::to_string(withNone) + "\n");
+        std::string imaBlock(maxSize, '\0');
+        auto* ima = reinterpret_cast<WAVEFORMATEX*>(&imaBlock[0]);
+        ima->wFormatTag = WAVE_FORMAT_IMA_ADPCM;
+        acmFormatSuggest(nullptr, &pcm, ima, maxSize, ACM_FORMATSUGGESTF_WFORMATTAG);
+        const int withIma = MuxAudioIntoAvi(tempAviPath, tempWavPath, outDir + "\\merged_ima.avi", 1, ima,
+                                            sizeof(WAVEFORMATEX) + ima->cbSize, 1, 100, 0);
+        WriteFile(outDir + "\\merge.txt", std::to_string(withAdpcm) + " " + std::to_string(withNone) + " " +
+                                               std::to_string(withIma) + "\n");
     }
     int rc = ended ? 0 : 1;
     if (!CopyFileA(tempAviPath.c_str(), (outDir + "\\recording.avi").c_str(), FALSE)) {
