@@ -198,12 +198,7 @@ LRESULT CKorvaneDlg::OnSaveCursor(WPARAM cursor, LPARAM)
     return 0;
 }
 
-LRESULT CKorvaneDlg::OnRecordingDone(WPARAM, LPARAM)
-{
-    // Saving, merging and playing back the finished recording come later; until then
-    // the temporary files stay in the scratch folder.
-    return 0;
-}
+// OnRecordingDone lives in recording_done.cpp.
 
 LRESULT CKorvaneDlg::OnHotKey(WPARAM virtualKey, LPARAM keystrokeInfo)
 {

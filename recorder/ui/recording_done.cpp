@@ -1,0 +1,113 @@
+// CKorvaneDlg::OnRecordingDone: turns a finished recording's temporary files into the
+// user's file (save dialog, merge with the progress dialog, copies) and starts the player
+// on it. UI thread only; the merge blocks it except for its progress pumping.
+#include "korvane_dlg.h"
+
+#include "app/recording_settings.h"
+#include "app/registered_messages.h"
+#include "audio/audio_merge.h"
+#include "audio/audio_state.h"
+#include "audio/progress_dialog.h"
+#include "capture/recording_state.h"
+#include "capture/scratch_paths.h"
+#include "finish_plan.h"
+#include "save_file_dialog.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+
+namespace {
+
+class RealFileOps : public korvane::FinishFileOps {
+public:
+    bool Copy(const std::string& from, const std::string& to) override
+    {
+        return CopyFileA(from.c_str(), to.c_str(), FALSE) != 0;
+    }
+    bool Delete(const std::string& path) override { return DeleteFileA(path.c_str()) != 0; }
+};
+
+// Whether a file of that name can be made there; the probe file is removed again.
+bool CanCreate(const std::string& path)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    CloseHandle(file);
+    DeleteFileA(path.c_str());
+    return true;
+}
+
+void AskSaveAgain()
+{
+    PostMessageA(mainWindow, WM_USER_GENERIC_MSG, 0, 0);
+}
+
+}  // namespace
+
+LRESULT CKorvaneDlg::OnRecordingDone(WPARAM, LPARAM)
+{
+    BringToFront();
+    if (lastSaveFolder.empty())
+        lastSaveFolder = GetExeFolder();
+
+    korvane::SaveFileDialogSettings dialog;
+    dialog.owner = Hwnd();
+    dialog.title = "Save to...";
+    dialog.initialFolder = lastSaveFolder;
+    dialog.initialName = "*.avi";
+    // The dialog appends at most three characters, so the extension alone is given.
+    dialog.defaultExtension = "avi";
+    dialog.filter = "AVI Movie Files (*.avi)|*.avi||";
+    dialog.flags = OFN_LONGNAMES;
+
+    std::string savePath;
+    if (!korvane::RunSaveFileDialog(dialog, savePath)) {
+        DeleteFileA(tempAviPath.c_str());
+        if (settings.recordAudio)
+            DeleteFileA(tempWavPath.c_str());
+        return 0;
+    }
+    lastSaveFolder = korvane::FolderOf(savePath);
+
+    RealFileOps ops;
+    korvane::FinishPaths paths{tempAviPath, tempWavPath, std::string(), savePath};
+    if (!settings.recordAudio) {
+        if (!korvane::FinishWithoutAudio(paths, ops)) {
+            AskSaveAgain();
+            return 0;
+        }
+    } else {
+        if (!CanCreate(savePath)) {
+            AskSaveAgain();
+            return 0;
+        }
+        HWND progressWindow = m_pProgressDlg ? m_pProgressDlg->Hwnd() : nullptr;
+        if (progressWindow) {
+            SendMessageA(m_pProgressDlg->m_progress, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
+            SendMessageA(m_pProgressDlg->m_progress, PBM_SETPOS, 0, 0);
+            ShowWindow(progressWindow, SW_SHOW);
+        }
+        mergedAviPath = GetScratchFolder() + "\\tempaudiovideomerge.avi";
+        paths.mergedAvi = mergedAviPath;
+        DeleteFileA(mergedAviPath.c_str());
+        const int result = MuxAudioIntoAvi(tempAviPath, tempWavPath, mergedAviPath,
+                                           settings.compressAudio, compressFormat,
+                                           static_cast<int>(compressFormatSize), 1, 100, 0);
+        const korvane::FinishOutcome outcome = korvane::FinishAfterMerge(result, paths, ops);
+        if (progressWindow)
+            ShowWindow(progressWindow, SW_HIDE);
+        if (!outcome.startPlayer) {
+            if (!outcome.keptInScratch.empty())
+                MessageBoxA(Hwnd(), korvane::KeptInScratchMessage(outcome.keptInScratch).c_str(),
+                            "Korvane", MB_OK | MB_ICONWARNING);
+            return 0;
+        }
+    }
+
+    m_lastSavedFile = savePath;
+    const std::string command = korvane::PlayerCommandLine(GetExeFolder(), savePath);
+    WinExec(command.c_str(), SW_SHOW);
+    return 0;
+}
