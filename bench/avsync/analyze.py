@@ -5,8 +5,8 @@ first loud sample after silence). Prints each pair and the mean; exit 1 when any
 is a frame (40 ms) or more apart or nothing was found.
   analyze.py MOVIE
 
-On Wine 8 with the null sink the click comes 390 to 470 ms before its flash, the same
-for every pair of a recording: the wave-in device returns its first buffer some 400 ms
+On Wine 8 with the null sink the click comes 390 to 870 ms before its flash, the same
+for every pair of a recording: the wave-in device returns its first buffer 0.4 to 0.9 s
 after it was started and the samples of that time never reach us, so the WAV file
 starts that much later than the video while the merge lines both up at zero. A flash
 shows in the first frame grabbed after it (0 to 40 ms later) and pacat plays about
