@@ -142,6 +142,18 @@ else
     echo "temporary AVI: $avi, $size, $frames frames"
 fi
 
+echo "== cancelling the save dialog discards the recording"
+if info wait "Save to..." 10000; then
+    xdotool key Escape
+    info gone "Save to..." 5000 || fail "Escape did not close the save dialog"
+    sleep 1
+    left=$(find "$scratch" -maxdepth 1 \( -iname '*.avi' -o -iname '*.wav' \) -newer "$work/before-recording" -printf '%f ' )
+    [ -z "$left" ] || fail "cancelled save left temporary files: $left"
+    info wait Player 1500 && fail "cancelled save started the player"
+else
+    fail "no \"Save to...\" dialog after F8"
+fi
+
 echo "== dragging the window by its background"
 rect_of() { info list | awk -F'\t' -v h="$1" '$1==h{print $4}'; }
 before_rect=$(rect_of "$main")
