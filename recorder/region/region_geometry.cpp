@@ -6,6 +6,31 @@
 
 namespace korvane {
 
+namespace {
+
+// Moves a w x h rectangle back inside the screen, edge by edge, keeping its size.
+void PushInsideScreen(RECT& r, LONG w, LONG h, int screenWidth, int screenHeight)
+{
+    if (r.left < 0) {
+        r.left = 0;
+        r.right = w - 1;
+    }
+    if (r.top < 0) {
+        r.top = 0;
+        r.bottom = h - 1;
+    }
+    if (r.right > screenWidth - 1) {
+        r.right = screenWidth - 1;
+        r.left = screenWidth - w;
+    }
+    if (r.bottom > screenHeight - 1) {
+        r.bottom = screenHeight - 1;
+        r.top = screenHeight - h;
+    }
+}
+
+}  // namespace
+
 RECT& NormalizeRect(RECT& rect)
 {
     if (rect.right < rect.left)
@@ -28,22 +53,7 @@ RECT& ClampRectToScreen(RECT& rect, int screenWidth, int screenHeight)
         rect.top = 0;
         rect.bottom = screenHeight - 1;
     }
-    if (rect.left < 0) {
-        rect.left = 0;
-        rect.right = w - 1;
-    }
-    if (rect.top < 0) {
-        rect.top = 0;
-        rect.bottom = h - 1;
-    }
-    if (rect.right > screenWidth - 1) {
-        rect.right = screenWidth - 1;
-        rect.left = screenWidth - w;
-    }
-    if (rect.bottom > screenHeight - 1) {
-        rect.bottom = screenHeight - 1;
-        rect.top = screenHeight - h;
-    }
+    PushInsideScreen(rect, w, h, screenWidth, screenHeight);
     return rect;
 }
 
@@ -61,22 +71,7 @@ RECT FixedFrameAt(POINT cursor, const RECT& offset, const RECT& frameSize, int s
            cursor.y + offset.bottom};
     const LONG w = frameSize.right - frameSize.left + 1;
     const LONG h = frameSize.bottom - frameSize.top + 1;
-    if (r.left < 0) {
-        r.left = 0;
-        r.right = w - 1;
-    }
-    if (r.top < 0) {
-        r.top = 0;
-        r.bottom = h - 1;
-    }
-    if (r.right > screenWidth - 1) {
-        r.right = screenWidth - 1;
-        r.left = screenWidth - w;
-    }
-    if (r.bottom > screenHeight - 1) {
-        r.bottom = screenHeight - 1;
-        r.top = screenHeight - h;
-    }
+    PushInsideScreen(r, w, h, screenWidth, screenHeight);
     return r;
 }
 
