@@ -18,3 +18,33 @@
 #define IDC_WEBLINK 1029
 
 #define KORVANE_WEB_ADDRESS "https://quillory.example/korvane"
+
+// The options dialog "Recording Options" and its controls.
+#define IDD_OPTIONS 129
+#define IDC_NORMAL_REGION 1005
+#define IDC_FIXED_REGION 1006
+#define IDC_FIXED_WIDTH 1007
+#define IDC_FIXED_HEIGHT 1008
+#define IDC_COMPRESSOR 1009
+#define IDC_QUALITY 1010
+#define IDC_FRAME_RATE 1011
+#define IDC_RECORD_AUDIO 1012
+#define IDC_AUDIO_FORMAT 1013
+#define IDC_COMPRESSED_FORMAT 1014
+#define IDC_MINIMIZE_ON_START 1015
+#define IDC_RECORD_CURSOR 1016
+#define IDC_RECORD_PAUSE_KEY 1018
+#define IDC_STOP_KEY 1019
+#define IDC_CONFIGURE 1020
+#define IDC_QUALITY_LABEL 1021
+#define IDC_COMPRESSION_FORMAT 1022
+#define IDC_VOLUME 1023
+#define IDC_SELECT_FIXED_REGION 1024
+
+// Texts of the twelve standard recording formats, in the order they are offered.
+#define IDS_FORMAT_1M08 131
+#define IDS_FORMAT_4S16 142
+
+// The hotkey conflict messages.
+#define IDS_KEY_USED_BY_STOP 150
+#define IDS_KEY_USED_BY_PAUSE 151

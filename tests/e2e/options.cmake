@@ -1,0 +1,1 @@
+# (empty until its tests land)
