@@ -1,1 +1,2 @@
-# (empty until its sources land)
+# The options dialog's audio group and the standard recording formats.
+target_sources(korvane_recorder PRIVATE audio/audio_controls.cpp)
