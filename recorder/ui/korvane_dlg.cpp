@@ -5,12 +5,14 @@
 #include "app/registered_messages.h"
 #include "audio/progress_dialog.h"
 #include "audio/wave_in_capture.h"
+#include "capture/compressor_catalogue.h"
 #include "capture/main_title.h"
 #include "capture/recording_state.h"
 #include "capture/recording_thread.h"
 #include "capture/scratch_paths.h"
 #include "hook_api.h"
 #include "hotkey_rules.h"
+#include "options/options_dlg.h"
 #include "region/flashing_wnd.h"
 #include "region/region_window.h"
 #include "res/resource.h"
@@ -229,7 +231,12 @@ void CKorvaneDlg::OnOptions()
 {
     if (isRecording == 1)
         return;
-    // The options dialog comes later; the status lines are shown as they stand.
+    {
+        COptionsDlg dialog;
+        BuildCompressorCatalogue();
+        dialog.DoModal(Hwnd());
+    }
+    // Whatever the dialog returned: only its OK rebuilds the lines.
     SetWindowTextA(m_videoStatus, settings.videoStatusLine.c_str());
     SetWindowTextA(m_audioStatus, settings.audioStatusLine.c_str());
     SetWindowTextA(m_hotkeyStatus, settings.hotkeyStatusLine.c_str());

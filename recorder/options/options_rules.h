@@ -1,0 +1,43 @@
+// What the options dialog's OK makes of the texts its controls show: the frame rate and
+// quality, the fixed-region checks with their messages, and the three status lines.
+// Pure; the dialog gathers the texts and applies the results (UI thread).
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+// Reads an integer the way "%d" does (leading blanks and a sign allowed, the rest
+// ignored); false when the text does not begin with a number. Out-of-range values are
+// clamped to the int range.
+bool ReadInt(const char* text, int* value);
+
+struct VideoChoice {
+    bool valid;  // false: the frame rate text held no positive number
+    int framesPerSecond;
+    int frameIntervalMs;
+    int keyFrameEvery;
+    int compressorQuality;  // 0 to 10000
+};
+VideoChoice ReadVideoChoice(const char* frameRateText, const char* qualityText);
+
+struct RegionCheck {
+    bool accepted;
+    int width;
+    int height;
+    std::string message;  // the warning to show when not accepted
+};
+// The fixed size typed into the width and height fields, checked against the screen in
+// the order width, then height. A text that is not a number counts as 0.
+RegionCheck CheckFixedRegion(const char* widthText, const char* heightText, int screenWidth,
+                             int screenHeight);
+
+std::string VideoStatusLine(const std::string& compressor, const std::string& quality,
+                            const std::string& frameRate);
+std::string AudioStatusLine(bool recordAudio, const std::string& compressedFormat,
+                            const std::string& recordingFormat);
+std::string HotkeyStatusLine(const std::string& recordPauseKey, const std::string& stopKey);
+
+// The compressor the video line names when the catalogue offered none: Video 1 by its
+// name, another compressor by the description it reports, else by its four letters.
+std::string CompressorInUseName(DWORD fourCC, const std::string& reportedDescription);
+std::string FourCCText(DWORD fourCC);
