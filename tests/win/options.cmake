@@ -1,1 +1,11 @@
-# (empty until its sources land)
+# The options dialog: its window-free rules, and the dialog itself run for real with its
+# controls worked from a second thread and its message boxes read back.
+add_executable(options_tests options_rules_tests.cpp options_dialog_tests.cpp
+    ${CMAKE_SOURCE_DIR}/recorder/res/korvane.rc)
+target_link_libraries(options_tests PRIVATE gtest_main
+    -Wl,--whole-archive korvane_recorder -Wl,--no-whole-archive)
+korvane_warnings(options_tests)
+add_custom_command(TARGET options_tests POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:hook> $<TARGET_FILE:hookkey>
+        $<TARGET_FILE:SkinMagic> $<TARGET_FILE_DIR:options_tests>)
+korvane_wine_test(options.dialog options_tests DESKTOP)
