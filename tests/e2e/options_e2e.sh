@@ -1,0 +1,151 @@
+#!/usr/bin/env bash
+# The options dialog end to end, driven as a user would with xdotool: Options, 10 fps,
+# quality 50 %, Fixed Region with 200x100 dragged out through "Select Fixed &Region",
+# OK; the main window's status lines show it; F7 and a click place the fixed frame, F8
+# and the "Save to..." dialog save a movie that ffprobe finds 200x100 at 10 fps. Then
+# Record/Pause becomes F6: F7 does nothing any more and F6 starts a selection.
+# Env: KORVANE_BUILD, KORVANE_DIST, KORVANE_SOURCE, KORVANE_BENCH_DIR (set by CTest).
+set -uo pipefail
+: "${KORVANE_BUILD:?}" "${KORVANE_DIST:?}" "${KORVANE_SOURCE:?}"
+tools=$KORVANE_SOURCE/tools
+pids=()
+cleanup() {
+    local pid
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
+    [ -n "${bench:-}" ] && "$tools/testbench" stop "$bench" >/dev/null 2>&1
+}
+trap cleanup EXIT INT TERM
+if [ -f "${KORVANE_BENCH_DIR:-}/default/env" ]; then
+    # shellcheck disable=SC1090,SC1091
+    . "$KORVANE_BENCH_DIR/default/env"
+else
+    bench=e2eoptions$$
+    # shellcheck disable=SC1090
+    . "$("$tools/testbench" start "$bench")"
+fi
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/korvane-options-e2e.XXXXXX")
+cp "$KORVANE_BUILD/tests/e2e/wininfo.exe" "$KORVANE_BUILD/tests/e2e/dialog_control.exe" "$work/"
+MAIN="Korvane by Quillory"
+OPTIONS="Recording Options"
+saved="$WINEPREFIX/drive_c/users/Public/options movie.avi"
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+info() { wine "$work/wininfo.exe" "$@" 2>/dev/null | tr -d '\r'; }
+control() { wine "$work/dialog_control.exe" "$@" 2>/dev/null | tr -d '\r'; }
+# The text of control ID in the window TITLE.
+text_of() { control text "$1" "$2"; }
+expect_text() { # title, id, wanted, what
+    local got=""
+    for _ in $(seq 1 20); do got=$(text_of "$1" "$2"); [ "$got" = "$3" ] && return 0; sleep 0.1; done
+    fail "$4: control $2 shows '$got', wanted '$3'"
+}
+# Clicks control ID of TITLE, at its centre or at x offset DX from its left edge.
+click() { # title, id, [dx]
+    local l t r b
+    read -r l t r b < <(control rect "$1" "$2") ||
+        { fail "control $2 of '$1' not found"; return 1; }
+    local x=$(((l + r) / 2)) y=$(((t + b) / 2))
+    [ -n "${3:-}" ] && x=$((l + $3))
+    xdotool mousemove "$x" "$y" click 1
+    sleep 0.3
+}
+open_options() {
+    click "$main" 1003
+    info wait "$OPTIONS" 5000 || { fail "Options did not open the dialog"; return 1; }
+    sleep 0.5
+}
+
+rm -f "$saved"
+(cd "$KORVANE_DIST" && exec wine korvane.exe >"$work/korvane.log" 2>&1) &
+pids+=($!)
+info wait "$MAIN" 20000 || { fail "main window did not appear"; exit 1; }
+# By handle from here on: a recording changes the caption.
+main=$(info list | awk -F'\t' -v t="$MAIN" '$3==t{print $1; exit}')
+sleep 0.5
+
+echo "== Options: 10 fps, quality 50 %, Fixed Region 200x100"
+open_options || exit 1
+click "$OPTIONS" 1011 && xdotool key Up Up Up Return
+expect_text "$OPTIONS" 1011 10 "frame rate"
+# A click on the slider's left end takes the focus; the keys then move it from 1 to 50.
+click "$OPTIONS" 1010 4 && xdotool key Home && xdotool key --delay 20 --repeat 49 Right
+expect_text "$OPTIONS" 1021 50 "quality"
+click "$OPTIONS" 1006 6
+click "$OPTIONS" 1024
+if info wait Title 3000; then
+    xdotool mousemove 100 100 mousedown 1
+    sleep 0.2
+    xdotool mousemove 180 150; sleep 0.1
+    xdotool mousemove 299 199; sleep 0.2
+    xdotool mouseup 1
+    info gone Title 3000 || fail "the selection window stayed after the drag"
+else
+    fail "\"Select Fixed &Region\" did not show the selection window"
+fi
+expect_text "$OPTIONS" 1007 200 "dragged width"
+expect_text "$OPTIONS" 1008 100 "dragged height"
+click "$OPTIONS" 1
+info gone "$OPTIONS" 3000 || fail "OK did not close the dialog"
+video=$(text_of "$main" 1026)
+[[ $video =~ ^Video:\ .+,\ Quality\ 50%,\ 10\ fps$ ]] || fail "video status line is '$video'"
+expect_text "$main" 1028 "Hotkeys: Record/Pause F7, Stop/Cancel F8" "hotkey status line"
+echo "status: $video / $(text_of "$main" 1027)"
+
+echo "== F7 places the fixed frame with the mouse, F8 saves"
+xdotool mousemove 600 500 key F7
+if info wait Title 3000; then
+    xdotool mousemove 500 400; sleep 0.2
+    xdotool mousemove 400 300; sleep 0.3
+    xdotool click 1
+    info gone Title 3000 || fail "a click did not place the fixed frame"
+else
+    fail "F7 did not show the selection window"
+fi
+xdotool mousemove 700 600
+sleep 3
+xdotool key F8
+if info wait "Save to..." 15000; then
+    sleep 1
+    xdotool key ctrl+a
+    xdotool type --delay 30 'C:\users\Public\options movie.avi'
+    xdotool key Return
+    info wait Player 30000 || fail "no Player window after the save"
+else
+    fail "no \"Save to...\" dialog after F8"
+fi
+if [ -f "$saved" ]; then
+    v=$(ffprobe -v error -select_streams v:0 -show_entries stream=width,height,r_frame_rate -of csv=p=0 "$saved")
+    [ "$v" = "200,100,10/1" ] || fail "saved video is '$v', wanted 200,100,10/1"
+    echo "saved: $v"
+else
+    fail "nothing saved at $saved"
+fi
+info close Player || true
+info gone Player 5000 || true
+
+echo "== Record/Pause becomes F6 and works at the next press"
+open_options || exit 1
+click "$OPTIONS" 1018 && xdotool key Up Return
+expect_text "$OPTIONS" 1018 F6 "Record/Pause list"
+click "$OPTIONS" 1
+info gone "$OPTIONS" 3000 || fail "OK did not close the dialog"
+expect_text "$main" 1028 "Hotkeys: Record/Pause F6, Stop/Cancel F8" "hotkey status line"
+xdotool mousemove 600 500 key F7
+info wait Title 1500 && { fail "F7 still starts a selection"; xdotool click 3; }
+xdotool key F6
+if info wait Title 3000; then
+    xdotool click 3
+    info gone Title 3000 || fail "a right click did not cancel the selection"
+else
+    fail "F6 did not start a selection"
+fi
+
+info close "$main" || true
+if [ $failures -eq 0 ]; then
+    echo "PASS"
+    rm -rf "$work"
+    exit 0
+fi
+echo "$failures failure(s); files kept in $work"
+exit 1
