@@ -96,10 +96,6 @@ TEST(OptionsRules, FixedRegionChecksInOrder)
 
 TEST(OptionsRules, StatusLines)
 {
-    EXPECT_EQ(VideoStatusLine("Microsoft Video 1", "70", "25"),
-              "Video: Microsoft Video 1, Quality 70%, 25 fps");
-    EXPECT_EQ(AudioStatusLine(true, "IMA ADPCM", "22.05 kHz, stereo, 16-bit"),
-              "Audio: IMA ADPCM, 22.05 kHz, stereo, 16-bit");
     EXPECT_EQ(AudioStatusLine(false, "IMA ADPCM", "22.05 kHz, stereo, 16-bit"), "Audio: none");
     EXPECT_EQ(HotkeyStatusLine(RecordPauseKeyText(68), "F8"),
               "Hotkeys: Record/Pause TAB , Stop/Cancel F8");
