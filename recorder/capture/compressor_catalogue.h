@@ -4,7 +4,11 @@
 #include <windows.h>
 #include <vfw.h>
 
-extern ICINFO* compressorList;  // 30 entries once built, null before
-extern int compressorCount;     // valid entries, 0 to 30
+constexpr int kCompressorListSize = 30;
 
+extern ICINFO* compressorList;  // kCompressorListSize entries once built, null before
+extern int compressorCount;     // valid entries, 0 to kCompressorListSize
+
+// Lists the first 30 'vidc' compressors that accept a 320 x 200 grab of the screen's
+// top-left corner. Without memory for the list, the catalogue stays empty.
 void BuildCompressorCatalogue();

@@ -1,6 +1,7 @@
 // The compressor's size check at the start of a recording: a compressor that refuses
 // the frame size is offered the size aligned to 2, 4 and 8 pixels; one that refuses all
-// of them, or cannot be opened, is replaced by the default compressor. Recording thread.
+// of them, or cannot be opened, is replaced by the default compressor, whose own size
+// rules then apply the same way. Recording thread.
 #pragma once
 #include "frame_dib.h"
 
@@ -27,7 +28,8 @@ CheckedSize FindAcceptedSize(int width, int height, int screenWidth, int screenH
 
 }  // namespace korvane
 
-// Checks compressorFourCC against the test frame. May replace width, height and the
-// test frame (grabbed again, quietly, at the same origin), or set compressorFourCC to
-// the default. Returns false when a new test frame could not be grabbed.
+// Checks the compressor in use (the chosen catalogue entry, else compressorFourCC)
+// against the test frame. May replace width, height and the test frame (grabbed again,
+// quietly, at the same origin), or set compressorFourCC to the default; IV50 always
+// becomes the default. Returns false when a new test frame could not be grabbed.
 bool CheckCompressorForSize(int left, int top, int& width, int& height, PackedFrame& testFrame);

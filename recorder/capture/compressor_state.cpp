@@ -1,11 +1,92 @@
-// The saved compressor state (placeholder: nothing is kept until it lands).
+// The saved compressor state and the recording's copy of it, both in locked movable
+// global memory that lives here until it is replaced.
 #include "compressor_state.h"
+
+#include "global_mem.h"
+
+#include <cstring>
+#include <utility>
 
 void* savedStateBytes = nullptr;
 int savedStateSize = 0;
 DWORD savedStateFourCC = 0;
 void* stateCopyForRecording = nullptr;
 
-void SaveCompressorState(HIC, DWORD) {}
-int AllocStateBuffer(int) { return 0; }
-int CopyStateForOptions() { return 0; }
+namespace {
+
+// A global block kept locked while it is held; `data` is what the globals above show.
+struct LockedBlock {
+    korvane::GlobalBlock block;
+    void* data = nullptr;
+
+    // Unlocks and frees; `data` is null afterwards.
+    void Reset()
+    {
+        if (data)
+            GlobalUnlock(block.Get());
+        data = nullptr;
+        block.Reset();
+    }
+    // A new zero-filled block of `bytes`, locked; false when the memory cannot be had.
+    bool Allocate(SIZE_T bytes)
+    {
+        Reset();
+        korvane::GlobalBlock fresh = korvane::GlobalBlock::Allocate(bytes);
+        void* locked = fresh ? GlobalLock(fresh.Get()) : nullptr;
+        if (!locked)
+            return false;
+        block = std::move(fresh);
+        data = locked;
+        return true;
+    }
+};
+
+LockedBlock savedState;
+LockedBlock recordingCopy;
+
+}  // namespace
+
+void SaveCompressorState(HIC compressor, DWORD fccHandler)
+{
+    const LRESULT size = ICSendMessage(compressor, ICM_GETSTATE, 0, 0);
+    // Compressors without state answer 0 or an error code (ICERR_UNSUPPORTED is -1);
+    // neither is a size to allocate.
+    if (size <= 0)
+        return;
+    if (!AllocStateBuffer(static_cast<int>(size)))
+        return;
+    ICSendMessage(compressor, ICM_GETSTATE, reinterpret_cast<DWORD_PTR>(savedStateBytes),
+                  static_cast<DWORD_PTR>(size));
+    savedStateFourCC = fccHandler;
+    savedStateSize = static_cast<int>(size);
+}
+
+int AllocStateBuffer(int bytes)
+{
+    savedState.Reset();
+    savedStateBytes = nullptr;
+    if (bytes <= 0 || !savedState.Allocate(static_cast<SIZE_T>(bytes))) {
+        // The old state is gone: no recording may be handed bytes that are not there.
+        savedStateFourCC = 0;
+        savedStateSize = 0;
+        MessageBoxA(nullptr, "ID_ERR_ALLOC_COMPRESS_PARAMETERS_FORMAT",
+                    "getString(ID_TITLE_MSGBOX_NOTE)", MB_OK | MB_ICONWARNING);
+        return 0;
+    }
+    savedStateBytes = savedState.data;
+    savedStateSize = bytes;
+    return 1;
+}
+
+int CopyStateForOptions()
+{
+    recordingCopy.Reset();
+    stateCopyForRecording = nullptr;
+    if (!savedStateBytes || savedStateSize <= 0)
+        return 0;
+    if (!recordingCopy.Allocate(static_cast<SIZE_T>(savedStateSize)))
+        return 0;
+    stateCopyForRecording = recordingCopy.data;
+    std::memcpy(stateCopyForRecording, savedStateBytes, static_cast<size_t>(savedStateSize));
+    return 1;
+}
