@@ -1,6 +1,8 @@
 // The static dialog procedure behind DialogBase (UI thread).
 #include "dialog_base.h"
 
+#include "subclassed_control.h"
+
 INT_PTR DialogBase::DoModal(HINSTANCE instance, int templateId, HWND parent)
 {
     return DialogBoxParamA(instance, MAKEINTRESOURCEA(templateId), parent, DialogProc,
@@ -25,6 +27,13 @@ INT_PTR CALLBACK DialogBase::DialogProc(HWND hwnd, UINT message, WPARAM wParam, 
     }
     if (!self)
         return FALSE;
+    LRESULT reflected = 0;
+    if (SubclassedControl::Reflect(message, wParam, lParam, reflected)) {
+        // A dialog procedure answers colour requests with the brush itself.
+        if (message == WM_COMMAND)
+            return TRUE;
+        return static_cast<INT_PTR>(reflected);
+    }
     INT_PTR handled = self->HandleMessage(message, wParam, lParam);
     if (message == WM_NCDESTROY)
         self->hwnd_ = nullptr;

@@ -17,7 +17,8 @@
 #define IDC_HOTKEY_STATUS 1028
 #define IDC_WEBLINK 1029
 
-#define KORVANE_WEB_ADDRESS "https://quillory.example/korvane"
+// Short enough to stay on one line in its 90-unit-wide control.
+#define KORVANE_WEB_ADDRESS "https://quillory.example"
 
 // The options dialog "Recording Options" and its controls.
 #define IDD_OPTIONS 129

@@ -83,6 +83,9 @@ BOOL CKorvaneDlg::OnInitDialog()
     flashingWnd->CreateBorderWindow(RECT{0, 0, screenWidth - 1, screenHeight - 1});
 
     lastSaveFolder = GetExeFolder();
+
+    m_link.SubclassDlgItem(IDC_WEBLINK, hwnd);
+    m_link.SetTarget(KORVANE_WEB_ADDRESS);
     return TRUE;
 }
 

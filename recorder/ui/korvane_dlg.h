@@ -3,6 +3,7 @@
 // the recording thread, the hooks and the wave-in device post back. UI thread only.
 #pragma once
 #include "dialog_base.h"
+#include "my_hyper_link.h"
 
 #include <memory>
 #include <string>
@@ -53,6 +54,7 @@ private:
     HWND m_videoStatus = nullptr;
     HWND m_audioStatus = nullptr;
     HWND m_hotkeyStatus = nullptr;
+    CMyHyperLink m_link;
 };
 
 // MergeProgress: posted by the merge with the percentage in WPARAM.
