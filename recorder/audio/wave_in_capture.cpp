@@ -7,6 +7,7 @@
 #include "audio_state.h"
 #include "capture/recording_state.h"
 #include "capture/scratch_paths.h"
+#include "lead_in.h"
 #include "pcm_format.h"
 #include "sound_file.h"
 
@@ -46,6 +47,9 @@ bool deviceOpen = false;
 // Set when CloseWaveInput begins: returning buffers are freed, never written or queued.
 // After a failed video write isRecording is still set at that point.
 bool closing = false;
+// The video clock's origin, until the first returned buffer has placed the sound on it.
+bool leadInPending = false;
+unsigned videoClockOrigin = 0;
 
 // A header taken out of liveHeaders while it is handled; freed (and uncounted) unless
 // given back to the device.
@@ -102,6 +106,22 @@ void DeleteSoundFileLocked()
     soundFile = nullptr;
 }
 
+// Silence for the time between the video clock's start and the first buffer's sound.
+void StoreLeadIn(DWORD firstBufferBytes)
+{
+    const uint32_t bytes =
+        korvane::LeadInBytes(captureFormat, videoClockOrigin, timeGetTime(), firstBufferBytes);
+    if (bytes == 0)
+        return;
+    std::vector<unsigned char> silence;
+    try {
+        silence.assign(bytes, korvane::SilenceByte(captureFormat.wBitsPerSample));
+    } catch (...) {
+        return;  // the sound is still kept, only early
+    }
+    StoreCaptureBuffer(CBuffer(silence.data(), bytes));
+}
+
 }  // namespace
 
 size_t korvane::LiveCaptureBuffers()
@@ -120,6 +140,7 @@ int PrepareAudioCapture()
         settings.audioBufferFrames = 1000;
         deviceOpen = false;
         closing = false;
+        leadInPending = false;
         DeleteSoundFileLocked();
     }
     korvane::chooseTempWavPath();
@@ -148,6 +169,13 @@ bool OpenWaveInput()
     for (int i = 0; i < kCaptureBuffers; ++i)
         QueueCaptureBuffer();
     return waveInStart(waveIn) == MMSYSERR_NOERROR;
+}
+
+void AlignCaptureWithVideoClock(unsigned originMs)
+{
+    std::lock_guard<std::recursive_mutex> lock(captureLock);
+    videoClockOrigin = originMs;
+    leadInPending = true;
 }
 
 void QueueCaptureBuffer()
@@ -188,8 +216,12 @@ LRESULT OnWaveInData(WPARAM, LPARAM header)
     // Only the bytes the device filled: a short buffer adds no stale bytes.
     const CBuffer buffer(returned->lpData,
                          korvane::RecordedBytes(returned->dwBytesRecorded, returned->dwBufferLength));
-    if (!isPaused)
+    if (!isPaused) {
+        if (leadInPending)
+            StoreLeadIn(buffer.m_byteCount);
         StoreCaptureBuffer(buffer);
+    }
+    leadInPending = false;  // a buffer dropped in a pause has no place on the clock
     if (deviceOpen && Requeue(returned))
         hdr.Requeued();
     return 0;

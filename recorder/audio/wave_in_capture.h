@@ -15,6 +15,10 @@
 int PrepareAudioCapture();
 // Opens the device with notifications to mainWindow, queues three buffers and starts it.
 bool OpenWaveInput();
+// The video clock of the recording started at `originMs` (timeGetTime): the WAV file then
+// starts with silence for the time before the device's first buffer. Without it (as after
+// PrepareAudioCapture) the file starts with the first buffer.
+void AlignCaptureWithVideoClock(unsigned originMs);
 // Makes one capture buffer and queues it on the device.
 void QueueCaptureBuffer();
 // MM_WIM_DATA: writes the returned buffer (unless paused) and gives it back to the device.

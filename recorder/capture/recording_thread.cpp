@@ -65,6 +65,7 @@ HRESULT Record(int top, int left, int width, int height, int framesPerSecond,
         cleanUp.audio = true;
         // A recording without working audio goes on as video only.
         PrepareAudioCapture();
+        AlignCaptureWithVideoClock(startTime);
         OpenWaveInput();
     }
     ScreenCaptureIo io(avi, left, top, width, height);

@@ -4,6 +4,7 @@
 // main window and hands MM_WIM_DATA to the capture, as the main window does.
 #include "app/recording_settings.h"
 #include "audio/audio_state.h"
+#include "audio/lead_in.h"
 #include "audio/pcm_format.h"
 #include "audio/sound_file.h"
 #include "audio/wave_in_capture.h"
@@ -51,6 +52,22 @@ TEST(CaptureFormat, OnlyRecordedBytesAreStored)
     CBuffer empty(nullptr, 4000);
     EXPECT_EQ(empty.m_byteCount, 0u);
     EXPECT_FALSE(empty.m_ownsData);
+}
+
+TEST(CaptureFormat, LeadInFillsTheTimeBeforeTheFirstBuffersSound)
+{
+    const WAVEFORMATEX f = korvane::BuildPcmRecordingFormat(16, 2, 22050);
+    // A 4000-byte buffer holds 45 ms; it arrived 500 ms after the clock started.
+    EXPECT_EQ(korvane::LeadInBytes(f, 1000, 1500, 4000), 455u * 22050 / 1000 * 4);
+    EXPECT_EQ(korvane::LeadInBytes(f, 1000, 1500, 4000) % f.nBlockAlign, 0u);
+    EXPECT_EQ(korvane::LeadInBytes(f, 1000, 1040, 4000), 0u);  // sound began before the origin
+    EXPECT_EQ(korvane::LeadInBytes(f, 0xFFFFFF00u, 0x100u, 0), 512u * 22050 / 1000 * 4);  // wrapped clock
+    EXPECT_EQ(korvane::LeadInBytes(f, 1000, 900, 4000), 0u);   // clock went backwards
+    EXPECT_EQ(korvane::LeadInBytes(f, 0, korvane::kMaxLeadInMs + 100, 0), 0u);
+    const WAVEFORMATEX mono8 = korvane::BuildPcmRecordingFormat(8, 1, 11025);
+    EXPECT_EQ(korvane::LeadInBytes(mono8, 0, 1000, 0), 11025u);
+    EXPECT_EQ(korvane::SilenceByte(8), 0x80);
+    EXPECT_EQ(korvane::SilenceByte(16), 0x00);
 }
 
 // The stand-in main window.
@@ -197,6 +214,29 @@ TEST_F(WaveInCapture, RecordsWholeBuffersAndFreesThemAtTheStop)
     // About 1.5 s of 88200 bytes a second arrived as whole buffers.
     EXPECT_GE(data, 22u * 4000);
     EXPECT_LE(data, 40u * 4000);
+}
+
+// The file starts when the video clock did: silence fills the time before the device's
+// first buffer, so the file is as long as the clock ran, not as the device delivered.
+TEST_F(WaveInCapture, AlignedCaptureIsAsLongAsTheVideoClockRan)
+{
+    PrepareAudioCapture();
+    path = tempWavPath;
+    const unsigned opened = timeGetTime();
+    AlignCaptureWithVideoClock(opened - 2000);  // the video clock started 2 s earlier
+    ASSERT_TRUE(OpenWaveInput());
+    ASSERT_TRUE(WaitForFirstBuffer());
+    WaveWindow::PumpFor(300);
+    const unsigned ran = timeGetTime() - opened;
+    isRecording = 0;
+    CloseFromWorker();
+    std::ifstream in(path, std::ios::binary);
+    const std::vector<unsigned char> b((std::istreambuf_iterator<char>(in)), {});
+    ASSERT_GE(b.size(), 46u);
+    const uint32_t data = U32(b, 42);
+    EXPECT_EQ(data % 4, 0u);
+    EXPECT_GE(data, 2000u * 88200 / 1000);
+    EXPECT_LE(data, (2000u + ran) * 88200 / 1000 + 3 * 4000);
 }
 
 TEST_F(WaveInCapture, PausedBuffersCirculateUnwritten)
