@@ -5,12 +5,12 @@ first loud sample after silence). Prints each pair and the mean; exit 1 when any
 is a frame (40 ms) or more apart or nothing was found.
   analyze.py MOVIE
 
-On Wine 8 with the null sink the click comes 390 to 870 ms before its flash, the same
-for every pair of a recording: the wave-in device returns its first buffer 0.4 to 0.9 s
-after it was started and the samples of that time never reach us, so the WAV file
-starts that much later than the video while the merge lines both up at zero. A flash
-shows in the first frame grabbed after it (0 to 40 ms later) and pacat plays about
-10 ms late, so single pairs vary by some 40 ms around the mean."""
+On Wine 8 the wave-in device returns its first buffer 0.4 to 0.9 s after it was
+started and the sound of that time never reaches us; the capture puts that much
+silence at the start of the WAV file (measured against the video clock), so both
+streams start together. With it the click comes 17 to 21 ms after its flash on
+average. A flash shows in the first frame grabbed after it (0 to 40 ms later) and pacat
+plays about 10 ms late, so single pairs vary by some 40 ms around the mean."""
 import subprocess
 import sys
 

@@ -3,12 +3,12 @@
 # moment a click is played into the null sink, merged, then measured from the decoded
 # streams by analyze.py (exit 1 when a click and its flash are a frame or more apart).
 # Runs in a private bench. Figures on Wine 8 are in analyze.py's header.
-#   bench/avsync/run.sh [BUILD] [SECONDS]     (BUILD defaults to build-audio2)
+#   bench/avsync/run.sh [BUILD] [SECONDS]     (BUILD defaults to build)
 # KORVANE_KEEP_OUTPUT=1 keeps the work folder.
 set -uo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 root=$(cd "$here/../.." && pwd)
-build=${1:-$root/build-audio2}
+build=${1:-$root/build}
 seconds=${2:-20}
 if [ "${INSIDE_BENCH:-0}" != 1 ]; then
     INSIDE_BENCH=1 exec "$root/tools/with-bench" -- bash "$0" "$build" "$seconds"

@@ -21,9 +21,6 @@
 
 namespace {
 
-const DWORD kDefaultCompressor = mmioFOURCC('M', 'S', 'V', 'C');
-const DWORD kReplacedCompressor = mmioFOURCC('I', 'V', '5', '0');
-
 // Hides the border and closes the audio on every way out of the recording.
 struct BorderAndAudioCleanUp {
     bool audio = false;
@@ -46,8 +43,6 @@ HRESULT Record(int top, int left, int width, int height, int framesPerSecond,
         return AVIERR_MEMORY;
     if (!CheckCompressorForSize(left, top, width, height, testFrame))
         return AVIERR_MEMORY;
-    if (settings.compressorFourCC == kReplacedCompressor)
-        settings.compressorFourCC = kDefaultCompressor;
 
     // Destroyed in reverse: border hidden and audio closed first, then the file.
     RecordingAvi avi;
