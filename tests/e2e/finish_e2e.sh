@@ -2,7 +2,11 @@
 # Finishing a recording end to end, as a user would: a tone plays into the null sink,
 # F7 and a drag from (300,200) to (100,100) record about 5 s, F8, a name with blanks is
 # typed into the "Save to..." dialog and Enter; the saved file holds the msvideo1 stream
-# (204x104) and the tone, the temporary files are gone and a "Player" window appears.
+# (204x104) and the tone, as long as the video, the temporary files are gone and a
+# "Player" window appears. Then two short recordings: one saved first into a folder where
+# no file can be created (the dialog comes back in that folder), then, with the merge's
+# output blocked, one saved under a bare name (it lands in the last folder, as video at
+# the name and audio at the name + ".wav").
 # Env: KORVANE_BUILD, KORVANE_DIST, KORVANE_SOURCE, KORVANE_BENCH_DIR (set by CTest).
 set -uo pipefail
 : "${KORVANE_BUILD:?}" "${KORVANE_DIST:?}" "${KORVANE_SOURCE:?}"
@@ -70,21 +74,96 @@ echo "== the saved file"
 [ -f "$saved" ] || fail "nothing saved at $saved"
 if [ -f "$saved" ]; then
     v=$(ffprobe -v error -select_streams v:0 -show_entries stream=codec_name,width,height -of csv=p=0 "$saved")
+    vsecs=$(ffprobe -v error -select_streams v:0 -show_entries stream=duration -of csv=p=0 "$saved")
     [ "$v" = "msvideo1,204,104" ] || fail "video stream is '$v', wanted msvideo1,204,104"
     a=$(ffprobe -v error -select_streams a:0 -show_entries stream=codec_type -of csv=p=0 "$saved")
     [ "$a" = audio ] || fail "no audio stream in the saved file"
     ffmpeg -v error -i "$saved" -vn -ac 1 -ar 22050 "$work/sound.wav" 2>/dev/null
     secs=$(soxi -D "$work/sound.wav" 2>/dev/null || echo 0)
-    awk -v s="$secs" 'BEGIN{exit !(s > 3 && s < 8)}' || fail "audio lasts $secs s, wanted about 5"
+    awk -v s="$secs" 'BEGIN{exit !(s > 4 && s < 7)}' || fail "audio lasts $secs s, wanted about 5"
+    # The sound starts with the video: both streams last as long.
+    awk -v a="$secs" -v v="${vsecs:-0}" 'BEGIN{d = a - v; exit !(d < 0.3 && d > -0.3)}' ||
+        fail "audio lasts $secs s but video $vsecs s"
     # The tone's band holds most of the energy.
     rms=$(sox "$work/sound.wav" -n sinc 400-480 stat 2>&1 | awk '/RMS +amplitude/{print $3}')
     awk -v r="${rms:-0}" 'BEGIN{exit !(r > 0.05)}' || fail "no 440 Hz tone in the audio (RMS $rms)"
-    echo "saved: $v, audio $secs s, tone RMS $rms"
+    echo "saved: $v, video $vsecs s, audio $secs s, tone RMS $rms"
 fi
 left=$(find "$scratch" -maxdepth 1 \( -iname '*.avi' -o -iname '*.wav' \) -newer "$work/before-recording" -printf '%f ')
 [ -z "$left" ] || fail "temporary files left: $left"
 
 info close Player || true
+
+# Records about 2 s of the dragged area and waits for the save dialog.
+record_short() {
+    xdotool mousemove 600 500 key F7
+    info wait Title 2000 || fail "F7 did not show the selection window"
+    xdotool mousemove 300 200 mousedown 1; sleep 0.2
+    xdotool mousemove 100 100; sleep 0.2
+    xdotool mouseup 1; xdotool mousemove 600 500
+    sleep 2
+    xdotool key F8
+    info wait "Save to..." 15000 || { fail "no \"Save to...\" dialog after F8"; return 1; }
+    sleep 1
+}
+save_dialog_handle() { info list | awk '/Save to\.\.\./{print $1; exit}'; }
+save_as() {
+    xdotool key ctrl+a
+    xdotool type --delay 30 "$1"
+    xdotool key Return
+}
+
+echo "== a folder where no file can be created: the dialog comes back there"
+# Drive R: is first a folder the kernel lets nobody write to, later a normal one; a
+# bare name typed into the second dialog shows which folder that dialog is in.
+unwritable=
+for d in /sys/kernel/mm /proc/sys/vm; do
+    [ -d "$d" ] && ! touch "$d/korvane-probe" 2>/dev/null && { unwritable=$d; break; }
+done
+drive=$WINEPREFIX/dosdevices/r:
+mkdir -p "$work/rdir"
+if [ -n "$unwritable" ] && [ ! -e "$drive" ]; then
+    ln -s "$unwritable" "$drive"
+    trap 'rm -f "$drive"; cleanup' EXIT INT TERM
+    if record_short; then
+        first=$(save_dialog_handle)
+        save_as 'R:\cannot.avi'
+        again=
+        for _ in $(seq 30); do
+            again=$(save_dialog_handle)
+            [ -n "$again" ] && [ "$again" != "$first" ] && break
+            again=; sleep 0.5
+        done
+        [ -n "$again" ] || fail "the save dialog did not come back"
+        sleep 1
+        ln -sfn "$work/rdir" "$drive"
+        sleep 1
+        save_as again.avi
+        info wait Player 30000 || fail "no Player window after the second try"
+        [ -f "$work/rdir/again.avi" ] || fail "the second dialog was not in R:\\ (again.avi not there)"
+        info close Player || true
+    fi
+
+    echo "== the merge cannot write: video at the name, audio at the name + .wav"
+    # A folder in the way of the merged file makes the merge fail at its save step.
+    mkdir -p "$scratch/tempaudiovideomerge.avi"
+    if record_short; then
+        save_as third.avi
+        info wait Player 30000 || fail "no Player window after the failed merge"
+        third=$work/rdir/third.avi
+        v=$(ffprobe -v error -show_entries stream=codec_name -of csv=p=0 "$third" 2>/dev/null | tr '\n' ' ')
+        [ "$v" = "msvideo1 " ] || fail "third.avi in the last folder holds '$v', wanted the video alone"
+        soxi "$third.wav" >/dev/null 2>&1 || fail "no readable third.avi.wav beside it"
+        info close Player || true
+    fi
+    rmdir "$scratch/tempaudiovideomerge.avi"
+    rm -f "$drive"
+else
+    fail "no unwritable folder for drive R: (or R: already taken)"
+fi
+left=$(find "$scratch" -maxdepth 1 \( -iname '*.avi' -o -iname '*.wav' \) -newer "$work/before-recording" -printf '%f ')
+[ -z "$left" ] || fail "temporary files left after the short recordings: $left"
+
 info close "$MAIN" || true
 if [ $failures -eq 0 ]; then
     echo "PASS"
