@@ -7,36 +7,9 @@
 # no file can be created (the dialog comes back in that folder), then, with the merge's
 # output blocked, one saved under a bare name (it lands in the last folder, as video at
 # the name and audio at the name + ".wav").
-# Env: KORVANE_BUILD, KORVANE_DIST, KORVANE_SOURCE, KORVANE_BENCH_DIR (set by CTest).
-set -uo pipefail
-: "${KORVANE_BUILD:?}" "${KORVANE_DIST:?}" "${KORVANE_SOURCE:?}"
-tools=$KORVANE_SOURCE/tools
-pids=()
-cleanup() {
-    local pid
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-    [ -n "${bench:-}" ] && "$tools/testbench" stop "$bench" >/dev/null 2>&1
-}
-trap cleanup EXIT INT TERM
-if [ -f "${KORVANE_BENCH_DIR:-}/default/env" ]; then
-    # shellcheck disable=SC1090,SC1091
-    . "$KORVANE_BENCH_DIR/default/env"
-else
-    bench=e2efinish$$
-    # shellcheck disable=SC1090
-    . "$("$tools/testbench" start "$bench")"
-fi
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/korvane-finish-e2e.XXXXXX")
-wininfo=$work/wininfo.exe
-cp "$KORVANE_BUILD/tests/e2e/wininfo.exe" "$wininfo"
-MAIN="Korvane by Quillory"
-scratch=$WINEPREFIX/drive_c/windows/temp
+. "$(dirname "${BASH_SOURCE[0]}")/e2e_common.sh" finish
 target_dir=$WINEPREFIX/drive_c/users/Public
 saved="$target_dir/my finished movie.avi"
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-info() { wine "$wininfo" "$@" 2>/dev/null | tr -d '\r'; }
 
 rm -f "$saved"
 (cd "$KORVANE_DIST" && exec wine korvane.exe >"$work/korvane.log" 2>&1) &
@@ -124,7 +97,7 @@ drive=$WINEPREFIX/dosdevices/r:
 mkdir -p "$work/rdir"
 if [ -n "$unwritable" ] && [ ! -e "$drive" ]; then
     ln -s "$unwritable" "$drive"
-    trap 'rm -f "$drive"; cleanup' EXIT INT TERM
+    on_exit='rm -f "$drive"'
     if record_short; then
         first=$(save_dialog_handle)
         save_as 'R:\cannot.avi'
@@ -165,10 +138,4 @@ left=$(find "$scratch" -maxdepth 1 \( -iname '*.avi' -o -iname '*.wav' \) -newer
 [ -z "$left" ] || fail "temporary files left after the short recordings: $left"
 
 info close "$MAIN" || true
-if [ $failures -eq 0 ]; then
-    echo "PASS"
-    rm -rf "$work"
-    exit 0
-fi
-echo "$failures failure(s); files kept in $work"
-exit 1
+finish

@@ -4,34 +4,10 @@
 # OK; the main window's status lines show it; F7 and a click place the fixed frame, F8
 # and the "Save to..." dialog save a movie that ffprobe finds 200x100 at 10 fps. Then
 # Record/Pause becomes F6: F7 does nothing any more and F6 starts a selection.
-# Env: KORVANE_BUILD, KORVANE_DIST, KORVANE_SOURCE, KORVANE_BENCH_DIR (set by CTest).
-set -uo pipefail
-: "${KORVANE_BUILD:?}" "${KORVANE_DIST:?}" "${KORVANE_SOURCE:?}"
-tools=$KORVANE_SOURCE/tools
-pids=()
-cleanup() {
-    local pid
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-    [ -n "${bench:-}" ] && "$tools/testbench" stop "$bench" >/dev/null 2>&1
-}
-trap cleanup EXIT INT TERM
-if [ -f "${KORVANE_BENCH_DIR:-}/default/env" ]; then
-    # shellcheck disable=SC1090,SC1091
-    . "$KORVANE_BENCH_DIR/default/env"
-else
-    bench=e2eoptions$$
-    # shellcheck disable=SC1090
-    . "$("$tools/testbench" start "$bench")"
-fi
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/korvane-options-e2e.XXXXXX")
-cp "$KORVANE_BUILD/tests/e2e/wininfo.exe" "$KORVANE_BUILD/tests/e2e/dialog_control.exe" "$work/"
-MAIN="Korvane by Quillory"
+. "$(dirname "${BASH_SOURCE[0]}")/e2e_common.sh" options
+cp "$KORVANE_BUILD/tests/e2e/dialog_control.exe" "$work/"
 OPTIONS="Recording Options"
 saved="$WINEPREFIX/drive_c/users/Public/options movie.avi"
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-info() { wine "$work/wininfo.exe" "$@" 2>/dev/null | tr -d '\r'; }
 control() { wine "$work/dialog_control.exe" "$@" 2>/dev/null | tr -d '\r'; }
 # The text of control ID in the window TITLE.
 text_of() { control text "$1" "$2"; }
@@ -142,10 +118,4 @@ else
 fi
 
 info close "$main" || true
-if [ $failures -eq 0 ]; then
-    echo "PASS"
-    rm -rf "$work"
-    exit 0
-fi
-echo "$failures failure(s); files kept in $work"
-exit 1
+finish

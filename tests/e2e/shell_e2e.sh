@@ -5,38 +5,8 @@
 # is 204x104 and decodes; a second F7 during the selection does nothing, a right click
 # cancels; every way of leaving is refused while recording and works while idle; the
 # program runs without its skin file and with a skin library that does nothing.
-# Env: KORVANE_BUILD, KORVANE_DIST, KORVANE_SOURCE, KORVANE_BENCH_DIR (set by CTest).
-# Runs on the shared bench when it is up (CTest holds the desktop for it), else on a
-# private one.
-set -uo pipefail
-: "${KORVANE_BUILD:?}" "${KORVANE_DIST:?}" "${KORVANE_SOURCE:?}"
-tools=$KORVANE_SOURCE/tools
-recorder_pids=()
-cleanup() {
-    local pid
-    for pid in "${recorder_pids[@]}"; do kill "$pid" 2>/dev/null; done
-    [ -n "${bench:-}" ] && "$tools/testbench" stop "$bench" >/dev/null 2>&1
-}
-trap cleanup EXIT INT TERM
-if [ -f "${KORVANE_BENCH_DIR:-}/default/env" ]; then
-    # shellcheck disable=SC1090,SC1091
-    . "$KORVANE_BENCH_DIR/default/env"
-else
-    bench=e2eshell$$
-    # shellcheck disable=SC1090
-    . "$("$tools/testbench" start "$bench")"
-fi
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/korvane-shell-e2e.XXXXXX")
-wininfo=$work/wininfo.exe
-cp "$KORVANE_BUILD/tests/e2e/wininfo.exe" "$wininfo"
-MAIN="Korvane by Quillory"
+. "$(dirname "${BASH_SOURCE[0]}")/e2e_common.sh" shell
 NOTE="Brisko Screen Video Capture"
-scratch=$WINEPREFIX/drive_c/windows/temp
-failures=0
-
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-info() { wine "$wininfo" "$@" 2>/dev/null | tr -d '\r'; }
 # The enabled flags of Record, Pause and Stop, e.g. "1 0 0".
 buttons() { info controls "$1" | awk -F'\t' '$1==1000||$1==1001||$1==1002{printf "%s%s", s, $2; s=" "}'; }
 expect_buttons() { # title, wanted, what
@@ -48,7 +18,7 @@ region_shown() { info wait Title "${1:-2000}"; }
 region_hidden() { info gone Title "${1:-2000}"; }
 start_recorder() { # folder holding korvane.exe
     (cd "$1" && exec wine korvane.exe >"$work/korvane.log" 2>&1) &
-    recorder_pids+=($!)
+    pids+=($!)
     info wait "$MAIN" 20000 || { fail "main window did not appear from $1"; return 1; }
     # By handle from here on: the capture loop changes the caption while paused.
     main=$(info list | awk -F'\t' -v t="$MAIN" '$3==t{print $1; exit}')
@@ -202,10 +172,4 @@ for variant in noskinfile nullskin; do
     info gone "$main" 5000 || fail "$variant: close did not end the program"
 done
 
-if [ $failures -eq 0 ]; then
-    echo "PASS"
-    rm -rf "$work"
-    exit 0
-fi
-echo "$failures failure(s); files kept in $work"
-exit 1
+finish

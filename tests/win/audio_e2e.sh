@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Recordings with audio through the recording thread, checked with sox and ffprobe.
 #   audio_e2e.sh HOST_EXE
-# 1. A 440 Hz tone played into the bench's null sink: the WAV data chunk is a whole
-#    number of 4000-byte buffers (22050 Hz stereo 16-bit) and its frequency is 440 Hz.
+# 1. A 440 Hz tone played into the bench's null sink: the WAV data chunk is whole
+#    sample frames (22050 Hz stereo 16-bit; silence for the device's slow start, then
+#    whole buffers) and, after that start, its frequency is 440 Hz.
 # 2. Paused for 2.5 s of 5.5: the WAV holds no more than the 3 s recorded unpaused.
 # 3. The merge of a recording (the format proposed for Microsoft ADPCM, which Wine cannot
 #    encode, so PCM after the retry; and no format chosen): one msvideo1 stream and one
@@ -34,7 +35,7 @@ check_wav() { # file -> prints data bytes; checks layout against the file size
     local f=$1 size data riff
     size=$(stat -c %s "$f"); riff=$(u32 "$f" 4); data=$(u32 "$f" 42)
     [ "$riff" = $((data + 38)) ] && [ "$size" = $((data + 46)) ] || bad "$f: sizes riff $riff data $data file $size"
-    [ $((data % 4000)) = 0 ] || bad "$f: data $data is not whole 4000-byte buffers"
+    [ $((data % 4)) = 0 ] || bad "$f: data $data is not whole sample frames"
     [ "$(soxi -r "$f")/$(soxi -c "$f")/$(soxi -b "$f")" = 22050/2/16 ] || bad "$f: format $(soxi "$f")"
     echo "$data"
 }
@@ -71,8 +72,8 @@ audio_cases() {
         local f=$work/record/recording.wav data freq rms
         data=$(check_wav "$f")
         [ "$data" -ge $((20 * 4000)) ] || bad "record: only $data bytes of audio"
-        freq=$(sox "$f" -n remix 1 trim 0.2 1 stat 2>&1 | awk '/Rough +frequency/ {print $3}')
-        rms=$(sox "$f" -n remix 1 trim 0.2 1 stat 2>&1 | awk '/RMS +amplitude/ {print $3}')
+        freq=$(sox "$f" -n remix 1 trim 1.2 1 stat 2>&1 | awk '/Rough +frequency/ {print $3}')
+        rms=$(sox "$f" -n remix 1 trim 1.2 1 stat 2>&1 | awk '/RMS +amplitude/ {print $3}')
         echo "record: $data bytes, rough frequency $freq Hz, RMS $rms"
         [ "${freq:-0}" -ge 430 ] && [ "${freq:-0}" -le 450 ] || bad "record: frequency $freq, want 440"
         awk -v r="${rms:-0}" 'BEGIN { exit !(r > 0.1) }' || bad "record: too quiet ($rms)"

@@ -1,0 +1,45 @@
+# The frame of the recorder's end-to-end scripts; sourced, never run.
+#   . e2e_common.sh NAME
+# Joins the shared bench when CTest has one up (it then holds the desktop for the
+# script), else starts a private one; makes the work folder $work with wininfo.exe in it
+# and gives: pids (background programs killed at the exit), on_exit (a command run
+# first at the exit), fail, info (wininfo.exe) and finish (PASS or the failure count as
+# the exit code; the work folder is kept when something failed).
+# Env: KORVANE_BUILD, KORVANE_DIST, KORVANE_SOURCE, KORVANE_BENCH_DIR (set by CTest).
+set -uo pipefail
+: "${KORVANE_BUILD:?}" "${KORVANE_DIST:?}" "${KORVANE_SOURCE:?}"
+tools=$KORVANE_SOURCE/tools
+pids=()
+on_exit=:
+e2e_cleanup() {
+    local pid
+    eval "$on_exit"
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
+    [ -n "${bench:-}" ] && "$tools/testbench" stop "$bench" >/dev/null 2>&1
+}
+trap e2e_cleanup EXIT INT TERM
+if [ -f "${KORVANE_BENCH_DIR:-}/default/env" ]; then
+    # shellcheck disable=SC1090,SC1091
+    . "$KORVANE_BENCH_DIR/default/env"
+else
+    bench=e2e$1$$
+    # shellcheck disable=SC1090
+    . "$("$tools/testbench" start "$bench")"
+fi
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/korvane-$1-e2e.XXXXXX")
+cp "$KORVANE_BUILD/tests/e2e/wininfo.exe" "$work/"
+MAIN="Korvane by Quillory"
+scratch=$WINEPREFIX/drive_c/windows/temp
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+info() { wine "$work/wininfo.exe" "$@" 2>/dev/null | tr -d '\r'; }
+finish() {
+    if [ "$failures" -eq 0 ]; then
+        echo "PASS"
+        rm -rf "$work"
+        exit 0
+    fi
+    echo "$failures failure(s); files kept in $work"
+    exit 1
+}
