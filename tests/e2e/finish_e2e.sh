@@ -66,11 +66,15 @@ left=$(find "$scratch" -maxdepth 1 \( -iname '*.avi' -o -iname '*.wav' \) -newer
 [ -z "$left" ] || fail "temporary files left: $left"
 
 info close Player || true
+info gone Player 5000 || true
 
 # Records about 2 s of the dragged area and waits for the save dialog.
 record_short() {
+    # The player that just closed leaves no window with the focus; give it back first.
+    info front "$MAIN"
+    sleep 0.3
     xdotool mousemove 600 500 key F7
-    info wait Title 2000 || fail "F7 did not show the selection window"
+    info wait Title 4000 || fail "F7 did not show the selection window"
     xdotool mousemove 300 200 mousedown 1; sleep 0.2
     xdotool mousemove 100 100; sleep 0.2
     xdotool mouseup 1; xdotool mousemove 600 500
@@ -115,6 +119,7 @@ if [ -n "$unwritable" ] && [ ! -e "$drive" ]; then
         info wait Player 30000 || fail "no Player window after the second try"
         [ -f "$work/rdir/again.avi" ] || fail "the second dialog was not in R:\\ (again.avi not there)"
         info close Player || true
+        info gone Player 5000 || true
     fi
 
     echo "== the merge cannot write: video at the name, audio at the name + .wav"
