@@ -168,8 +168,13 @@ void RegionWindow::Finish()
 {
     ShowWindow(Hwnd(), SW_HIDE);
     DropLabelBackground();
-    if (IsRectEmpty(&drawnRect))
+    if (IsRectEmpty(&drawnRect)) {
+        // Nothing chosen ends the selection as a cancel does; else the Record key would
+        // stay dead, and the next selection could still report to the options dialog.
+        settings.recordKeyArmed = 1;
+        fixedRegionRequest = 0;
         return;
+    }
     RECT chosen = drawnRect;
     captureRect = korvane::NormalizeRect(chosen);
     if (fixedRegionRequest) {

@@ -106,9 +106,11 @@ TEST_F(RegionWindowTest, DragChoosesTheAreaAndStartsRecording)
     EXPECT_EQ(main.Count(WM_USER_RECORDSTART_MSG), 1);
 }
 
-TEST_F(RegionWindowTest, ClickWithoutDragStartsNothing)
+TEST_F(RegionWindowTest, ClickWithoutDragStartsNothingAndArmsTheRecordKey)
 {
     settings.regionMode = 1;
+    settings.recordKeyArmed = 0;
+    fixedRegionRequest = 1;
     Show();
     MoveTo(400, 300);
     Pump(100);
@@ -119,6 +121,8 @@ TEST_F(RegionWindowTest, ClickWithoutDragStartsNothing)
     EXPECT_FALSE(IsWindowVisible(regionWindow));
     ExpectCapture(-1, -1, -1, -1);
     EXPECT_EQ(main.Count(WM_USER_RECORDSTART_MSG), 0);
+    EXPECT_EQ(settings.recordKeyArmed, 1);
+    EXPECT_EQ(fixedRegionRequest, 0);
 }
 
 TEST_F(RegionWindowTest, ReleaseWithoutPressDoesNotReuseTheLastArea)
