@@ -35,6 +35,18 @@ std::string ChooseTempName(const std::string& folder, const std::string& first,
 
 }  // namespace korvane
 
+// Not OpenFile: its 128-character path limit would reject every name in a deep folder.
+bool CanCreateFile(const std::string& path)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    CloseHandle(file);
+    DeleteFileA(path.c_str());
+    return true;
+}
+
 namespace {
 
 bool IsFolder(const std::string& path)
@@ -47,26 +59,13 @@ bool IsFolder(const std::string& path)
     return (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-// Creates (or truncates) the file exclusively, closes it and deletes it again. Not
-// OpenFile: its 128-character path limit would reject every name in a deep folder.
-bool CanCreate(const std::string& path)
-{
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    CloseHandle(file);
-    DeleteFileA(path.c_str());
-    return true;
-}
-
 std::string ChooseTempPath(const char* first, const char* extension)
 {
     // Seeded once per choice, not per try: reseeding with the same second would give
     // the same number again and again.
     srand(static_cast<unsigned>(time(nullptr)) ^ GetTickCount() ^ GetCurrentThreadId());
     return korvane::ChooseTempName(GetScratchFolder(), first, extension,
-                                   korvane::kTempNameTries, CanCreate, [] { return rand(); });
+                                   korvane::kTempNameTries, CanCreateFile, [] { return rand(); });
 }
 
 }  // namespace

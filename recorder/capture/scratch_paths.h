@@ -15,6 +15,10 @@ std::string GetExeFolder();
 bool ChooseTempAviPath();
 bool ChooseTempWavPath();
 
+// Whether a file of that name can be made: creates (or truncates) it exclusively,
+// closes it and deletes it again.
+bool CanCreateFile(const std::string& path);
+
 namespace korvane {
 
 // The scratch-folder rule: the Windows folder's "temp" when that is a folder, else the

@@ -27,18 +27,6 @@ public:
     bool Delete(const std::string& path) override { return DeleteFileA(path.c_str()) != 0; }
 };
 
-// Whether a file of that name can be made there; the probe file is removed again.
-bool CanCreate(const std::string& path)
-{
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    CloseHandle(file);
-    DeleteFileA(path.c_str());
-    return true;
-}
-
 void AskSaveAgain()
 {
     PostMessageA(mainWindow, WM_USER_GENERIC_MSG, 0, 0);
@@ -79,7 +67,7 @@ LRESULT CKorvaneDlg::OnRecordingDone(WPARAM, LPARAM)
             return 0;
         }
     } else {
-        if (!CanCreate(savePath)) {
+        if (!CanCreateFile(savePath)) {
             AskSaveAgain();
             return 0;
         }
