@@ -3,9 +3,11 @@
 //   rect TITLE ID   "left top right bottom" of the control in screen pixels (to click it)
 //   text TITLE ID   the control's text, asked of the control itself (an edit or a list
 //                   keeps its text where reading the window's caption does not reach)
+//   pos TITLE ID    a progress bar's position
 // TITLE may be a window handle written 0x... . Exit code 1 when window or control is
 // missing.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -34,6 +36,8 @@ int main(int argc, char** argv)
                                  SMTO_ABORTIFHUNG, 3000, &copied))
             return 1;
         std::printf("%s\n", text);
+    } else if (std::strcmp(argv[1], "pos") == 0) {
+        std::printf("%d\n", static_cast<int>(SendMessageA(control, PBM_GETPOS, 0, 0)));
     } else {
         return 2;
     }
