@@ -10,6 +10,7 @@
 #include "audio/sound_file.h"
 #include "avifile_owners.h"
 #include "capture/recording_state.h"
+#include "message_pump.h"
 #include "ui/korvane_dlg.h"
 
 #include <gtest/gtest.h>
@@ -240,9 +241,7 @@ TEST_F(Merge, RecordedPcmIsCopiedWithProgressAndTheCaption)
     EXPECT_EQ(p.videoFrames, 25);
     EXPECT_EQ(p.audioTag, WAVE_FORMAT_PCM);
     // Reports were posted and handled by the save's own pumping or ours.
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-        DispatchMessageA(&msg);
+    testpump::PumpPending();
     ASSERT_FALSE(progress.empty());
     for (size_t i = 1; i < progress.size(); ++i)
         EXPECT_GE(progress[i], progress[i - 1]);
@@ -328,9 +327,7 @@ TEST_F(Merge, ProgressDialogBarFollowsTheReports)
     ShowWindow(dialog.Hwnd(), SW_SHOW);
     progressBar = dialog.m_progress;
     const int result = MergeWith({}, 0);
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-        DispatchMessageA(&msg);
+    testpump::PumpPending();
     progressBar = nullptr;
     ASSERT_EQ(result, 0);
     ASSERT_FALSE(progress.empty());

@@ -47,15 +47,7 @@ public:
         DeleteObject(m_brush);
         Settle();
     }
-    static void Settle()
-    {
-        for (int i = 0; i < 20; ++i) {
-            MSG msg;
-            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-                DispatchMessageA(&msg);
-            Sleep(10);
-        }
-    }
+    static void Settle() { testpump::PumpFor(200); }
 
 private:
     HBRUSH m_brush;

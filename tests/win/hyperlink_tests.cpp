@@ -1,6 +1,7 @@
 // The web link of the main window, on the real template and with real mouse input:
 // colours, mouse capture on the way in and out, one open per click, one line of text.
 #include "dialog_base.h"
+#include "message_pump.h"
 #include "res/resource.h"
 #include "ui/my_hyper_link.h"
 
@@ -29,33 +30,11 @@ protected:
     }
 };
 
-// Pumps until `done` holds or `ms` have passed; returns done().
+using testpump::PumpFor;
 template <typename Done>
 bool PumpUntil(Done done, DWORD ms = 2000)
 {
-    const DWORD end = GetTickCount() + ms;
-    while (!done() && static_cast<int>(end - GetTickCount()) > 0) {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        Sleep(10);
-    }
-    return done();
-}
-
-void Pump(DWORD ms)
-{
-    const DWORD end = GetTickCount() + ms;
-    do {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        Sleep(10);
-    } while (static_cast<int>(end - GetTickCount()) > 0);
+    return testpump::PumpUntil(done, ms);
 }
 
 // Moves the pointer to `screen` (and a pixel beside it, again and again) until `done`
@@ -80,13 +59,13 @@ bool MoveMouseUntil(POINT screen, Done done)
 // Spaced beyond the double-click time, so each is a click of its own.
 void Click()
 {
-    Pump(GetDoubleClickTime() + 100);
+    PumpFor(GetDoubleClickTime() + 100);
     INPUT in[2] = {};
     in[0].type = in[1].type = INPUT_MOUSE;
     in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
     in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
     SendInput(2, in, sizeof(INPUT));
-    Pump(200);
+    PumpFor(200);
 }
 
 // The colour the dialog's reflection gives the link's text, as drawing would see it.
@@ -115,7 +94,7 @@ TEST(WebLink, LightsUpUnderTheMouseAndOpensOncePerClick)
     ASSERT_NE(dialog, nullptr);
     SetWindowPos(dialog, HWND_TOPMOST, 40, 40, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
     SetForegroundWindow(dialog);
-    Pump(300);
+    PumpFor(300);
     HWND link = host.link.Hwnd();
     ASSERT_NE(link, nullptr);
 

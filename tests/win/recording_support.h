@@ -5,6 +5,7 @@
 #include "app/registered_messages.h"
 #include "audio/wave_in_capture.h"
 #include "capture/recording_state.h"
+#include "message_pump.h"
 
 #include <windows.h>
 
@@ -37,27 +38,10 @@ public:
     // Pumps messages until `done` holds or `timeoutMs` passes.
     bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
     {
-        const DWORD start = GetTickCount();
-        while (!done()) {
-            if (GetTickCount() - start > timeoutMs)
-                return false;
-            Pump();
-            Sleep(5);
-        }
-        return true;
+        return testpump::PumpUntil(done, timeoutMs);
     }
-    void PumpFor(DWORD ms)
-    {
-        PumpUntil([] { return false; }, ms);
-    }
-    static void Pump()
-    {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-    }
+    void PumpFor(DWORD ms) { testpump::PumpFor(ms); }
+    static void Pump() { testpump::PumpPending(); }
     bool Ended() const
     {
         for (const std::string& m : received)

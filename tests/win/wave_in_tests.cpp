@@ -9,6 +9,7 @@
 #include "audio/sound_file.h"
 #include "audio/wave_in_capture.h"
 #include "capture/recording_state.h"
+#include "message_pump.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -90,16 +91,7 @@ public:
         DestroyWindow(m_hwnd);
     }
     static int notifications;
-    static void PumpFor(DWORD ms)
-    {
-        const DWORD start = GetTickCount();
-        do {
-            MSG msg;
-            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-                DispatchMessageA(&msg);
-            Sleep(5);
-        } while (GetTickCount() - start < ms);
-    }
+    static void PumpFor(DWORD ms) { testpump::PumpFor(ms); }
 
 private:
     static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
