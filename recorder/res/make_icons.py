@@ -2,31 +2,11 @@
 """Writes the recorder's two icons (16 colours, 32x32): the application icon
 (korvane.ico, a record dot in a frame) and the selection cross-hair (crosshair.ico).
 Run by hand when the artwork changes; the .ico files are kept in the tree."""
-import struct
+import os
+import sys
 
-PALETTE = [(0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0), (0, 0, 128), (128, 0, 128),
-           (0, 128, 128), (192, 192, 192), (128, 128, 128), (255, 0, 0), (0, 255, 0),
-           (255, 255, 0), (0, 0, 255), (255, 0, 255), (0, 255, 255), (255, 255, 255)]
-
-
-def ico(pixels, opaque, hotspot=None):
-    """pixels[y][x] = palette index, opaque[y][x] = bool; rows top-down."""
-    xor = b""
-    for y in range(31, -1, -1):
-        row = pixels[y]
-        xor += bytes((row[x] << 4) | row[x + 1] for x in range(0, 32, 2))
-    mask = b""
-    for y in range(31, -1, -1):
-        bits = 0
-        for x in range(32):
-            if not opaque[y][x]:
-                bits |= 1 << (31 - x)
-        mask += struct.pack(">I", bits)
-    header = struct.pack("<IiiHHIIiiII", 40, 32, 64, 1, 4, 0, len(xor) + len(mask), 0, 0, 16, 0)
-    palette = b"".join(struct.pack("BBBB", b, g, r, 0) for r, g, b in PALETTE)
-    image = header + palette + xor + mask
-    return struct.pack("<HHH", 0, 1, 1) + struct.pack("<BBBBHHII", 32, 32, 16, 0, 1, 4,
-                                                       len(image), 22) + image
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
+from icon_file import ico  # noqa: E402
 
 
 def app_icon():
