@@ -6,7 +6,7 @@ set(KORVANE_BENCH_DIR ${CMAKE_BINARY_DIR}/bench)
 set(KORVANE_DIST_DIR ${CMAKE_BINARY_DIR}/dist)
 
 function(korvane_warnings target)
-    target_compile_options(${target} PRIVATE -Wall -Wextra)
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Wint-to-pointer-cast $<$<COMPILE_LANGUAGE:C>:-Wpointer-to-int-cast>)
 endfunction()
 
 if(WIN32)
@@ -14,6 +14,22 @@ if(WIN32)
     add_link_options(-static -static-libgcc -static-libstdc++)
     add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501 WINVER=0x0501)
 endif()
+
+# The module-definition file to link for this bitness. The sources carry i686's stdcall
+# decorations (Name@16); x64 has a single calling convention and no decorations.
+function(korvane_def_file out_var src)
+    if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+        get_filename_component(name ${src} NAME)
+        set(out ${CMAKE_CURRENT_BINARY_DIR}/x64-${name})
+        file(READ ${src} text)
+        string(REGEX REPLACE "([A-Za-z_][A-Za-z0-9_]*)@[0-9]+" "\\1" text "${text}")
+        file(GENERATE OUTPUT ${out} CONTENT "${text}")
+        set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${src})
+        set(${out_var} ${out} PARENT_SCOPE)
+    else()
+        set(${out_var} ${src} PARENT_SCOPE)
+    endif()
+endfunction()
 
 # A program or DLL that ships: built into the dist folder.
 function(korvane_ship target)
@@ -48,9 +64,16 @@ function(korvane_script_test name script)
     endif()
 endfunction()
 
+# The bench's Wine matches the build's bitness.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(KORVANE_WINEARCH win64)
+else()
+    set(KORVANE_WINEARCH win32)
+endif()
+
 function(korvane_test_env name)
     set_tests_properties(${name} PROPERTIES ENVIRONMENT
-        "KORVANE_BENCH_DIR=${KORVANE_BENCH_DIR};KORVANE_BUILD=${CMAKE_BINARY_DIR};KORVANE_DIST=${KORVANE_DIST_DIR};KORVANE_SOURCE=${CMAKE_SOURCE_DIR};KORVANE_CODEC_DLL=${KORVANE_DIST_DIR}/kvmsvc.dll")
+        "KORVANE_WINEARCH=${KORVANE_WINEARCH};KORVANE_BENCH_DIR=${KORVANE_BENCH_DIR};KORVANE_BUILD=${CMAKE_BINARY_DIR};KORVANE_DIST=${KORVANE_DIST_DIR};KORVANE_SOURCE=${CMAKE_SOURCE_DIR};KORVANE_CODEC_DLL=${KORVANE_DIST_DIR}/kvmsvc.dll")
 endfunction()
 
 function(korvane_bench_test_properties name desktop timeout)

@@ -1,10 +1,19 @@
 #!/usr/bin/env bash
 # Installs what building and testing need on Debian 12 (run as root). Safe to run
-# again: it does nothing when everything is there.
+# again: it does nothing when everything is there. Wine's 32-bit half (wine32:i386) is
+# installed only where this machine can execute 32-bit code; the 32-bit build is
+# compiled everywhere.
 set -euo pipefail
-pkgs=(cmake make g++ googletest g++-mingw-w64-i686 mingw-w64-i686-dev
-      wine wine32:i386 wine64 xvfb x11-utils xauth xdotool imagemagick
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+pkgs=(cmake make g++ googletest
+      g++-mingw-w64-x86-64 mingw-w64-x86-64-dev g++-mingw-w64-i686 mingw-w64-i686-dev
+      wine wine64 xvfb x11-utils xauth xdotool imagemagick
       ffmpeg sox libsox-fmt-pulse pulseaudio pulseaudio-utils python3 procps)
+with_i386=0
+if "$here/can-run-32bit" >/dev/null; then
+    with_i386=1
+    pkgs+=(wine32:i386)
+fi
 missing=()
 for p in "${pkgs[@]}"; do
     dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
@@ -15,7 +24,7 @@ if [ "$(id -u)" != 0 ]; then
     exit 1
 fi
 echo "deps: installing ${missing[*]}"
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
+if [ $with_i386 = 1 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
     dpkg --add-architecture i386
 fi
 export DEBIAN_FRONTEND=noninteractive

@@ -1,0 +1,7 @@
+# The shared bench for the Wine tests: up before the first, down after the last.
+add_test(NAME bench.start COMMAND ${KORVANE_TOOLS}/testbench start default)
+add_test(NAME bench.stop COMMAND ${KORVANE_TOOLS}/testbench stop default)
+korvane_test_env(bench.start)
+korvane_test_env(bench.stop)
+set_tests_properties(bench.start PROPERTIES FIXTURES_SETUP bench TIMEOUT 120)
+set_tests_properties(bench.stop PROPERTIES FIXTURES_CLEANUP bench)
