@@ -15,12 +15,15 @@ KORVANE_BUILD=$build "$repo/tools/build.sh" >"${TMPDIR:-/tmp}/korvane-build.log"
 dist=$build/dist
 
 if [ -n "${DISPLAY:-}" ]; then
-    export WINEARCH=win32 WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
-    export WINEPREFIX=${KORVANE_PREFIX:-$build/run/prefix}
+    # The x64 build in a 64-bit prefix, with Wine's 64-bit loader named (tools/winebin).
+    export WINEARCH=win64 WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
+    export WINEPREFIX=${KORVANE_PREFIX:-$build/run/prefix64}
+    export PATH=$repo/tools/winebin:$PATH
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         echo "run: preparing the Wine prefix $WINEPREFIX"
         mkdir -p "$(dirname "$WINEPREFIX")"
-        wineboot -i >/dev/null 2>&1
+        # Without the display: a 64-bit wineboot -i may hang with one.
+        DISPLAY= wineboot -i >/dev/null 2>&1
     fi
     "$repo/tools/install-codec" --prefix "$WINEPREFIX" "$dist/kvmsvc.dll" >/dev/null
     cd "$dist"
