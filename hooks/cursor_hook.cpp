@@ -14,6 +14,14 @@ struct SharedCursorState {
     WPARAM lastReported;
 };
 
+// One mapping per bitness: the layout holds pointer-sized fields, and a 32-bit and a
+// 64-bit recorder may run side by side on 64-bit Windows, each with its own hook.
+#ifdef _WIN64
+const char kMappingName[] = "KorvaneCursorHookState64";
+#else
+const char kMappingName[] = "KorvaneCursorHookState32";
+#endif
+
 HINSTANCE moduleInstance;
 HHOOK hook;  // only meaningful in the installing process
 HANDLE mapping;
@@ -23,7 +31,7 @@ SharedCursorState* Shared()
 {
     if (!shared) {
         mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-                                     sizeof(SharedCursorState), "KorvaneCursorHookState");
+                                     sizeof(SharedCursorState), kMappingName);
         if (mapping)
             shared = static_cast<SharedCursorState*>(
                 MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(SharedCursorState)));

@@ -4,6 +4,7 @@
 
 #include "global_mem.h"
 
+#include <climits>
 #include <cstring>
 #include <utility>
 
@@ -53,7 +54,9 @@ void SaveCompressorState(HIC compressor, DWORD fccHandler)
     // neither is a size to allocate.
     if (size <= 0)
         return;
-    if (!AllocStateBuffer(static_cast<int>(size)))
+    // A size past what an int holds (only a 64-bit LRESULT can say it) is memory that
+    // cannot be had, and must not wrap into a small one.
+    if (!AllocStateBuffer(size > INT_MAX ? -1 : static_cast<int>(size)))
         return;
     ICSendMessage(compressor, ICM_GETSTATE, reinterpret_cast<DWORD_PTR>(savedStateBytes),
                   static_cast<DWORD_PTR>(size));

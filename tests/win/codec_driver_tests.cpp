@@ -170,9 +170,9 @@ TEST(CodecDriver, SimpleQueriesAndUnknownMessages)
     EXPECT_GT(keyRate, 0u);
     EXPECT_TRUE(ICQueryConfigure(hic.get()));
     EXPECT_TRUE(ICQueryAbout(hic.get()));
-    EXPECT_EQ(ICSendMessage(hic.get(), ICM_GETQUALITY, 0, 0), DWORD(ICERR_UNSUPPORTED));
-    EXPECT_EQ(ICSendMessage(hic.get(), ICM_DRAW_BEGIN, 0, 0), DWORD(ICERR_UNSUPPORTED));
-    EXPECT_EQ(ICSendMessage(hic.get(), ICM_USER + 500, 0, 0), DWORD(ICERR_UNSUPPORTED));
+    EXPECT_EQ(ICSendMessage(hic.get(), ICM_GETQUALITY, 0, 0), LRESULT(ICERR_UNSUPPORTED));
+    EXPECT_EQ(ICSendMessage(hic.get(), ICM_DRAW_BEGIN, 0, 0), LRESULT(ICERR_UNSUPPORTED));
+    EXPECT_EQ(ICSendMessage(hic.get(), ICM_USER + 500, 0, 0), LRESULT(ICERR_UNSUPPORTED));
 }
 
 // ---- settings ----------------------------------------------------------------------
@@ -257,7 +257,7 @@ TEST(CodecDriver, CompressFormatAndWorstCaseSize)
     BITMAPINFOHEADER odd = Header(318, 240, 24);
     EXPECT_EQ(ICSendMessage(hic.get(), ICM_COMPRESS_GET_FORMAT, reinterpret_cast<DWORD_PTR>(&odd),
                             reinterpret_cast<DWORD_PTR>(&out)),
-              DWORD(ICERR_BADFORMAT));
+              LRESULT(ICERR_BADFORMAT));
     EXPECT_EQ(ICCompressBegin(hic.get(), &odd, &out), ICERR_BADFORMAT);
 }
 

@@ -21,6 +21,7 @@ struct FakeCompressor {
     DWORD fourCC = 0;
     std::function<bool(const BITMAPINFOHEADER&)> accepts;
     std::vector<BYTE> state;  // the ICM_GETSTATE answer; empty: not supported
+    LRESULT claimedStateSize = 0;  // when set, the size query answers this instead
     // Notes, read after the calls are over.
     std::atomic<int> queries{0};
     std::atomic<int> setStateCalls{0};
@@ -55,6 +56,8 @@ inline LRESULT FakeMessage(FakeCompressor& fake, UINT msg, LPARAM l1, LPARAM l2)
     case ICM_GETSTATE:
         if (fake.state.empty())
             return ICERR_UNSUPPORTED;  // as a compressor without state answers
+        if (!l1 && fake.claimedStateSize)
+            return fake.claimedStateSize;
         if (l1)
             std::memcpy(reinterpret_cast<void*>(l1), fake.state.data(),
                         std::min<size_t>(fake.state.size(), static_cast<size_t>(l2)));
