@@ -5,13 +5,14 @@ first loud sample after silence). Prints each pair and the mean; exit 1 when the
 is a frame (40 ms) or more, a pair is two frames or more apart, or nothing was found.
   analyze.py MOVIE
 
-On Wine 8 the wave-in device returns its first buffer 0.4 to 0.9 s after it was
-started and the sound of that time never reaches us; the capture puts that much
-silence at the start of the WAV file (measured against the video clock), so both
-streams start together. With it the click comes 13 to 28 ms after its flash on
-average (5 runs of 20 s). Single pairs sit near +5 or near +45 ms: a frame's place in
-the movie is the truncated elapsed time at the start of its grab, so a flash can show
-up to one frame slot early; pacat plays about 10 ms late."""
+The wave-in device returns its first buffer some time after it was started (0.4 to
+0.9 s on 32-bit Wine 8, over a second on a fresh 64-bit bench) and the sound of that time
+never reaches us; the capture puts that much silence at the start of the WAV file
+(measured from the device's own position against the video clock), so both streams
+start together. drive.py raises the flash when the click is heard on the sink's monitor.
+Single pairs sit up to one frame slot apart: a frame's place in the movie is the
+truncated elapsed time at the start of its grab, so a flash can show up to a frame
+early."""
 import subprocess
 import sys
 

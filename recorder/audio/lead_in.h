@@ -1,7 +1,9 @@
 // The silence that goes before the first captured buffer so that the WAV file starts
 // when the video clock starts. The wave-in device may take most of a second to return
 // its first buffer, and the sound of that time never reaches us; without the lead-in the
-// merge, which lines both streams up at zero, would play every sound early.
+// merge, which lines both streams up at zero, would play every sound early. The length
+// comes from what the device reports (arrival time and bytes captured), not from an
+// assumption about the platform.
 // Plain functions; any thread.
 #pragma once
 #include <windows.h>
@@ -14,8 +16,8 @@ namespace korvane {
 // A longer gap than this is taken for a clock fault, not a slow device.
 constexpr unsigned kMaxLeadInMs = 5000;
 
-// Bytes of silence (whole sample frames of `format`) for a first buffer of `bufferBytes`
-// that arrived at `arrivalMs`, when the video clock started at `originMs` (timeGetTime
+// Bytes of silence (whole sample frames of `format`) when the device had captured
+// `bufferBytes` by `arrivalMs`, when the video clock started at `originMs` (timeGetTime
 // values; the clock may wrap in between). 0 when the buffer's sound began at or before
 // the origin.
 uint32_t LeadInBytes(const WAVEFORMATEX& format, unsigned originMs, unsigned arrivalMs,

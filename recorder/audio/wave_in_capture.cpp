@@ -106,11 +106,19 @@ void DeleteSoundFileLocked()
     soundFile = nullptr;
 }
 
-// Silence for the time between the video clock's start and the first buffer's sound.
+// Silence for the time between the video clock's start and the first captured sound.
+// The device's own position says how much it has captured by now, which may already be
+// more than the first buffer holds; the sound began that long before this moment.
 void StoreLeadIn(DWORD firstBufferBytes)
 {
-    const uint32_t bytes =
-        korvane::LeadInBytes(captureFormat, videoClockOrigin, timeGetTime(), firstBufferBytes);
+    const unsigned now = timeGetTime();
+    MMTIME position = {};
+    position.wType = TIME_BYTES;
+    DWORD captured = firstBufferBytes;
+    if (waveInGetPosition(waveIn, &position, sizeof(position)) == MMSYSERR_NOERROR &&
+        position.wType == TIME_BYTES && position.u.cb > captured)
+        captured = position.u.cb;
+    const uint32_t bytes = korvane::LeadInBytes(captureFormat, videoClockOrigin, now, captured);
     if (bytes == 0)
         return;
     std::vector<unsigned char> silence;
