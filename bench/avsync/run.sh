@@ -8,7 +8,7 @@
 set -uo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 root=$(cd "$here/../.." && pwd)
-build=${1:-$root/build}
+build=$(cd "${1:-$root/build}" && pwd)
 seconds=${2:-20}
 if [ "${INSIDE_BENCH:-0}" != 1 ]; then
     INSIDE_BENCH=1 exec "$root/tools/with-bench" -- bash "$0" "$build" "$seconds"

@@ -4,7 +4,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 repo=$(cd "$here/../.." && pwd)
-build=${1:-$repo/build}
+build=$(cd "${1:-$repo/build}" && pwd)
 seconds=${2:-20}
 export KORVANE_CODEC_DLL=${KORVANE_CODEC_DLL:-$build/dist/kvmsvc.dll}
 export KORVANE_BENCH_DIR=${KORVANE_BENCH_DIR:-$build/bench}
