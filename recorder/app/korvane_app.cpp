@@ -1,6 +1,8 @@
 // CKorvaneApp: process start-up and shutdown (first thread only).
 #include "korvane_app.h"
 
+#include "registered_messages.h"
+
 #include "skin_api.h"
 #include "skin_file.h"
 #include "ui/korvane_dlg.h"
@@ -11,6 +13,7 @@ CKorvaneApp theApp;
 
 BOOL CKorvaneApp::InitInstance()
 {
+    RegisterAppMessages();
     INITCOMMONCONTROLSEX icc{};
     icc.dwSize = sizeof icc;
     icc.dwICC = ICC_WIN95_CLASSES;

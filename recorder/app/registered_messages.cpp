@@ -1,11 +1,22 @@
-// Registration of the shared window messages. The definitions stay in this one file
-// and in this order: within a file, static initialisation follows definition order,
-// which is the order the hook libraries and tests expect.
+// Registration of the shared window messages, in the order the hook libraries and tests
+// have always seen them registered.
 #include "registered_messages.h"
 
-extern const UINT WM_USER_RECORDINTERRUPTED_MSG =
-    RegisterWindowMessageA("WM_USER_RECORDINTERRUPTED_MSG");
-extern const UINT WM_USER_SAVECURSOR_MSG = RegisterWindowMessageA("WM_USER_SAVECURSOR_MSG");
-extern const UINT WM_USER_GENERIC_MSG = RegisterWindowMessageA("WM_USER_GENERIC_MSG");
-extern const UINT WM_USER_RECORDSTART_MSG = RegisterWindowMessageA("WM_USER_RECORDSTART_MSG");
-extern const UINT WM_USER_KEYSTART_MSG = RegisterWindowMessageA("WM_USER_KEYSTART_MSG");
+namespace {
+UINT recordInterrupted, saveCursor, generic, recordStart, keyStart;
+}  // namespace
+
+const UINT& WM_USER_RECORDINTERRUPTED_MSG = recordInterrupted;
+const UINT& WM_USER_SAVECURSOR_MSG = saveCursor;
+const UINT& WM_USER_GENERIC_MSG = generic;
+const UINT& WM_USER_RECORDSTART_MSG = recordStart;
+const UINT& WM_USER_KEYSTART_MSG = keyStart;
+
+void RegisterAppMessages()
+{
+    recordInterrupted = RegisterWindowMessageA("WM_USER_RECORDINTERRUPTED_MSG");
+    saveCursor = RegisterWindowMessageA("WM_USER_SAVECURSOR_MSG");
+    generic = RegisterWindowMessageA("WM_USER_GENERIC_MSG");
+    recordStart = RegisterWindowMessageA("WM_USER_RECORDSTART_MSG");
+    keyStart = RegisterWindowMessageA("WM_USER_KEYSTART_MSG");
+}

@@ -1,11 +1,20 @@
-// The five registered window messages shared by the recording thread, the hook
-// libraries and the main window. Registered during static initialisation, so their
-// values are fixed before any window exists; read-only afterwards (any thread).
+// Every message the recorder's windows, threads and hook libraries exchange, in one place.
+// The registered ones are fixed by RegisterAppMessages, which each program calls once at
+// start-up before any window exists; read-only afterwards (any thread).
 #pragma once
 #include <windows.h>
 
-extern const UINT WM_USER_RECORDINTERRUPTED_MSG;
-extern const UINT WM_USER_SAVECURSOR_MSG;
-extern const UINT WM_USER_GENERIC_MSG;
-extern const UINT WM_USER_RECORDSTART_MSG;
-extern const UINT WM_USER_KEYSTART_MSG;
+extern const UINT& WM_USER_RECORDINTERRUPTED_MSG;
+extern const UINT& WM_USER_SAVECURSOR_MSG;
+extern const UINT& WM_USER_GENERIC_MSG;
+extern const UINT& WM_USER_RECORDSTART_MSG;
+extern const UINT& WM_USER_KEYSTART_MSG;
+
+// Registers the five messages above (again is harmless: the same values come back).
+void RegisterAppMessages();
+
+// Private messages of single windows.
+// To the main window, posted by the merge with the percentage in WPARAM.
+constexpr UINT MergeProgress = WM_USER + 222;
+// To the options dialog (optionsDialogWindow) when its requested area has been chosen.
+constexpr UINT FixedRegionSelected = 0x500;

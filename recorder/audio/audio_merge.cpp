@@ -9,11 +9,11 @@
 
 #include "app/recording_settings.h"
 #include "avifile_owners.h"
-#include "capture/main_title.h"
-#include "capture/recording_state.h"
+#include "app/main_title.h"
+#include "app/recording_state.h"
+#include "app/registered_messages.h"
 #include "global_mem.h"
 #include "merge_options.h"
-#include "ui/korvane_dlg.h"
 
 #include <cstring>
 #include <memory>

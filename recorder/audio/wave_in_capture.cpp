@@ -5,8 +5,8 @@
 
 #include "app/recording_settings.h"
 #include "audio_state.h"
-#include "capture/recording_state.h"
-#include "capture/scratch_paths.h"
+#include "app/recording_state.h"
+#include "app/scratch_paths.h"
 #include "lead_in.h"
 #include "pcm_format.h"
 #include "sound_file.h"

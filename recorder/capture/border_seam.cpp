@@ -3,7 +3,7 @@
 // (tests, early start-up) the recording runs without marks.
 #include "border_seam.h"
 
-#include "recording_state.h"
+#include "app/recording_state.h"
 #include "region/flashing_wnd.h"
 
 void FitBorder(int left, int top, int width, int height)

@@ -5,7 +5,7 @@
 #include "avifile_owners.h"
 #include "compressor_catalogue.h"
 #include "frame_grabber.h"
-#include "recording_state.h"
+#include "app/recording_state.h"
 
 #include <vfw.h>
 

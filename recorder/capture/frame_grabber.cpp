@@ -6,7 +6,7 @@
 #include "cursor_overlay.h"
 #include "frame_dib.h"
 #include "gdi_owners.h"
-#include "recording_state.h"
+#include "app/recording_state.h"
 
 namespace {
 

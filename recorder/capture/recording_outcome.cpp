@@ -3,7 +3,7 @@
 
 #include "app/recording_settings.h"
 #include "app/registered_messages.h"
-#include "recording_state.h"
+#include "app/recording_state.h"
 
 #include <mmsystem.h>
 

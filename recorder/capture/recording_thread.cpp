@@ -11,9 +11,9 @@
 #include "frame_grabber.h"
 #include "recording_avi.h"
 #include "recording_outcome.h"
-#include "recording_state.h"
+#include "app/recording_state.h"
 #include "recording_stats.h"
-#include "scratch_paths.h"
+#include "app/scratch_paths.h"
 #include "screen_capture_io.h"
 
 #include <mmsystem.h>

@@ -2,8 +2,8 @@
 #include "screen_capture_io.h"
 
 #include "frame_grabber.h"
-#include "main_title.h"
-#include "recording_state.h"
+#include "app/main_title.h"
+#include "app/recording_state.h"
 #include "recording_stats.h"
 
 #include <mmsystem.h>

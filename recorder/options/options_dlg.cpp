@@ -6,9 +6,10 @@
 #include "avifile_owners.h"
 #include "capture/compressor_catalogue.h"
 #include "capture/compressor_state.h"
-#include "capture/recording_state.h"
+#include "app/recording_state.h"
 #include "hotkey_keys.h"
 #include "options_rules.h"
+#include "app/registered_messages.h"
 #include "region/region_window.h"
 #include "res/resource.h"
 

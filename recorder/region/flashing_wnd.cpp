@@ -4,6 +4,8 @@
 #include "corner_marks.h"
 #include "gdi_owners.h"
 
+CFlashingWnd* flashingWnd = nullptr;
+
 using korvane::WindowDc;
 
 bool CFlashingWnd::CreateBorderWindow(const RECT& rect)

@@ -24,3 +24,6 @@ private:
     RECT m_frameRect = {};
     HRGN m_region = nullptr;  // owned by the window once SetWindowRgn accepts it
 };
+
+// The recording border, created once by the main window; null until then.
+extern CFlashingWnd* flashingWnd;

@@ -6,7 +6,7 @@
 
 #include "app/registered_messages.h"
 #include "app/recording_settings.h"
-#include "capture/recording_state.h"
+#include "app/recording_state.h"
 #include "region_geometry.h"
 #include "res/resource.h"
 #include "gdi_owners.h"
@@ -231,10 +231,7 @@ LRESULT RegionWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 
 void CreateRegionWindow()
 {
-    HDC screen = GetDC(nullptr);
-    screenWidth = GetDeviceCaps(screen, HORZRES);
-    screenHeight = GetDeviceCaps(screen, VERTRES);
-    ReleaseDC(nullptr, screen);
+    MeasureScreen();
     HINSTANCE instance = GetModuleHandleA(nullptr);
     // The cross-hair is an icon resource used as the class cursor.
     auto cursor = reinterpret_cast<HCURSOR>(LoadIconA(instance, MAKEINTRESOURCEA(IDI_CROSSHAIR)));

@@ -9,8 +9,6 @@
 extern int fixedRegionRequest;
 extern HWND optionsDialogWindow;
 
-// Posted to `optionsDialogWindow` when its requested area has been chosen.
-constexpr UINT FixedRegionSelected = 0x500;
 
 // Registers the class and creates the hidden window into `regionWindow`.
 void CreateRegionWindow();

@@ -6,10 +6,10 @@
 #include "audio/progress_dialog.h"
 #include "audio/wave_in_capture.h"
 #include "capture/compressor_catalogue.h"
-#include "capture/main_title.h"
-#include "capture/recording_state.h"
+#include "app/main_title.h"
+#include "app/recording_state.h"
 #include "capture/recording_thread.h"
-#include "capture/scratch_paths.h"
+#include "app/scratch_paths.h"
 #include "hook_api.h"
 #include "hotkey_rules.h"
 #include "options/options_dlg.h"
@@ -27,14 +27,6 @@ namespace {
 
 const char kExitWhileRecording[] = "Please stop video screen capture before exit!";
 const char kPlainTitle[] = "Brisko Screen Video Capture";
-
-void MeasureScreen()
-{
-    HDC screen = GetDC(nullptr);
-    screenWidth = GetDeviceCaps(screen, HORZRES);
-    screenHeight = GetDeviceCaps(screen, VERTRES);
-    ReleaseDC(nullptr, screen);
-}
 
 }  // namespace
 
@@ -73,9 +65,7 @@ BOOL CKorvaneDlg::OnInitDialog()
     InstallMyKeyHook(mainWindow, WM_USER_KEYSTART_MSG);
     CreateRegionWindow();
 
-    HDC screen = GetDC(nullptr);
-    settings.captureBitsPerPixel = GetDeviceCaps(screen, BITSPIXEL);
-    ReleaseDC(nullptr, screen);
+    settings.captureBitsPerPixel = MeasureScreen();
     settings.compressorFourCC = mmioFOURCC('M', 'S', 'V', 'C');
 
     // Lives to the end of the process, as the recording thread may still use it.

@@ -57,5 +57,3 @@ private:
     CMyHyperLink m_link;
 };
 
-// MergeProgress: posted by the merge with the percentage in WPARAM.
-constexpr UINT MergeProgress = WM_USER + 222;

@@ -8,8 +8,8 @@
 #include "audio/audio_merge.h"
 #include "audio/audio_state.h"
 #include "audio/progress_dialog.h"
-#include "capture/recording_state.h"
-#include "capture/scratch_paths.h"
+#include "app/recording_state.h"
+#include "app/scratch_paths.h"
 #include "finish_plan.h"
 #include "save_file_dialog.h"
 

@@ -9,7 +9,8 @@
 #include "audio/progress_dialog.h"
 #include "audio/sound_file.h"
 #include "avifile_owners.h"
-#include "capture/recording_state.h"
+#include "app/recording_state.h"
+#include "app/registered_messages.h"
 #include "message_pump.h"
 #include "ui/korvane_dlg.h"
 

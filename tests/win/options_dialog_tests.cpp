@@ -3,7 +3,7 @@
 // message boxes it shows. Then the settings it stored are checked.
 #include "app/recording_settings.h"
 #include "capture/compressor_catalogue.h"
-#include "capture/recording_state.h"
+#include "app/recording_state.h"
 #include "options/options_dlg.h"
 #include "res/resource.h"
 
@@ -30,8 +30,13 @@ class Driver {
 public:
     bool Attach()
     {
-        for (int i = 0; i < 100 && !dlg; ++i, Sleep(50))
-            dlg = FindWindowA("#32770", "Recording Options");
+        // Only once it is visible: before that it may still be filling its lists, and a
+        // closing one from an earlier run may still carry the title.
+        for (int i = 0; i < 100 && !dlg; ++i, Sleep(50)) {
+            HWND found = FindWindowA("#32770", "Recording Options");
+            if (found && IsWindowVisible(found))
+                dlg = found;
+        }
         return dlg != nullptr;
     }
     HWND Item(int id) const { return GetDlgItem(dlg, id); }

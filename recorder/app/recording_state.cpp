@@ -10,6 +10,15 @@ int screenHeight = 0;
 std::string tempAviPath;
 std::string tempWavPath;
 HWND mainWindow = nullptr;
-CFlashingWnd* flashingWnd = nullptr;
 std::atomic<HCURSOR> savedCursor{nullptr};
 HWND regionWindow = nullptr;
+
+int MeasureScreen()
+{
+    HDC screen = GetDC(nullptr);
+    screenWidth = GetDeviceCaps(screen, HORZRES);
+    screenHeight = GetDeviceCaps(screen, VERTRES);
+    const int bitsPerPixel = GetDeviceCaps(screen, BITSPIXEL);
+    ReleaseDC(nullptr, screen);
+    return bitsPerPixel;
+}

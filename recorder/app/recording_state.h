@@ -8,8 +8,6 @@
 #include <atomic>
 #include <string>
 
-class CFlashingWnd;
-
 extern std::atomic<int> isRecording;  // 1 while a recording runs
 extern std::atomic<int> isPaused;     // 1 while a running recording is paused
 extern RECT captureRect;              // right and bottom inclusive
@@ -19,6 +17,8 @@ extern int screenHeight;
 extern std::string tempAviPath;
 extern std::string tempWavPath;
 extern HWND mainWindow;
-extern CFlashingWnd* flashingWnd;            // created once by the main window
 extern std::atomic<HCURSOR> savedCursor;     // last cursor reported by the hook
 extern HWND regionWindow;
+
+// Reads the screen's size into screenWidth and screenHeight; returns its bits per pixel.
+int MeasureScreen();
