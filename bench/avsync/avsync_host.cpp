@@ -6,9 +6,9 @@
 // UI thread only, apart from the recording thread it starts.
 #include "app/recording_settings.h"
 #include "audio/audio_merge.h"
-#include "capture/recording_state.h"
+#include "app/recording_state.h"
 #include "capture/recording_thread.h"
-#include "../../tests/win/recording_support.h"
+#include "recording_support.h"
 
 #include <windows.h>
 
@@ -45,12 +45,7 @@ int main(int argc, char** argv)
     }
     const DWORD seconds = static_cast<DWORD>(std::atoi(argv[1]));
     const std::string flag = argv[2], outDir = argv[3];
-    settings = RecordingSettings();
-    HDC screen = GetDC(nullptr);
-    settings.captureBitsPerPixel = GetDeviceCaps(screen, BITSPIXEL);
-    screenWidth = GetDeviceCaps(screen, HORZRES);
-    screenHeight = GetDeviceCaps(screen, VERTRES);
-    ReleaseDC(nullptr, screen);
+    UseScreenSettings();
     captureRect = RECT{0, 0, 159, 119};
     SetCursorPos(screenWidth - 1, screenHeight - 1);
 
@@ -64,30 +59,25 @@ int main(int argc, char** argv)
     UpdateWindow(flash);
 
     MessageSink sink;
-    isRecording = 1;
     isPaused = 0;
-    std::thread worker(RecordingThreadMain, nullptr);
-    const DWORD start = GetTickCount();
-    while (GetTickCount() - start < seconds * 1000) {
-        const bool now = GetFileAttributesA(flag.c_str()) != INVALID_FILE_ATTRIBUTES;
-        if (now != white) {
-            white = now;
-            InvalidateRect(flash, nullptr, FALSE);
-            UpdateWindow(flash);
-            GdiFlush();
+    const bool ended = sink.Record([&] {
+        const DWORD start = GetTickCount();
+        while (GetTickCount() - start < seconds * 1000) {
+            const bool now = GetFileAttributesA(flag.c_str()) != INVALID_FILE_ATTRIBUTES;
+            if (now != white) {
+                white = now;
+                InvalidateRect(flash, nullptr, FALSE);
+                UpdateWindow(flash);
+                GdiFlush();
+            }
+            MessageSink::Pump();
+            Sleep(1);
         }
-        MessageSink::Pump();
-        Sleep(1);
-    }
-    isRecording = 0;
-    const bool ended = sink.PumpUntil([&] { return sink.Ended(); }, 20000);
-    worker.join();
+    });
     DestroyWindow(flash);
     const int merged = MuxAudioIntoAvi(tempAviPath, tempWavPath, outDir + "\\merged.avi", 0, nullptr, 0, 1, 100, 0);
     std::printf("ended %d merge %d\n", ended ? 1 : 0, merged);
-    CopyFileA(tempWavPath.c_str(), (outDir + "\\recording.wav").c_str(), FALSE);
-    CopyFileA(tempAviPath.c_str(), (outDir + "\\recording.avi").c_str(), FALSE);
-    DeleteFileA(tempAviPath.c_str());
-    DeleteFileA(tempWavPath.c_str());
+    KeepScratchFile(tempWavPath, outDir + "\\recording.wav");
+    KeepScratchFile(tempAviPath, outDir + "\\recording.avi");
     return ended && merged == 0 ? 0 : 1;
 }

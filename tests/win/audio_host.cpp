@@ -14,7 +14,7 @@
 #include "audio/audio_merge.h"
 #include "audio/audio_state.h"
 #include "audio/wave_in_capture.h"
-#include "capture/recording_state.h"
+#include "app/recording_state.h"
 #include "capture/recording_thread.h"
 #include "recording_support.h"
 
@@ -29,20 +29,9 @@
 
 namespace {
 
-void WriteFile(const std::string& path, const std::string& text)
-{
-    std::ofstream out(path, std::ios::binary);
-    out << text;
-}
-
 int Run(const std::string& mode, const std::string& outDir)
 {
-    settings = RecordingSettings();
-    HDC screen = GetDC(nullptr);
-    settings.captureBitsPerPixel = GetDeviceCaps(screen, BITSPIXEL);
-    screenWidth = GetDeviceCaps(screen, HORZRES);
-    screenHeight = GetDeviceCaps(screen, VERTRES);
-    ReleaseDC(nullptr, screen);
+    UseScreenSettings();
     captureRect = RECT{0, 0, 159, 119};
 
     std::string shown;
@@ -56,28 +45,22 @@ int Run(const std::string& mode, const std::string& outDir)
         };
 
     MessageSink sink;
-    isRecording = 1;
     isPaused = 0;
-    std::thread worker(RecordingThreadMain, nullptr);
-    if (mode == "pause") {
-        sink.PumpFor(1500);
-        isPaused = 1;
-        sink.PumpFor(2500);
-        isPaused = 0;
-        sink.PumpFor(1500);
-    } else {
-        sink.PumpFor(4000);
-    }
-    isRecording = 0;
-    const bool ended = sink.PumpUntil([&] { return sink.Ended(); }, 20000);
-    worker.join();
+    const bool ended = sink.Record([&] {
+        if (mode == "pause") {
+            sink.PumpFor(1500);
+            isPaused = 1;
+            sink.PumpFor(2500);
+            isPaused = 0;
+            sink.PumpFor(1500);
+        } else {
+            sink.PumpFor(4000);
+        }
+    });
     sink.PumpFor(300);
 
-    std::string names;
-    for (const std::string& m : sink.received)
-        names += m + "\n";
-    WriteFile(outDir + "\\messages.txt", names);
-    WriteFile(outDir + "\\shown.txt", shown);
+    WriteTextFile(outDir + "\\messages.txt", sink.ReceivedLines());
+    WriteTextFile(outDir + "\\shown.txt", shown);
     if (mode == "merge") {
         WAVEFORMATEX pcm = captureFormat;
         DWORD maxSize = 0;
@@ -96,22 +79,14 @@ int Run(const std::string& mode, const std::string& outDir)
         acmFormatSuggest(nullptr, &pcm, ima, maxSize, ACM_FORMATSUGGESTF_WFORMATTAG);
         const int withIma = MuxAudioIntoAvi(tempAviPath, tempWavPath, outDir + "\\merged_ima.avi", 1, ima,
                                             sizeof(WAVEFORMATEX) + ima->cbSize, 1, 100, 0);
-        WriteFile(outDir + "\\merge.txt", std::to_string(withAdpcm) + " " + std::to_string(withNone) + " " +
+        WriteTextFile(outDir + "\\merge.txt", std::to_string(withAdpcm) + " " + std::to_string(withNone) + " " +
                                                std::to_string(withIma) + "\n");
     }
     int rc = ended ? 0 : 1;
-    if (!CopyFileA(tempAviPath.c_str(), (outDir + "\\recording.avi").c_str(), FALSE)) {
-        std::fprintf(stderr, "no movie at %s\n", tempAviPath.c_str());
+    if (!KeepScratchFile(tempAviPath, outDir + "\\recording.avi"))
         rc = 1;
-    }
-    DeleteFileA(tempAviPath.c_str());
-    if (mode != "badpath") {
-        if (!CopyFileA(tempWavPath.c_str(), (outDir + "\\recording.wav").c_str(), FALSE)) {
-            std::fprintf(stderr, "no WAV file at %s\n", tempWavPath.c_str());
-            rc = 1;
-        }
-        DeleteFileA(tempWavPath.c_str());
-    }
+    if (mode != "badpath" && !KeepScratchFile(tempWavPath, outDir + "\\recording.wav"))
+        rc = 1;
     return rc;
 }
 

@@ -5,9 +5,9 @@
 #include "capture/compressor_check.h"
 #include "capture/compressor_state.h"
 #include "capture/frame_grabber.h"
-#include "capture/recording_state.h"
+#include "app/recording_state.h"
 #include "capture/recording_thread.h"
-#include "capture/scratch_paths.h"
+#include "app/scratch_paths.h"
 #include "avifile_owners.h"
 #include "fake_compressors.h"
 #include "recording_support.h"
@@ -44,13 +44,8 @@ class Catalogue : public testing::Test {
 protected:
     void SetUp() override
     {
-        settings = RecordingSettings();
+        UseScreenSettings();
         settings.recordAudio = 0;
-        HDC screen = GetDC(nullptr);
-        settings.captureBitsPerPixel = GetDeviceCaps(screen, BITSPIXEL);
-        screenWidth = GetDeviceCaps(screen, HORZRES);
-        screenHeight = GetDeviceCaps(screen, VERTRES);
-        ReleaseDC(nullptr, screen);
     }
     void TearDown() override
     {

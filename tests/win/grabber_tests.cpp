@@ -6,7 +6,7 @@
 #include "capture/frame_dib.h"
 #include "capture/frame_grabber.h"
 #include "capture/packed_dib_layout.h"
-#include "capture/recording_state.h"
+#include "app/recording_state.h"
 #include "handle_tally.h"
 #include "recording_support.h"
 

@@ -8,7 +8,7 @@
 // Handshake: the host writes OUTDIR\ready.txt (what to screenshot) and waits for the
 // script's OUTDIR\shot.done before it stops the recording.
 #include "app/recording_settings.h"
-#include "capture/recording_state.h"
+#include "app/recording_state.h"
 #include "capture/recording_stats.h"
 #include "capture/recording_thread.h"
 #include "recording_support.h"
@@ -32,12 +32,9 @@ DWORD counterStart = 0;
 
 unsigned CounterNow() { return (timeGetTime() - counterStart) / 40; }
 
-void PaintCounter(HDC hdc, unsigned value)
+// Stripes, the Gray-coded value in large blocks and a caption.
+void PaintCounter(HDC mem, unsigned value)
 {
-    // Drawn off screen and copied in one piece, so a grab sees a whole picture.
-    HDC mem = CreateCompatibleDC(hdc);
-    HBITMAP bmp = CreateCompatibleBitmap(hdc, kWidth, kHeight);
-    HGDIOBJ old = SelectObject(mem, bmp);
     const COLORREF stripes[] = {RGB(200, 40, 40), RGB(40, 160, 60), RGB(40, 60, 200),
                                 RGB(230, 200, 40), RGB(120, 40, 160)};
     for (int i = 0; i < 5; ++i) {
@@ -60,68 +57,16 @@ void PaintCounter(HDC hdc, unsigned value)
     char line[64];
     std::snprintf(line, sizeof line, "Korvane counter %u", value);
     TextOutA(mem, 10, 200, line, lstrlenA(line));
-    BitBlt(hdc, 0, 0, kWidth, kHeight, mem, 0, 0, SRCCOPY);
-    SelectObject(mem, old);
-    DeleteObject(bmp);
-    DeleteDC(mem);
 }
 
-LRESULT CALLBACK CounterProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+// The counter moves on until it is frozen; a tick repaints only a new value.
+bool CounterChanged()
 {
-    switch (msg) {
-    case WM_TIMER: {
-        const unsigned now = CounterNow();
-        if (!counterFrozen && now != shownValue) {
-            shownValue = now;
-            HDC hdc = GetDC(hwnd);
-            PaintCounter(hdc, now);
-            ReleaseDC(hwnd, hdc);
-        }
-        return 0;
-    }
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC hdc = BeginPaint(hwnd, &ps);
-        PaintCounter(hdc, shownValue);
-        EndPaint(hwnd, &ps);
-        return 0;
-    }
-    case WM_ERASEBKGND:
-        return 1;
-    default:
-        return DefWindowProcA(hwnd, msg, wp, lp);
-    }
-}
-
-// The counter window runs on its own thread, as another program would.
-void CounterThread(std::atomic<bool>* stop, std::atomic<HWND>* created)
-{
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = CounterProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "RecordingHostCounter";
-    RegisterClassA(&wc);
-    HWND hwnd = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, wc.lpszClassName, "counter",
-                                WS_POPUP, kLeft, kTop, kWidth, kHeight, nullptr, nullptr,
-                                wc.hInstance, nullptr);
-    counterStart = timeGetTime();
-    ShowWindow(hwnd, SW_SHOWNOACTIVATE);
-    UpdateWindow(hwnd);
-    SetTimer(hwnd, 1, 5, nullptr);
-    *created = hwnd;
-    MSG msg;
-    while (!*stop) {
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageA(&msg);
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-    }
-    DestroyWindow(hwnd);
-}
-
-void WriteFile(const std::string& path, const std::string& text)
-{
-    std::ofstream out(path, std::ios::binary);
-    out << text;
+    const unsigned now = CounterNow();
+    if (counterFrozen || now == shownValue)
+        return false;
+    shownValue = now;
+    return true;
 }
 
 bool WaitForFile(MessageSink& sink, const std::string& path, DWORD timeoutMs)
@@ -130,57 +75,38 @@ bool WaitForFile(MessageSink& sink, const std::string& path, DWORD timeoutMs)
                           timeoutMs);
 }
 
-void PrepareSettings()
-{
-    settings = RecordingSettings();
-    HDC screen = GetDC(nullptr);
-    settings.captureBitsPerPixel = GetDeviceCaps(screen, BITSPIXEL);
-    screenWidth = GetDeviceCaps(screen, HORZRES);
-    screenHeight = GetDeviceCaps(screen, VERTRES);
-    ReleaseDC(nullptr, screen);
-}
-
 // Runs the recording thread on captureRect; `middle` runs while it records.
 int RecordAndReport(MessageSink& sink, const std::string& outDir, DWORD minimumMs,
                     const std::function<bool()>& middle)
 {
-    isRecording = 1;
-    const DWORD start = GetTickCount();
-    std::thread worker(RecordingThreadMain, nullptr);
-    const bool ok = middle();
-    const DWORD spent = GetTickCount() - start;
-    if (spent < minimumMs)
-        sink.PumpFor(minimumMs - spent);
-    isRecording = 0;
-    const bool ended = sink.PumpUntil([&] { return sink.Ended(); }, 20000);
-    worker.join();
+    bool ok = false;
+    const bool ended = sink.Record([&] {
+        const DWORD start = GetTickCount();
+        ok = middle();
+        const DWORD spent = GetTickCount() - start;
+        if (spent < minimumMs)
+            sink.PumpFor(minimumMs - spent);
+    });
     sink.PumpFor(300);
 
-    std::string names;
-    for (const std::string& m : sink.received)
-        names += m + "\n";
-    WriteFile(outDir + "\\messages.txt", names);
+    WriteTextFile(outDir + "\\messages.txt", sink.ReceivedLines());
     const korvane::RecordingStats& s = korvane::lastRecordingStats;
     char stats[256];
     std::snprintf(stats, sizeof stats, "grabs %u\nwritten %u\nlast_index %u\n", s.grabs,
                   s.framesWritten, s.lastWrittenIndex);
-    WriteFile(outDir + "\\stats.txt", stats);
-    if (!CopyFileA(tempAviPath.c_str(), (outDir + "\\recording.avi").c_str(), FALSE)) {
-        std::fprintf(stderr, "no movie at %s\n", tempAviPath.c_str());
+    WriteTextFile(outDir + "\\stats.txt", stats);
+    if (!KeepScratchFile(tempAviPath, outDir + "\\recording.avi"))
         return 1;
-    }
-    DeleteFileA(tempAviPath.c_str());
     return ok && ended ? 0 : 1;
 }
 
 int RunCounter(const std::string& outDir)
 {
-    PrepareSettings();
+    UseScreenSettings();
     MessageSink sink;
-    std::atomic<bool> stop{false};
-    std::atomic<HWND> window{nullptr};
-    std::thread counter(CounterThread, &stop, &window);
-    sink.PumpUntil([&] { return window.load() != nullptr; }, 5000);
+    counterStart = timeGetTime();
+    PainterWindow counter("RecordingHostCounter", RECT{kLeft, kTop, kLeft + kWidth, kTop + kHeight}, 5,
+                          [](HDC mem, const RECT&) { PaintCounter(mem, shownValue); }, CounterChanged);
     MovePointer(screenWidth - 10, screenHeight - 10);  // no cursor in the area
     sink.PumpFor(300);
     captureRect = RECT{kLeft, kTop, kLeft + kWidth - 1, kTop + kHeight - 1};
@@ -191,17 +117,15 @@ int RunCounter(const std::string& outDir)
         char ready[128];
         std::snprintf(ready, sizeof ready, "%d %d %d %d %u\n", kLeft, kTop, kWidth, kHeight,
                       shownValue.load());
-        WriteFile(outDir + "\\ready.txt", ready);
+        WriteTextFile(outDir + "\\ready.txt", ready);
         return WaitForFile(sink, outDir + "\\shot.done", 15000);
     });
-    stop = true;
-    counter.join();
     return rc;
 }
 
 int RunNotepad(const std::string& outDir)
 {
-    PrepareSettings();
+    UseScreenSettings();
     MessageSink sink;
     STARTUPINFOA si = {};
     si.cb = sizeof si;
@@ -253,7 +177,7 @@ int RunNotepad(const std::string& outDir)
                       kTop, kWidth, kHeight, px, py, arrow.xHotspot, arrow.yHotspot, drawable ? 1 : 0,
                       er.left, er.top, er.right, er.bottom);
         rc = RecordAndReport(sink, outDir, 1200, [&] {
-            WriteFile(outDir + "\\ready.txt", ready);
+            WriteTextFile(outDir + "\\ready.txt", ready);
             return WaitForFile(sink, outDir + "\\shot.done", 15000);
         });
     }

@@ -1,22 +1,30 @@
-// Helpers of the recording tests: a hidden window that stands in for the main window
-// and notes the registered messages posted to it (and hands the microphone's buffers to
-// the capture), and a pointer mover. Test thread.
+// The recording harness of the tests and benches: a hidden window that stands in for the
+// main window and notes the registered messages posted to it (and hands the microphone's
+// buffers to the capture) and runs the recording thread; a painted window on a thread of
+// its own for content; the settings of this screen; a pointer mover. Test thread.
 #pragma once
+#include "app/recording_settings.h"
+#include "app/recording_state.h"
 #include "app/registered_messages.h"
 #include "audio/wave_in_capture.h"
-#include "capture/recording_state.h"
+#include "capture/recording_thread.h"
 #include "message_pump.h"
 
 #include <windows.h>
 
+#include <atomic>
+#include <cstdio>
+#include <fstream>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 class MessageSink {
 public:
     MessageSink()
     {
+        RegisterAppMessages();
         WNDCLASSA wc = {};
         wc.lpfnWndProc = Proc;
         wc.hInstance = GetModuleHandleA(nullptr);
@@ -50,6 +58,29 @@ public:
         return false;
     }
 
+    // The messages received, one a line.
+    std::string ReceivedLines() const
+    {
+        std::string lines;
+        for (const std::string& m : received)
+            lines += m + "\n";
+        return lines;
+    }
+
+    // Runs the recording thread on captureRect while `during` runs (it pumps), then
+    // stops it by the flag, as the Stop command does, and waits for its end message.
+    // True when the end came.
+    bool Record(const std::function<void()>& during)
+    {
+        isRecording = 1;
+        std::thread worker(RecordingThreadMain, nullptr);
+        during();
+        isRecording = 0;
+        const bool ended = PumpUntil([&] { return Ended(); }, 20000);
+        worker.join();
+        return ended;
+    }
+
     std::vector<std::string> received;
     int repaints = 0;
     std::string caption;
@@ -75,6 +106,121 @@ private:
     }
     HWND m_hwnd;
 };
+
+// A window of this process painted on a thread of its own, as another program paints:
+// the content that recording tests and benches record. `paint` draws the client area
+// into an off-screen bitmap that is copied in one piece, so a grab never sees half a
+// picture. It runs on WM_PAINT and on every timer tick for which `changed` says so.
+class PainterWindow {
+public:
+    using Paint = std::function<void(HDC, const RECT&)>;
+    PainterWindow(const char* className, const RECT& area, UINT timerMs, Paint paint,
+                  std::function<bool()> changed = [] { return true; })
+        : m_paint(std::move(paint)), m_changed(std::move(changed))
+    {
+        m_thread = std::thread([=] { Run(className, area, timerMs); });
+        while (!m_hwnd)
+            testpump::PumpFor(10);
+    }
+    ~PainterWindow()
+    {
+        m_stop = true;
+        m_thread.join();
+    }
+    PainterWindow(const PainterWindow&) = delete;
+    PainterWindow& operator=(const PainterWindow&) = delete;
+    HWND Hwnd() const { return m_hwnd; }
+
+private:
+    void Run(const char* className, RECT area, UINT timerMs)
+    {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = Proc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = className;
+        RegisterClassA(&wc);
+        HWND hwnd = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, className, className, WS_POPUP,
+                                    area.left, area.top, area.right - area.left,
+                                    area.bottom - area.top, nullptr, nullptr, wc.hInstance, nullptr);
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        ShowWindow(hwnd, SW_SHOWNOACTIVATE);
+        UpdateWindow(hwnd);
+        SetTimer(hwnd, 1, timerMs, nullptr);
+        m_hwnd = hwnd;
+        MSG msg;
+        while (!m_stop) {
+            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+                DispatchMessageA(&msg);
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+        }
+        DestroyWindow(hwnd);
+    }
+    void PaintBuffered(HWND hwnd, HDC hdc)
+    {
+        RECT client;
+        GetClientRect(hwnd, &client);
+        HDC mem = CreateCompatibleDC(hdc);
+        HBITMAP bmp = CreateCompatibleBitmap(hdc, client.right, client.bottom);
+        HGDIOBJ old = SelectObject(mem, bmp);
+        m_paint(mem, client);
+        BitBlt(hdc, 0, 0, client.right, client.bottom, mem, 0, 0, SRCCOPY);
+        SelectObject(mem, old);
+        DeleteObject(bmp);
+        DeleteDC(mem);
+    }
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+    {
+        auto* self = reinterpret_cast<PainterWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+        if (self && msg == WM_TIMER) {
+            if (self->m_changed()) {
+                HDC hdc = GetDC(hwnd);
+                self->PaintBuffered(hwnd, hdc);
+                ReleaseDC(hwnd, hdc);
+            }
+            return 0;
+        }
+        if (self && msg == WM_PAINT) {
+            PAINTSTRUCT ps;
+            HDC hdc = BeginPaint(hwnd, &ps);
+            self->PaintBuffered(hwnd, hdc);
+            EndPaint(hwnd, &ps);
+            return 0;
+        }
+        if (msg == WM_ERASEBKGND)
+            return 1;
+        return DefWindowProcA(hwnd, msg, wp, lp);
+    }
+
+    Paint m_paint;
+    std::function<bool()> m_changed;
+    std::atomic<bool> m_stop{false};
+    std::atomic<HWND> m_hwnd{nullptr};
+    std::thread m_thread;
+};
+
+inline void WriteTextFile(const std::string& path, const std::string& text)
+{
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+}
+
+// Moves a scratch file of the recording to `to` (a copy, then the scratch file is
+// deleted); says so on stderr when there was none.
+inline bool KeepScratchFile(const std::string& from, const std::string& to)
+{
+    const bool kept = CopyFileA(from.c_str(), to.c_str(), FALSE) != FALSE;
+    if (!kept)
+        std::fprintf(stderr, "no file at %s\n", from.c_str());
+    DeleteFileA(from.c_str());
+    return kept;
+}
+
+// Default settings for a recording of this screen, whose size goes into the shared state.
+inline void UseScreenSettings()
+{
+    settings = RecordingSettings();
+    settings.captureBitsPerPixel = MeasureScreen();
+}
 
 // Moves the pointer and waits until the system reports it there steadily: Wine can
 // still deliver the motion of an earlier move after the new position was first seen.

@@ -3,10 +3,10 @@
 // that leave no handle or memory behind.
 #include "app/recording_settings.h"
 #include "capture/recording_outcome.h"
-#include "capture/recording_state.h"
+#include "app/recording_state.h"
 #include "capture/recording_stats.h"
 #include "capture/recording_thread.h"
-#include "capture/scratch_paths.h"
+#include "app/scratch_paths.h"
 #include "avifile_owners.h"
 #include "handle_tally.h"
 #include "recording_support.h"
@@ -71,12 +71,7 @@ class Recording : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        settings = RecordingSettings();
-        HDC screen = GetDC(nullptr);
-        settings.captureBitsPerPixel = GetDeviceCaps(screen, BITSPIXEL);
-        screenWidth = GetDeviceCaps(screen, HORZRES);
-        screenHeight = GetDeviceCaps(screen, VERTRES);
-        ReleaseDC(nullptr, screen);
+        UseScreenSettings();
         isPaused = 0;
         askUseDefaultCompressor = [this] {
             ++questions;
@@ -95,12 +90,7 @@ protected:
     void Record(RECT area, DWORD stopAfterMs)
     {
         captureRect = area;
-        isRecording = 1;
-        std::thread worker(RecordingThreadMain, nullptr);
-        sink.PumpFor(stopAfterMs);
-        isRecording = 0;
-        EXPECT_TRUE(sink.PumpUntil([&] { return sink.Ended(); }, 20000));
-        worker.join();
+        EXPECT_TRUE(sink.Record([&] { sink.PumpFor(stopAfterMs); }));
         sink.PumpFor(100);
     }
 

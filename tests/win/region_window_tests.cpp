@@ -3,7 +3,7 @@
 // they post; and the border marks as they appear on the screen.
 #include "app/recording_settings.h"
 #include "app/registered_messages.h"
-#include "capture/recording_state.h"
+#include "app/recording_state.h"
 #include "region/flashing_wnd.h"
 #include "region/region_window.h"
 

@@ -1,7 +1,7 @@
 // Scratch folder and temporary names: the rules with the file system passed in, and
 // the real thing in the Wine prefix (whose Windows folder has a "temp" folder).
-#include "capture/recording_state.h"
-#include "capture/scratch_paths.h"
+#include "app/recording_state.h"
+#include "app/scratch_paths.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>

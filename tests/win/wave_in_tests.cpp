@@ -8,7 +8,7 @@
 #include "audio/pcm_format.h"
 #include "audio/sound_file.h"
 #include "audio/wave_in_capture.h"
-#include "capture/recording_state.h"
+#include "app/recording_state.h"
 #include "message_pump.h"
 
 #include <gtest/gtest.h>
