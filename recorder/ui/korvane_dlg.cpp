@@ -10,6 +10,7 @@
 #include "capture/recording_state.h"
 #include "capture/recording_thread.h"
 #include "capture/scratch_paths.h"
+#include "gdi_owners.h"
 #include "hook_api.h"
 #include "hotkey_rules.h"
 #include "options/options_dlg.h"
@@ -30,10 +31,9 @@ const char kPlainTitle[] = "Brisko Screen Video Capture";
 
 void MeasureScreen()
 {
-    HDC screen = GetDC(nullptr);
-    screenWidth = GetDeviceCaps(screen, HORZRES);
-    screenHeight = GetDeviceCaps(screen, VERTRES);
-    ReleaseDC(nullptr, screen);
+    const korvane::WindowDc screen(nullptr);
+    screenWidth = GetDeviceCaps(screen.Get(), HORZRES);
+    screenHeight = GetDeviceCaps(screen.Get(), VERTRES);
 }
 
 }  // namespace
@@ -73,9 +73,7 @@ BOOL CKorvaneDlg::OnInitDialog()
     InstallMyKeyHook(mainWindow, WM_USER_KEYSTART_MSG);
     CreateRegionWindow();
 
-    HDC screen = GetDC(nullptr);
-    settings.captureBitsPerPixel = GetDeviceCaps(screen, BITSPIXEL);
-    ReleaseDC(nullptr, screen);
+    settings.captureBitsPerPixel = GetDeviceCaps(korvane::WindowDc(nullptr).Get(), BITSPIXEL);
     settings.compressorFourCC = mmioFOURCC('M', 'S', 'V', 'C');
 
     // Lives to the end of the process, as the recording thread may still use it.
@@ -289,15 +287,14 @@ void CKorvaneDlg::OnLButtonDown(LPARAM point)
 void CKorvaneDlg::OnPaint()
 {
     HWND hwnd = Hwnd();
-    PAINTSTRUCT ps;
-    HDC hdc = BeginPaint(hwnd, &ps);
+    const korvane::PaintDc paint(hwnd);
+    const HDC hdc = paint.Get();
     SendMessageA(hwnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(hdc), 0);
     RECT client;
     GetClientRect(hwnd, &client);
     const int x = (client.right - client.left - GetSystemMetrics(SM_CXICON) + 1) / 2;
     const int y = (client.bottom - client.top - GetSystemMetrics(SM_CYICON) + 1) / 2;
     DrawIcon(hdc, x, y, m_hIcon);
-    EndPaint(hwnd, &ps);
 }
 
 INT_PTR CKorvaneDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
