@@ -89,19 +89,19 @@ bool OpenEditable(const std::string& path, DWORD type, korvane::AviStream& edita
 
 namespace korvane {
 
-int SaveMergedStreams(PAVISTREAM video, PAVISTREAM audio, const std::string& outputPath,
-                      bool useCompressFormat, const WAVEFORMATEX* compressFormat,
-                      int compressFormatSize, bool interleave, int interleavePeriod,
-                      bool periodInFrames)
+MergeResult SaveMergedStreams(PAVISTREAM video, PAVISTREAM audio, const std::string& outputPath,
+                              bool useCompressFormat, const WAVEFORMATEX* compressFormat,
+                              int compressFormatSize, bool interleave, int interleavePeriod,
+                              bool periodInFrames)
 {
     AVISTREAMINFOA videoInfo = {};
     AVISTREAMINFOA audioInfo = {};
     AVIStreamInfoA(video, &videoInfo, sizeof videoInfo);
     AVIStreamInfoA(audio, &audioInfo, sizeof audioInfo);
     if (videoInfo.fccType != streamtypeVIDEO)
-        return 3;
+        return FirstStreamNotVideo;
     if (audioInfo.fccType != streamtypeAUDIO)
-        return 4;
+        return SecondStreamNotAudio;
 
     {
         const int step = InterleaveStep(settings.framesPerSecond, interleavePeriod, periodInFrames);
@@ -128,17 +128,17 @@ int SaveMergedStreams(PAVISTREAM video, PAVISTREAM audio, const std::string& out
             DeleteFileA(convertedPath.c_str());
             if (saved) {
                 SetMainTitle(kMergedTitle);
-                return 0;
+                return Merged;
             }
         } else {
             UseStreamFormat(first, audio);
             if (Save(outputPath, video, audio, first, ReportMergeProgress) == 0) {
                 SetMainTitle(kMergedTitle);
-                return 0;
+                return Merged;
             }
         }
         if (!useCompressFormat)
-            return 5;
+            return SaveFailed;
     }
     // The chosen compression failed: keep the recorded PCM, in coarser steps and
     // without progress reports.
@@ -146,25 +146,26 @@ int SaveMergedStreams(PAVISTREAM video, PAVISTREAM audio, const std::string& out
                       AudioSaveOptions(interleave, interleavePeriod, nullptr, 0), {}};
     UseStreamFormat(retry, audio);
     if (Save(outputPath, video, audio, retry, nullptr) != 0)
-        return 5;
+        return SaveFailed;
     SetMainTitle(kMergedTitle);
-    return 0;
+    return Merged;
 }
 
 }  // namespace korvane
 
-int MuxAudioIntoAvi(std::string videoPath, std::string audioPath, std::string outputPath,
-                    int useCompressFormat, WAVEFORMATEX* compressFormat, int compressFormatSize,
-                    int interleave, int interleavePeriod, int periodInFrames)
+korvane::MergeResult MuxAudioIntoAvi(std::string videoPath, std::string audioPath,
+                                     std::string outputPath, int useCompressFormat,
+                                     WAVEFORMATEX* compressFormat, int compressFormatSize,
+                                     int interleave, int interleavePeriod, int periodInFrames)
 {
     // Declared first so the streams are released before the library's use ends.
     korvane::AviFileLibrary library;
     korvane::AviStream video;
     if (!OpenEditable(videoPath, streamtypeVIDEO, video))
-        return 1;
+        return korvane::VideoNotOpened;
     korvane::AviStream audio;
     if (!OpenEditable(audioPath, streamtypeAUDIO, audio))
-        return 2;
+        return korvane::AudioNotOpened;
     return korvane::SaveMergedStreams(video.Get(), audio.Get(), outputPath, useCompressFormat != 0,
                                       compressFormat, compressFormatSize, interleave != 0,
                                       interleavePeriod, periodInFrames != 0);

@@ -90,7 +90,7 @@ void RegionWindow::OnPaint()
 
 void RegionWindow::OnLButtonDown()
 {
-    if (settings.regionMode != 1)
+    if (settings.regionMode != RegionMode::Dragged)
         return;
     dragStart = CursorNow();
     currentRect = RECT{dragStart.x, dragStart.y, dragStart.x, dragStart.y};
@@ -100,7 +100,7 @@ void RegionWindow::OnLButtonDown()
 void RegionWindow::OnMouseMove()
 {
     WindowDc dc(Hwnd());
-    if (settings.regionMode == 1) {
+    if (settings.regionMode == RegionMode::Dragged) {
         if (!isDragging)
             return;
         DrawSelectionFrame(dc.Get(), 0, currentRect);
@@ -108,7 +108,7 @@ void RegionWindow::OnMouseMove()
         currentRect = RECT{dragStart.x, dragStart.y, p.x, p.y};
         korvane::NormalizeRect(currentRect);
         DrawSelectionFrame(dc.Get(), 1, currentRect);
-    } else if (settings.regionMode == 0) {
+    } else if (settings.regionMode == RegionMode::FixedSize) {
         currentRect = korvane::FixedFrameAt(CursorNow(), frameOffset, selectionRect,
                                             screenWidth, screenHeight);
         if (!EqualRect(&currentRect, &drawnRect)) {
@@ -121,11 +121,11 @@ void RegionWindow::OnMouseMove()
 
 void RegionWindow::OnLButtonUp()
 {
-    if (settings.regionMode == 0) {
+    if (settings.regionMode == RegionMode::FixedSize) {
         WindowDc dc(Hwnd());
         DrawSelectionFrame(dc.Get(), 0, drawnRect);
         drawnRect = currentRect;
-    } else if (settings.regionMode == 1) {
+    } else if (settings.regionMode == RegionMode::Dragged) {
         // A release without a press here (the button was already down when the window
         // appeared) would otherwise finish with the previous selection's rectangle.
         if (!isDragging)
@@ -139,10 +139,10 @@ void RegionWindow::OnLButtonUp()
 
 void RegionWindow::OnRButtonDown()
 {
-    if (settings.regionMode == 0) {
+    if (settings.regionMode == RegionMode::FixedSize) {
         WindowDc dc(Hwnd());
         DrawSelectionFrame(dc.Get(), 0, drawnRect);
-    } else if (settings.regionMode == 1) {
+    } else if (settings.regionMode == RegionMode::Dragged) {
         korvane::NormalizeRect(currentRect);
         drawnRect = currentRect;
         isDragging = 0;

@@ -104,7 +104,7 @@ void CKorvaneDlg::OnRecord()
         return;
     }
     switch (settings.regionMode) {
-    case 0:
+    case RegionMode::FixedSize:
         selectionRect = RECT{0, 0, settings.fixedWidth - 1, settings.fixedHeight - 1};
         if (regionWindow) {
             ShowWindow(regionWindow, SW_SHOWMAXIMIZED);
@@ -112,13 +112,13 @@ void CKorvaneDlg::OnRecord()
             BeginFixedFrame();
         }
         break;
-    case 1:
+    case RegionMode::Dragged:
         if (regionWindow) {
             ShowWindow(regionWindow, SW_SHOWMAXIMIZED);
             UpdateWindow(regionWindow);
         }
         break;
-    case 2:
+    case RegionMode::FullScreen:
         captureRect = RECT{0, 0, screenWidth - 1, screenHeight - 1};
         PostMessageA(mainWindow, WM_USER_RECORDSTART_MSG, 0, 0);
         break;
