@@ -1,6 +1,7 @@
 // The static dialog procedure behind DialogBase (UI thread).
 #include "dialog_base.h"
 
+#include "exception_barrier.h"
 #include "subclassed_control.h"
 
 INT_PTR DialogBase::DoModal(HINSTANCE instance, int templateId, HWND parent)
@@ -27,14 +28,20 @@ INT_PTR CALLBACK DialogBase::DialogProc(HWND hwnd, UINT message, WPARAM wParam, 
     }
     if (!self)
         return FALSE;
-    LRESULT reflected = 0;
-    if (SubclassedControl::Reflect(message, wParam, lParam, reflected)) {
-        // A dialog procedure answers colour requests with the brush itself.
-        if (message == WM_COMMAND)
-            return TRUE;
-        return static_cast<INT_PTR>(reflected);
+    INT_PTR handled = FALSE;
+    try {
+        LRESULT reflected = 0;
+        if (SubclassedControl::Reflect(message, wParam, lParam, reflected)) {
+            // A dialog procedure answers colour requests with the brush itself.
+            if (message == WM_COMMAND)
+                return TRUE;
+            return static_cast<INT_PTR>(reflected);
+        }
+        handled = self->HandleMessage(message, wParam, lParam);
+    } catch (...) {
+        korvane::ReportCaughtException("a dialog procedure");
+        handled = FALSE;
     }
-    INT_PTR handled = self->HandleMessage(message, wParam, lParam);
     if (message == WM_NCDESTROY)
         self->hwnd_ = nullptr;
     return handled;

@@ -1,157 +1,86 @@
-// Move-only owners of GDI handles: a DC from GetDC (remembers its window for
-// ReleaseDC), a memory DC (DeleteDC), any deletable GDI object (DeleteObject) and a
-// guard that selects an object into a DC and puts the old one back. Each counts its
-// creations and deletions in the handle tallies. Usable on any thread; a DC stays on
+// Owners of GDI handles: a DC from GetDC (remembers its window for ReleaseDC), a paint
+// DC (BeginPaint ... EndPaint), a memory DC (DeleteDC), any deletable GDI object
+// (DeleteObject) and a guard that selects an object into a DC and puts the old one
+// back. DCs and objects count in the handle tallies. Usable on any thread; a DC stays on
 // the thread that made it.
 #pragma once
-#include "handle_tally.h"
+#include "unique_owner.h"
 
 #include <windows.h>
-
-#include <utility>
 
 namespace korvane {
 
 // A DC of a window (or of the screen, for a null window) from GetDC.
-class WindowDc {
-public:
-    explicit WindowDc(HWND hwnd) : m_hwnd(hwnd), m_hdc(GetDC(hwnd))
-    {
-        if (m_hdc)
-            NoteOpened(HandleKind::Dc);
-    }
-    ~WindowDc() { Reset(); }
-    WindowDc(WindowDc&& other) noexcept
-        : m_hwnd(other.m_hwnd), m_hdc(std::exchange(other.m_hdc, nullptr)) {}
-    WindowDc& operator=(WindowDc&& other) noexcept
-    {
-        if (this != &other) {
-            Reset();
-            m_hwnd = other.m_hwnd;
-            m_hdc = std::exchange(other.m_hdc, nullptr);
-        }
-        return *this;
-    }
-    WindowDc(const WindowDc&) = delete;
-    WindowDc& operator=(const WindowDc&) = delete;
-
-    HDC Get() const { return m_hdc; }
-    explicit operator bool() const { return m_hdc != nullptr; }
-
-private:
-    void Reset()
-    {
-        if (m_hdc) {
-            ReleaseDC(m_hwnd, std::exchange(m_hdc, nullptr));
-            NoteClosed(HandleKind::Dc);
-        }
-    }
-    HWND m_hwnd;
-    HDC m_hdc;
+struct WindowDcTraits {
+    struct Storage {
+        HWND hwnd;
+        HDC hdc;
+    };
+    static constexpr HandleKind kTally = HandleKind::Dc;
+    static Storage Open(HWND hwnd) { return Storage{hwnd, GetDC(hwnd)}; }
+    static bool IsValid(const Storage& value) { return value.hdc != nullptr; }
+    static HDC Get(const Storage& value) { return value.hdc; }
+    // ReleaseDC needs the very window GetDC was given, or the DC is not released.
+    static void Close(const Storage& value) { ReleaseDC(value.hwnd, value.hdc); }
 };
+using WindowDc = UniqueOwner<WindowDcTraits>;
+
+// The DC of WM_PAINT. Not counted: it is the window's own, lent for one message.
+struct PaintDcTraits {
+    struct Storage {
+        HWND hwnd;
+        HDC hdc;
+        PAINTSTRUCT ps;
+    };
+    static constexpr HandleKind kTally = HandleKind::Uncounted;
+    static Storage Open(HWND hwnd)
+    {
+        Storage value{hwnd, nullptr, {}};
+        value.hdc = BeginPaint(hwnd, &value.ps);
+        return value;
+    }
+    static bool IsValid(const Storage& value) { return value.hdc != nullptr; }
+    static HDC Get(const Storage& value) { return value.hdc; }
+    static void Close(const Storage& value) { EndPaint(value.hwnd, &value.ps); }
+};
+using PaintDc = UniqueOwner<PaintDcTraits>;
 
 // A memory DC from CreateCompatibleDC (null: compatible with the screen).
-class MemoryDc {
-public:
-    explicit MemoryDc(HDC compatibleWith) : m_hdc(CreateCompatibleDC(compatibleWith))
-    {
-        if (m_hdc)
-            NoteOpened(HandleKind::Dc);
-    }
-    ~MemoryDc() { Reset(); }
-    MemoryDc(MemoryDc&& other) noexcept : m_hdc(std::exchange(other.m_hdc, nullptr)) {}
-    MemoryDc& operator=(MemoryDc&& other) noexcept
-    {
-        if (this != &other) {
-            Reset();
-            m_hdc = std::exchange(other.m_hdc, nullptr);
-        }
-        return *this;
-    }
-    MemoryDc(const MemoryDc&) = delete;
-    MemoryDc& operator=(const MemoryDc&) = delete;
-
-    HDC Get() const { return m_hdc; }
-    explicit operator bool() const { return m_hdc != nullptr; }
-
-private:
-    void Reset()
-    {
-        if (m_hdc) {
-            DeleteDC(std::exchange(m_hdc, nullptr));
-            NoteClosed(HandleKind::Dc);
-        }
-    }
-    HDC m_hdc;
+struct MemoryDcTraits : OwnedHandleTraits<HDC, HandleKind::Dc> {
+    static HDC Open(HDC compatibleWith) { return CreateCompatibleDC(compatibleWith); }
+    static void Close(HDC hdc) { DeleteDC(hdc); }
 };
+using MemoryDc = UniqueOwner<MemoryDcTraits>;
 
-// A GDI object deleted with DeleteObject (bitmap, brush, pen, region, font).
+// A GDI object deleted with DeleteObject (bitmap, brush, pen, region, font); the owner
+// is made from the handle a Create* call returned.
 template <typename Handle>
-class GdiObject {
-public:
-    GdiObject() = default;
-    explicit GdiObject(Handle handle) : m_handle(handle)
-    {
-        if (m_handle)
-            NoteOpened(HandleKind::GdiObject);
-    }
-    ~GdiObject() { Reset(); }
-    GdiObject(GdiObject&& other) noexcept : m_handle(std::exchange(other.m_handle, nullptr)) {}
-    GdiObject& operator=(GdiObject&& other) noexcept
-    {
-        if (this != &other) {
-            Reset();
-            m_handle = std::exchange(other.m_handle, nullptr);
-        }
-        return *this;
-    }
-    GdiObject(const GdiObject&) = delete;
-    GdiObject& operator=(const GdiObject&) = delete;
-
-    Handle Get() const { return m_handle; }
-    explicit operator bool() const { return m_handle != nullptr; }
-    // Gives up ownership, e.g. to a window that deletes the object itself.
-    Handle Release()
-    {
-        if (m_handle)
-            NoteClosed(HandleKind::GdiObject);
-        return std::exchange(m_handle, nullptr);
-    }
-    void Reset()
-    {
-        if (m_handle) {
-            DeleteObject(std::exchange(m_handle, nullptr));
-            NoteClosed(HandleKind::GdiObject);
-        }
-    }
-
-private:
-    Handle m_handle = nullptr;
+struct GdiObjectTraits : OwnedHandleTraits<Handle, HandleKind::GdiObject> {
+    static void Close(Handle handle) { DeleteObject(handle); }
 };
+template <typename Handle>
+using GdiObject = UniqueOwner<GdiObjectTraits<Handle>>;
 
 using Bitmap = GdiObject<HBITMAP>;
 using Brush = GdiObject<HBRUSH>;
 using Pen = GdiObject<HPEN>;
 using Region = GdiObject<HRGN>;
+using Font = GdiObject<HFONT>;
 
 // Selects an object into a DC for the guard's lifetime and restores the previous one,
-// so the object can be deleted afterwards. Not movable: it belongs to one scope.
-class SelectGuard {
-public:
-    SelectGuard(HDC hdc, HGDIOBJ object) : m_hdc(hdc), m_old(SelectObject(hdc, object)) {}
-    ~SelectGuard()
-    {
-        if (m_old && m_old != HGDI_ERROR)
-            SelectObject(m_hdc, m_old);
-    }
-    SelectGuard(const SelectGuard&) = delete;
-    SelectGuard& operator=(const SelectGuard&) = delete;
-
-    bool Selected() const { return m_old && m_old != HGDI_ERROR; }
-
-private:
-    HDC m_hdc;
-    HGDIOBJ m_old;
+// so the object can be deleted afterwards. Get() is the object that was replaced; the
+// guard is empty (and restores nothing) when the selection failed.
+struct SelectionTraits {
+    struct Storage {
+        HDC hdc;
+        HGDIOBJ old;
+    };
+    static constexpr HandleKind kTally = HandleKind::Uncounted;
+    static Storage Open(HDC hdc, HGDIOBJ object) { return Storage{hdc, SelectObject(hdc, object)}; }
+    static bool IsValid(const Storage& value) { return value.old && value.old != HGDI_ERROR; }
+    static HGDIOBJ Get(const Storage& value) { return value.old; }
+    static void Close(const Storage& value) { SelectObject(value.hdc, value.old); }
 };
+using SelectGuard = UniqueOwner<SelectionTraits>;
 
 }  // namespace korvane

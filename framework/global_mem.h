@@ -1,84 +1,65 @@
-// Move-only owner of a movable global-memory block (GlobalFree), and a lock guard.
-// Counted in the handle tallies. Any thread.
+// Owners of movable global memory: a block (GlobalFree), a lock on a block someone
+// else owns (GlobalUnlock), and a block kept locked for as long as it is owned. Blocks
+// count in the handle tallies. Any thread.
 #pragma once
-#include "handle_tally.h"
+#include "unique_owner.h"
 
 #include <windows.h>
 
-#include <utility>
-
 namespace korvane {
 
-class GlobalBlock {
-public:
-    GlobalBlock() = default;
-    // GMEM_MOVEABLE | GMEM_ZEROINIT; empty when the memory cannot be had.
-    static GlobalBlock Allocate(SIZE_T bytes)
-    {
-        return GlobalBlock(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes));
-    }
-    // Takes a block allocated elsewhere.
-    static GlobalBlock Adopt(HGLOBAL hmem) { return GlobalBlock(hmem); }
-
-    ~GlobalBlock() { Reset(); }
-    GlobalBlock(GlobalBlock&& other) noexcept : m_hmem(std::exchange(other.m_hmem, nullptr)) {}
-    GlobalBlock& operator=(GlobalBlock&& other) noexcept
-    {
-        if (this != &other) {
-            Reset();
-            m_hmem = std::exchange(other.m_hmem, nullptr);
-        }
-        return *this;
-    }
-    GlobalBlock(const GlobalBlock&) = delete;
-    GlobalBlock& operator=(const GlobalBlock&) = delete;
-
-    HGLOBAL Get() const { return m_hmem; }
-    explicit operator bool() const { return m_hmem != nullptr; }
-    // Hands the block over to our own code that frees it later and notes the close
-    // itself (e.g. a packed frame freed by its release function): it stays counted.
-    HGLOBAL Detach() { return std::exchange(m_hmem, nullptr); }
-    // Hands the block to code outside our accounting that frees it itself.
-    HGLOBAL Release()
-    {
-        if (m_hmem)
-            NoteClosed(HandleKind::GlobalMemory);
-        return std::exchange(m_hmem, nullptr);
-    }
-    void Reset()
-    {
-        if (m_hmem) {
-            GlobalFree(std::exchange(m_hmem, nullptr));
-            NoteClosed(HandleKind::GlobalMemory);
-        }
-    }
-
-private:
-    explicit GlobalBlock(HGLOBAL hmem) : m_hmem(hmem)
-    {
-        if (m_hmem)
-            NoteOpened(HandleKind::GlobalMemory);
-    }
-    HGLOBAL m_hmem = nullptr;
+// Made from the handle GlobalAlloc returned (see AllocateGlobal).
+struct GlobalBlockTraits : OwnedHandleTraits<HGLOBAL, HandleKind::GlobalMemory> {
+    static void Close(HGLOBAL hmem) { GlobalFree(hmem); }
 };
+using GlobalBlock = UniqueOwner<GlobalBlockTraits>;
 
-// Keeps a block locked for its lifetime.
-class GlobalLockGuard {
-public:
-    explicit GlobalLockGuard(HGLOBAL hmem) : m_hmem(hmem), m_data(hmem ? GlobalLock(hmem) : nullptr) {}
-    ~GlobalLockGuard()
-    {
-        if (m_data)
-            GlobalUnlock(m_hmem);
-    }
-    GlobalLockGuard(const GlobalLockGuard&) = delete;
-    GlobalLockGuard& operator=(const GlobalLockGuard&) = delete;
+// GMEM_MOVEABLE | GMEM_ZEROINIT; empty when the memory cannot be had.
+inline GlobalBlock AllocateGlobal(SIZE_T bytes)
+{
+    return GlobalBlock(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes));
+}
 
-    void* Data() const { return m_data; }
-
-private:
-    HGLOBAL m_hmem;
-    void* m_data;
+struct GlobalLockTraits {
+    struct Storage {
+        HGLOBAL hmem;
+        void* data;
+    };
+    static constexpr HandleKind kTally = HandleKind::Uncounted;
+    static Storage Open(HGLOBAL hmem) { return Storage{hmem, hmem ? GlobalLock(hmem) : nullptr}; }
+    static bool IsValid(const Storage& value) { return value.data != nullptr; }
+    static void* Get(const Storage& value) { return value.data; }
+    static void Close(const Storage& value) { GlobalUnlock(value.hmem); }
 };
+// Keeps a block locked; Get() is the locked data, null when the lock failed.
+using GlobalLockGuard = UniqueOwner<GlobalLockTraits>;
+
+// A block and its lock in one: Get() is the data, valid until the owner lets go, and
+// the block is unlocked and freed together. Counted as the block it was made from.
+struct LockedGlobalTraits {
+    using Storage = GlobalLockTraits::Storage;
+    static constexpr HandleKind kTally = HandleKind::GlobalMemory;
+    static bool IsValid(const Storage& value) { return value.data != nullptr; }
+    static void* Get(const Storage& value) { return value.data; }
+    static void Close(const Storage& value)
+    {
+        GlobalUnlock(value.hmem);
+        GlobalFree(value.hmem);
+    }
+};
+using LockedGlobal = UniqueOwner<LockedGlobalTraits>;
+
+// Locks `block` for good; when the lock fails the block is freed and the result empty.
+inline LockedGlobal LockGlobal(GlobalBlock block)
+{
+    void* data = block ? GlobalLock(block.Get()) : nullptr;
+    if (!data)
+        return LockedGlobal();
+    // The block's count carries over to the locked owner.
+    return LockedGlobal::Reclaim(LockedGlobalTraits::Storage{block.Detach(), data});
+}
+
+// A zero-filled block of `bytes`, locked; empty when the memory cannot be had.
+inline LockedGlobal AllocateLockedGlobal(SIZE_T bytes) { return LockGlobal(AllocateGlobal(bytes)); }
 
 }  // namespace korvane

@@ -6,7 +6,8 @@
 
 namespace korvane {
 
-enum class HandleKind { Dc, GdiObject, GlobalMemory, AviObject, Compressor, Count };
+// Uncounted marks owners whose handles no test needs to count (paint DCs, locks...).
+enum class HandleKind { Dc, GdiObject, GlobalMemory, AviObject, Compressor, Count, Uncounted };
 
 struct HandleTally {
     std::atomic<long> opened{0};

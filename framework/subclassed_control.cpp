@@ -1,6 +1,8 @@
 // Subclassing and reflection behind SubclassedControl (UI thread).
 #include "subclassed_control.h"
 
+#include "exception_barrier.h"
+
 namespace {
 const char kObjectProperty[] = "KorvaneControlObject";
 
@@ -50,7 +52,12 @@ LRESULT CALLBACK SubclassedControl::ControlProc(HWND hwnd, UINT message, WPARAM 
         self->Unsubclass();
         return CallWindowProcA(original, hwnd, message, wParam, lParam);
     }
-    return self->HandleMessage(message, wParam, lParam);
+    try {
+        return self->HandleMessage(message, wParam, lParam);
+    } catch (...) {
+        korvane::ReportCaughtException("a control procedure");
+        return CallWindowProcA(self->m_original, hwnd, message, wParam, lParam);
+    }
 }
 
 bool SubclassedControl::Reflect(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)

@@ -1,6 +1,8 @@
 // The static window procedure behind WindowBase (UI thread of each window).
 #include "window_base.h"
 
+#include "exception_barrier.h"
+
 bool WindowBase::Create(const char* className, UINT classStyle, HCURSOR cursor, HICON icon,
                         DWORD exStyle, const char* title, DWORD style,
                         int x, int y, int width, int height, HWND parent)
@@ -39,7 +41,13 @@ LRESULT CALLBACK WindowBase::WindowProc(HWND hwnd, UINT message, WPARAM wParam, 
     }
     if (!self)
         return DefWindowProcA(hwnd, message, wParam, lParam);
-    LRESULT result = self->HandleMessage(message, wParam, lParam);
+    LRESULT result;
+    try {
+        result = self->HandleMessage(message, wParam, lParam);
+    } catch (...) {
+        korvane::ReportCaughtException("a window procedure");
+        result = DefWindowProcA(hwnd, message, wParam, lParam);
+    }
     if (message == WM_NCDESTROY) {
         SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
         self->hwnd_ = nullptr;

@@ -1,6 +1,7 @@
 // The "Player" frame window (UI thread only).
 #include "player_frame.h"
 
+#include "gdi_owners.h"
 #include "player_rules.h"
 #include "resource.h"
 
@@ -94,9 +95,7 @@ LRESULT PlayerFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 void PlayerFrame::OnPaint()
 {
     // The movie window covers the client area; without one the class background shows.
-    PAINTSTRUCT ps;
-    BeginPaint(Hwnd(), &ps);
-    EndPaint(Hwnd(), &ps);
+    const korvane::PaintDc paint(Hwnd());
 }
 
 void PlayerFrame::OnCommand(int id)

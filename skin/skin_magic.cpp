@@ -4,6 +4,8 @@
 #include "skin_api.h"
 #include "skin_file.h"
 
+#include "kernel_owners.h"
+
 #include <string>
 #include <vector>
 
@@ -20,14 +22,13 @@ SkinState state;
 
 bool ReadSkinFile(const char* path)
 {
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    const korvane::KernelHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
         return false;
     std::vector<char> head(64);
     DWORD got = 0;
-    BOOL ok = ReadFile(file, head.data(), static_cast<DWORD>(head.size()), &got, nullptr);
-    CloseHandle(file);
+    const BOOL ok = ReadFile(file.Get(), head.data(), static_cast<DWORD>(head.size()), &got, nullptr);
     return ok && korvane::IsValidSkinText(head.data(), got);
 }
 

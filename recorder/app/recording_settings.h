@@ -9,9 +9,17 @@
 
 #include <string>
 
+// How the recorded area is chosen. The numbers are the ones the settings have always
+// held, so they stay fixed.
+enum class RegionMode : int {
+    FixedSize = 0,   // a frame of fixedWidth x fixedHeight follows the mouse
+    Dragged = 1,     // the user drags a rectangle
+    FullScreen = 2,  // the whole screen, no selection
+};
+
 struct RecordingSettings {
     int captureBitsPerPixel = 24;  // replaced by the screen's depth at start-up
-    int regionMode = 1;            // 0 fixed size, 1 dragged, 2 whole screen
+    RegionMode regionMode = RegionMode::Dragged;
     int fixedWidth = 320;
     int fixedHeight = 240;
     int frameIntervalMs = 40;  // always 1000 / framesPerSecond

@@ -1,6 +1,8 @@
 // The runtime state of a recording, with its start-up values.
 #include "recording_state.h"
 
+#include "gdi_owners.h"
+
 std::atomic<int> isRecording{0};
 std::atomic<int> isPaused{0};
 RECT captureRect = {};
@@ -15,10 +17,8 @@ HWND regionWindow = nullptr;
 
 int MeasureScreen()
 {
-    HDC screen = GetDC(nullptr);
-    screenWidth = GetDeviceCaps(screen, HORZRES);
-    screenHeight = GetDeviceCaps(screen, VERTRES);
-    const int bitsPerPixel = GetDeviceCaps(screen, BITSPIXEL);
-    ReleaseDC(nullptr, screen);
-    return bitsPerPixel;
+    const korvane::WindowDc screen(nullptr);
+    screenWidth = GetDeviceCaps(screen.Get(), HORZRES);
+    screenHeight = GetDeviceCaps(screen.Get(), VERTRES);
+    return GetDeviceCaps(screen.Get(), BITSPIXEL);
 }

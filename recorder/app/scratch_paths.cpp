@@ -3,6 +3,7 @@
 // accepts that, as the names are its own.
 #include "scratch_paths.h"
 
+#include "kernel_owners.h"
 #include "recording_state.h"
 
 #include <windows.h>
@@ -38,11 +39,12 @@ std::string ChooseTempName(const std::string& folder, const std::string& first,
 // Not OpenFile: its 128-character path limit would reject every name in a deep folder.
 bool CanCreateFile(const std::string& path)
 {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    CloseHandle(file);
+    {
+        const korvane::KernelHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr,
+                                                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file)
+            return false;
+    }
     DeleteFileA(path.c_str());
     return true;
 }
@@ -52,10 +54,9 @@ namespace {
 bool IsFolder(const std::string& path)
 {
     WIN32_FIND_DATAA found;
-    HANDLE find = FindFirstFileA(path.c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE)
+    const korvane::FindHandle find(FindFirstFileA(path.c_str(), &found));
+    if (!find)
         return false;
-    FindClose(find);
     return (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 

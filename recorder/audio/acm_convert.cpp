@@ -5,31 +5,26 @@
 // block rather than lost.
 #include "acm_convert.h"
 
+#include "audio_owners.h"
+
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
 namespace korvane {
 
-bool AcmStream::Open(const WAVEFORMATEX* source, const WAVEFORMATEX* target)
+namespace {
+
+// A non-real-time conversion from `source` to `target`; empty if no driver can.
+AcmStream OpenAcmStream(const WAVEFORMATEX* source, const WAVEFORMATEX* target)
 {
-    Reset();
-    HACMSTREAM has = nullptr;
-    if (acmStreamOpen(&has, nullptr, const_cast<WAVEFORMATEX*>(source),
+    AcmStream stream;
+    if (acmStreamOpen(stream.Receive(), nullptr, const_cast<WAVEFORMATEX*>(source),
                       const_cast<WAVEFORMATEX*>(target), nullptr, 0, 0,
                       ACM_STREAMOPENF_NONREALTIME) != 0)
-        return false;
-    m_has = has;
-    return true;
+        *stream.Receive() = nullptr;
+    return stream;
 }
-
-void AcmStream::Reset()
-{
-    if (m_has)
-        acmStreamClose(std::exchange(m_has, nullptr), 0);
-}
-
-namespace {
 
 // A stream header prepared on two buffers for the life of the object.
 class PreparedHeader {
@@ -178,8 +173,8 @@ bool Convert(PAVISTREAM pcm, const WAVEFORMATEX* target, int targetSize, const s
     if (source.wFormatTag != WAVE_FORMAT_PCM || source.nBlockAlign == 0)
         return false;
 
-    AcmStream acm;
-    if (!acm.Open(&source, target))
+    const AcmStream acm = OpenAcmStream(&source, target);
+    if (!acm)
         return false;
     // Source bytes that make one compressed block, and a chunk of sixteen blocks.
     DWORD perBlock = 0;

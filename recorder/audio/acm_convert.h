@@ -9,35 +9,8 @@
 #include <vfw.h>
 
 #include <string>
-#include <utility>
 
 namespace korvane {
-
-// An open ACM conversion stream, closed with acmStreamClose.
-class AcmStream {
-public:
-    AcmStream() = default;
-    ~AcmStream() { Reset(); }
-    AcmStream(AcmStream&& other) noexcept : m_has(std::exchange(other.m_has, nullptr)) {}
-    AcmStream& operator=(AcmStream&& other) noexcept
-    {
-        if (this != &other) {
-            Reset();
-            m_has = std::exchange(other.m_has, nullptr);
-        }
-        return *this;
-    }
-    AcmStream(const AcmStream&) = delete;
-    AcmStream& operator=(const AcmStream&) = delete;
-
-    // Opens a non-real-time conversion from `source` to `target`; false if no driver can.
-    bool Open(const WAVEFORMATEX* source, const WAVEFORMATEX* target);
-    HACMSTREAM Get() const { return m_has; }
-    void Reset();
-
-private:
-    HACMSTREAM m_has = nullptr;
-};
 
 // Converts the whole of `pcm` (an audio stream in a PCM format) into `target` (a
 // WAVEFORMATEX of `targetSize` bytes) and writes it as the WAV file

@@ -45,35 +45,17 @@ const int kAudioGroupControls[] = {IDC_AUDIO_FORMAT, IDC_VOLUME, IDC_COMPRESSED_
                                    IDC_COMPRESSION_FORMAT};
 
 // A format block: movable, zeroed global memory kept locked while the pointer is out.
-class LockedFormatBlock {
-public:
-    ~LockedFormatBlock() { Free(); }
-    // Frees whatever block this held first; null when the memory cannot be had.
-    WAVEFORMATEX* Allocate(DWORD bytes)
-    {
-        Free();
-        m_block = korvane::GlobalBlock::Allocate(bytes);
-        m_data = m_block ? GlobalLock(m_block.Get()) : nullptr;
-        if (!m_data)
-            m_block.Reset();
-        return static_cast<WAVEFORMATEX*>(m_data);
-    }
-    void Free()
-    {
-        if (m_data)
-            GlobalUnlock(m_block.Get());
-        m_data = nullptr;
-        m_block.Reset();
-    }
-
-private:
-    korvane::GlobalBlock m_block;
-    void* m_data = nullptr;
-};
+// Frees whatever `block` held first; null when the memory cannot be had.
+WAVEFORMATEX* AllocateFormat(korvane::LockedGlobal& block, DWORD bytes)
+{
+    block.Reset();
+    block = korvane::AllocateLockedGlobal(bytes);
+    return static_cast<WAVEFORMATEX*>(block.Get());
+}
 
 // dlgCompressFormat is freed by the dialog's OK; compressFormat lives for the run.
-LockedFormatBlock dlgFormatBlock;
-LockedFormatBlock compressFormatBlock;
+korvane::LockedGlobal dlgFormatBlock;
+korvane::LockedGlobal compressFormatBlock;
 
 void EnableAudioGroup(HWND dialog, bool enable)
 {
@@ -139,7 +121,7 @@ void StoreAudioControls(HWND dialog)
             captureFormat = BuildPcmRecordingFormat();
         }
     }
-    dlgFormatBlock.Free();
+    dlgFormatBlock.Reset();
     dlgCompressFormat = nullptr;
 }
 
@@ -239,7 +221,7 @@ void EnsureDlgCompressFormat()
     }
     if (dlgCompressFormatSize < compressFormatSize)
         dlgCompressFormatSize = compressFormatSize;
-    dlgCompressFormat = dlgFormatBlock.Allocate(dlgCompressFormatSize);
+    dlgCompressFormat = AllocateFormat(dlgFormatBlock, dlgCompressFormatSize);
     if (!dlgCompressFormat) {
         char text[64];
         std::snprintf(text, sizeof text, "GlobalAllocPtr(%lu) failed!", static_cast<unsigned long>(dlgCompressFormatSize));
@@ -254,7 +236,7 @@ void EnsureCompressFormat()
         ShowMetricsFailure(result);
         return;
     }
-    compressFormat = compressFormatBlock.Allocate(compressFormatSize);
+    compressFormat = AllocateFormat(compressFormatBlock, compressFormatSize);
     if (!compressFormat)
         korvane::showAudioControlsMessage(nullptr, "ID_ERR_GLOBALALLOCPTR_FORMAT", "Note",
                                           MB_OK | MB_ICONWARNING);

@@ -16,39 +16,16 @@
 #include "merge_options.h"
 
 #include <cstring>
-#include <memory>
 
 namespace {
 
 const char kMergedTitle[] = "Brisko Screen Video Capture";
 
-// A zero-filled movable block kept locked while the save reads it.
-class LockedFormat {
-public:
-    explicit LockedFormat(DWORD bytes)
-        : m_block(korvane::GlobalBlock::Allocate(bytes)),
-          m_data(m_block ? GlobalLock(m_block.Get()) : nullptr)
-    {
-    }
-    ~LockedFormat()
-    {
-        if (m_data)
-            GlobalUnlock(m_block.Get());
-    }
-    LockedFormat(const LockedFormat&) = delete;
-    LockedFormat& operator=(const LockedFormat&) = delete;
-    void* Data() const { return m_data; }
-
-private:
-    korvane::GlobalBlock m_block;
-    void* m_data;
-};
-
 // The options of one save attempt, with the audio format they point at.
 struct SaveAttempt {
     AVICOMPRESSOPTIONS video;
     AVICOMPRESSOPTIONS audio;
-    std::unique_ptr<LockedFormat> format;
+    korvane::LockedGlobal format;  // zero-filled, locked while the save reads it
 
     ~SaveAttempt()
     {
@@ -67,8 +44,8 @@ void UseStreamFormat(SaveAttempt& attempt, PAVISTREAM audio)
     AVIStreamReadFormat(audio, start, nullptr, &size);
     attempt.audio.cbFormat = size;
     if (size != 0) {
-        attempt.format.reset(new LockedFormat(size));
-        attempt.audio.lpFormat = attempt.format->Data();
+        attempt.format = korvane::AllocateLockedGlobal(static_cast<SIZE_T>(size));
+        attempt.audio.lpFormat = attempt.format.Get();
         if (attempt.audio.lpFormat)
             AVIStreamReadFormat(audio, start, attempt.audio.lpFormat, &size);
     }
@@ -112,24 +89,24 @@ bool OpenEditable(const std::string& path, DWORD type, korvane::AviStream& edita
 
 namespace korvane {
 
-int SaveMergedStreams(PAVISTREAM video, PAVISTREAM audio, const std::string& outputPath,
-                      bool useCompressFormat, const WAVEFORMATEX* compressFormat,
-                      int compressFormatSize, bool interleave, int interleavePeriod,
-                      bool periodInFrames)
+MergeResult SaveMergedStreams(PAVISTREAM video, PAVISTREAM audio, const std::string& outputPath,
+                              bool useCompressFormat, const WAVEFORMATEX* compressFormat,
+                              int compressFormatSize, bool interleave, int interleavePeriod,
+                              bool periodInFrames)
 {
     AVISTREAMINFOA videoInfo = {};
     AVISTREAMINFOA audioInfo = {};
     AVIStreamInfoA(video, &videoInfo, sizeof videoInfo);
     AVIStreamInfoA(audio, &audioInfo, sizeof audioInfo);
     if (videoInfo.fccType != streamtypeVIDEO)
-        return 3;
+        return FirstStreamNotVideo;
     if (audioInfo.fccType != streamtypeAUDIO)
-        return 4;
+        return SecondStreamNotAudio;
 
     {
         const int step = InterleaveStep(settings.framesPerSecond, interleavePeriod, periodInFrames);
         SaveAttempt first{VideoSaveOptions(interleave, step), AudioSaveOptions(interleave, step, nullptr, 0),
-                          nullptr};
+                          {}};
         // With no format chosen yet the save would "succeed" with an unreadable audio
         // stream, so the recorded format is kept instead.
         if (useCompressFormat && (!compressFormat || compressFormatSize <= 0))
@@ -151,43 +128,44 @@ int SaveMergedStreams(PAVISTREAM video, PAVISTREAM audio, const std::string& out
             DeleteFileA(convertedPath.c_str());
             if (saved) {
                 SetMainTitle(kMergedTitle);
-                return 0;
+                return Merged;
             }
         } else {
             UseStreamFormat(first, audio);
             if (Save(outputPath, video, audio, first, ReportMergeProgress) == 0) {
                 SetMainTitle(kMergedTitle);
-                return 0;
+                return Merged;
             }
         }
         if (!useCompressFormat)
-            return 5;
+            return SaveFailed;
     }
     // The chosen compression failed: keep the recorded PCM, in coarser steps and
     // without progress reports.
     SaveAttempt retry{VideoSaveOptions(interleave, interleavePeriod),
-                      AudioSaveOptions(interleave, interleavePeriod, nullptr, 0), nullptr};
+                      AudioSaveOptions(interleave, interleavePeriod, nullptr, 0), {}};
     UseStreamFormat(retry, audio);
     if (Save(outputPath, video, audio, retry, nullptr) != 0)
-        return 5;
+        return SaveFailed;
     SetMainTitle(kMergedTitle);
-    return 0;
+    return Merged;
 }
 
 }  // namespace korvane
 
-int MuxAudioIntoAvi(std::string videoPath, std::string audioPath, std::string outputPath,
-                    int useCompressFormat, WAVEFORMATEX* compressFormat, int compressFormatSize,
-                    int interleave, int interleavePeriod, int periodInFrames)
+korvane::MergeResult MuxAudioIntoAvi(std::string videoPath, std::string audioPath,
+                                     std::string outputPath, int useCompressFormat,
+                                     WAVEFORMATEX* compressFormat, int compressFormatSize,
+                                     int interleave, int interleavePeriod, int periodInFrames)
 {
     // Declared first so the streams are released before the library's use ends.
     korvane::AviFileLibrary library;
     korvane::AviStream video;
     if (!OpenEditable(videoPath, streamtypeVIDEO, video))
-        return 1;
+        return korvane::VideoNotOpened;
     korvane::AviStream audio;
     if (!OpenEditable(audioPath, streamtypeAUDIO, audio))
-        return 2;
+        return korvane::AudioNotOpened;
     return korvane::SaveMergedStreams(video.Get(), audio.Get(), outputPath, useCompressFormat != 0,
                                       compressFormat, compressFormatSize, interleave != 0,
                                       interleavePeriod, periodInFrames != 0);

@@ -2,17 +2,18 @@
 // interleaved AVI through AVIFile, converting the audio on the way when asked. Runs on
 // the UI thread; the save's progress callback pumps that thread's messages.
 #pragma once
+#include "merge_result.h"
+
 #include <windows.h>
 #include <mmsystem.h>
 #include <vfw.h>
 
 #include <string>
 
-// 0 merged; 1 video not opened; 2 audio not opened; 3 first stream not video; 4 second
-// stream not audio; 5 the save failed (also after the uncompressed retry).
-int MuxAudioIntoAvi(std::string videoPath, std::string audioPath, std::string outputPath,
-                    int useCompressFormat, WAVEFORMATEX* compressFormat, int compressFormatSize,
-                    int interleave, int interleavePeriod, int periodInFrames);
+korvane::MergeResult MuxAudioIntoAvi(std::string videoPath, std::string audioPath,
+                                     std::string outputPath, int useCompressFormat,
+                                     WAVEFORMATEX* compressFormat, int compressFormatSize,
+                                     int interleave, int interleavePeriod, int periodInFrames);
 
 // The save's progress callback: reports to the main window and keeps the UI alive.
 // Never cancels.
@@ -23,8 +24,8 @@ int PumpPendingMessages();
 namespace korvane {
 // Steps 4 onwards of the merge on two streams already opened (editable copies): the
 // type checks, the save and its retry. Separate so the type checks can be tested.
-int SaveMergedStreams(PAVISTREAM video, PAVISTREAM audio, const std::string& outputPath,
-                      bool useCompressFormat, const WAVEFORMATEX* compressFormat,
-                      int compressFormatSize, bool interleave, int interleavePeriod,
-                      bool periodInFrames);
+MergeResult SaveMergedStreams(PAVISTREAM video, PAVISTREAM audio, const std::string& outputPath,
+                              bool useCompressFormat, const WAVEFORMATEX* compressFormat,
+                              int compressFormatSize, bool interleave, int interleavePeriod,
+                              bool periodInFrames);
 }  // namespace korvane

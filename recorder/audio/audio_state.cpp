@@ -1,9 +1,12 @@
 // AudioState with its start-up values.
 #include "audio_state.h"
 
+#include "sound_file.h"
+
+
 WAVEFORMATEX captureFormat = {};
-HWAVEIN waveIn = nullptr;
+korvane::WaveInDevice waveIn;
 long queuedBufferCount = 0;
-CSoundFile* soundFile = nullptr;
+std::unique_ptr<CSoundFile> soundFile;
 WAVEFORMATEX* compressFormat = nullptr;
 DWORD compressFormatSize = 0;

@@ -3,15 +3,19 @@
 // device starts; waveIn, queuedBufferCount and soundFile are changed only under the
 // capture's lock (wave_in_capture.cpp), from the recording thread and the UI thread.
 #pragma once
+#include "audio_owners.h"
+
 #include <windows.h>
 #include <mmsystem.h>
+
+#include <memory>
 
 class CSoundFile;
 
 extern WAVEFORMATEX captureFormat;
-extern HWAVEIN waveIn;            // not cleared when the device closes
+extern korvane::WaveInDevice waveIn;  // empty once the device is closed
 extern long queuedBufferCount;    // headers handed to the device and not yet freed
-extern CSoundFile* soundFile;     // deleted (and nulled) by whoever ends the capture
+extern std::unique_ptr<CSoundFile> soundFile;  // reset by whoever ends the capture
 // The compressed format the merge converts to; null and 0 until one is chosen.
 extern WAVEFORMATEX* compressFormat;
 extern DWORD compressFormatSize;

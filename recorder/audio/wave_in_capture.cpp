@@ -88,7 +88,7 @@ CaptureHeader TakeLive(WAVEHDR* hdr)
 void ReclaimAllLocked()
 {
     for (CaptureHeader& hdr : liveHeaders) {
-        waveInUnprepareHeader(waveIn, hdr.get(), sizeof(WAVEHDR));
+        waveInUnprepareHeader(waveIn.Get(), hdr.get(), sizeof(WAVEHDR));
         --queuedBufferCount;
     }
     liveHeaders.clear();
@@ -96,15 +96,11 @@ void ReclaimAllLocked()
 
 bool Requeue(WAVEHDR* hdr)
 {
-    return waveInPrepareHeader(waveIn, hdr, sizeof(WAVEHDR)) == MMSYSERR_NOERROR &&
-           waveInAddBuffer(waveIn, hdr, sizeof(WAVEHDR)) == MMSYSERR_NOERROR;
+    return waveInPrepareHeader(waveIn.Get(), hdr, sizeof(WAVEHDR)) == MMSYSERR_NOERROR &&
+           waveInAddBuffer(waveIn.Get(), hdr, sizeof(WAVEHDR)) == MMSYSERR_NOERROR;
 }
 
-void DeleteSoundFileLocked()
-{
-    delete soundFile;
-    soundFile = nullptr;
-}
+void DeleteSoundFileLocked() { soundFile.reset(); }
 
 // Silence for the time between the video clock's start and the first captured sound.
 // The device's own position says how much it has captured by now, which may already be
@@ -115,7 +111,7 @@ void StoreLeadIn(DWORD firstBufferBytes)
     MMTIME position = {};
     position.wType = TIME_BYTES;
     DWORD captured = firstBufferBytes;
-    if (waveInGetPosition(waveIn, &position, sizeof(position)) == MMSYSERR_NOERROR &&
+    if (waveInGetPosition(waveIn.Get(), &position, sizeof(position)) == MMSYSERR_NOERROR &&
         position.wType == TIME_BYTES && position.u.cb > captured)
         captured = position.u.cb;
     const uint32_t bytes = korvane::LeadInBytes(captureFormat, videoClockOrigin, now, captured);
@@ -144,7 +140,7 @@ int PrepareAudioCapture()
         std::lock_guard<std::recursive_mutex> lock(captureLock);
         captureFormat = BuildPcmRecordingFormat();
         queuedBufferCount = static_cast<long>(liveHeaders.size());
-        waveIn = nullptr;
+        waveIn.Reset();
         settings.audioBufferFrames = 1000;
         deviceOpen = false;
         closing = false;
@@ -152,13 +148,14 @@ int PrepareAudioCapture()
         DeleteSoundFileLocked();
     }
     korvane::chooseTempWavPath();
-    CSoundFile* file = new (std::nothrow) CSoundFile(tempWavPath, &captureFormat);
+    std::unique_ptr<CSoundFile> file(new (std::nothrow) CSoundFile(tempWavPath, &captureFormat));
+    const bool opened = file && file->m_openMode != NotOpen;
     {
         std::lock_guard<std::recursive_mutex> lock(captureLock);
-        soundFile = file;
+        soundFile = std::move(file);
     }
     // The failed object stays: the first returning buffer then shuts the capture down.
-    if (!file || file->m_openMode == NotOpen)
+    if (!opened)
         korvane::showAudioMessage("getString(ID_ERR_CREATE_SOUND_FILE)",
                                   "getString(ID_TITLE_MSGBOX_NOTE)", MB_OK | MB_ICONWARNING);
     return 1;
@@ -168,15 +165,17 @@ bool OpenWaveInput()
 {
     {
         std::lock_guard<std::recursive_mutex> lock(captureLock);
-        if (waveInOpen(&waveIn, settings.audioDeviceId, &captureFormat,
-                       reinterpret_cast<DWORD_PTR>(mainWindow), 0, CALLBACK_WINDOW) != MMSYSERR_NOERROR)
+        if (waveInOpen(waveIn.Receive(), settings.audioDeviceId, &captureFormat,
+                       reinterpret_cast<DWORD_PTR>(mainWindow), 0, CALLBACK_WINDOW) != MMSYSERR_NOERROR) {
+            *waveIn.Receive() = nullptr;
             return false;
+        }
         deviceOpen = true;
     }
     // Queued before the start, so no notification can come while they are counted.
     for (int i = 0; i < kCaptureBuffers; ++i)
         QueueCaptureBuffer();
-    return waveInStart(waveIn) == MMSYSERR_NOERROR;
+    return waveInStart(waveIn.Get()) == MMSYSERR_NOERROR;
 }
 
 void AlignCaptureWithVideoClock(unsigned originMs)
@@ -197,10 +196,10 @@ void QueueCaptureBuffer()
         return;
     hdr->lpData = static_cast<LPSTR>(data.m_data);
     hdr->dwBufferLength = data.m_byteCount;
-    if (waveInPrepareHeader(waveIn, hdr.get(), sizeof(WAVEHDR)) != MMSYSERR_NOERROR)
+    if (waveInPrepareHeader(waveIn.Get(), hdr.get(), sizeof(WAVEHDR)) != MMSYSERR_NOERROR)
         return;
-    if (waveInAddBuffer(waveIn, hdr.get(), sizeof(WAVEHDR)) != MMSYSERR_NOERROR) {
-        waveInUnprepareHeader(waveIn, hdr.get(), sizeof(WAVEHDR));
+    if (waveInAddBuffer(waveIn.Get(), hdr.get(), sizeof(WAVEHDR)) != MMSYSERR_NOERROR) {
+        waveInUnprepareHeader(waveIn.Get(), hdr.get(), sizeof(WAVEHDR));
         return;
     }
     liveHeaders.push_back(std::move(hdr));
@@ -214,7 +213,7 @@ LRESULT OnWaveInData(WPARAM, LPARAM header)
     CaptureHeader owned = TakeLive(returned);
     if (!owned)
         return 0;  // already reclaimed by a shutdown
-    if (waveInUnprepareHeader(waveIn, returned, sizeof(WAVEHDR)) != MMSYSERR_NOERROR) {
+    if (waveInUnprepareHeader(waveIn.Get(), returned, sizeof(WAVEHDR)) != MMSYSERR_NOERROR) {
         liveHeaders.push_back(std::move(owned));
         return 0;
     }
@@ -246,11 +245,11 @@ void StoreCaptureBuffer(const CBuffer& buffer)
         return;
     // The file cannot take the audio: video goes on without it. Blocks this thread for
     // the settle time, as the device must hand back its buffers before it can close.
-    if (deviceOpen && waveInReset(waveIn) == MMSYSERR_NOERROR) {
+    if (deviceOpen && waveInReset(waveIn.Get()) == MMSYSERR_NOERROR) {
         Sleep(kResetSettleMs);
-        waveInStop(waveIn);
+        waveInStop(waveIn.Get());
         ReclaimAllLocked();
-        if (waveInClose(waveIn) == MMSYSERR_NOERROR)
+        if (korvane::CloseWaveInDevice(waveIn))
             deviceOpen = false;
     }
     DeleteSoundFileLocked();
@@ -265,14 +264,14 @@ void CloseWaveInput()
         open = deviceOpen;
     }
     // Outside the lock: during the settle time the UI thread frees returning buffers.
-    const bool reset = open && waveInReset(waveIn) == MMSYSERR_NOERROR;
+    const bool reset = open && waveInReset(waveIn.Get()) == MMSYSERR_NOERROR;
     if (reset)
         Sleep(kResetSettleMs);
     std::lock_guard<std::recursive_mutex> lock(captureLock);
     if (reset) {
-        waveInStop(waveIn);
+        waveInStop(waveIn.Get());
         ReclaimAllLocked();
-        if (waveInClose(waveIn) == MMSYSERR_NOERROR)
+        if (korvane::CloseWaveInDevice(waveIn))
             deviceOpen = false;
     }
     DeleteSoundFileLocked();

@@ -6,7 +6,6 @@
 
 #include <climits>
 #include <cstring>
-#include <utility>
 
 void* savedStateBytes = nullptr;
 int savedStateSize = 0;
@@ -15,35 +14,9 @@ void* stateCopyForRecording = nullptr;
 
 namespace {
 
-// A global block kept locked while it is held; `data` is what the globals above show.
-struct LockedBlock {
-    korvane::GlobalBlock block;
-    void* data = nullptr;
-
-    // Unlocks and frees; `data` is null afterwards.
-    void Reset()
-    {
-        if (data)
-            GlobalUnlock(block.Get());
-        data = nullptr;
-        block.Reset();
-    }
-    // A new zero-filled block of `bytes`, locked; false when the memory cannot be had.
-    bool Allocate(SIZE_T bytes)
-    {
-        Reset();
-        korvane::GlobalBlock fresh = korvane::GlobalBlock::Allocate(bytes);
-        void* locked = fresh ? GlobalLock(fresh.Get()) : nullptr;
-        if (!locked)
-            return false;
-        block = std::move(fresh);
-        data = locked;
-        return true;
-    }
-};
-
-LockedBlock savedState;
-LockedBlock recordingCopy;
+// Each block stays locked while it is held; its data is what the globals above show.
+korvane::LockedGlobal savedState;
+korvane::LockedGlobal recordingCopy;
 
 }  // namespace
 
@@ -68,7 +41,9 @@ int AllocStateBuffer(int bytes)
 {
     savedState.Reset();
     savedStateBytes = nullptr;
-    if (bytes <= 0 || !savedState.Allocate(static_cast<SIZE_T>(bytes))) {
+    if (bytes > 0)
+        savedState = korvane::AllocateLockedGlobal(static_cast<SIZE_T>(bytes));
+    if (!savedState) {
         // The old state is gone: no recording may be handed bytes that are not there.
         savedStateFourCC = 0;
         savedStateSize = 0;
@@ -76,7 +51,7 @@ int AllocStateBuffer(int bytes)
                     "getString(ID_TITLE_MSGBOX_NOTE)", MB_OK | MB_ICONWARNING);
         return 0;
     }
-    savedStateBytes = savedState.data;
+    savedStateBytes = savedState.Get();
     savedStateSize = bytes;
     return 1;
 }
@@ -87,9 +62,10 @@ int CopyStateForOptions()
     stateCopyForRecording = nullptr;
     if (!savedStateBytes || savedStateSize <= 0)
         return 0;
-    if (!recordingCopy.Allocate(static_cast<SIZE_T>(savedStateSize)))
+    recordingCopy = korvane::AllocateLockedGlobal(static_cast<SIZE_T>(savedStateSize));
+    if (!recordingCopy)
         return 0;
-    stateCopyForRecording = recordingCopy.data;
+    stateCopyForRecording = recordingCopy.Get();
     std::memcpy(stateCopyForRecording, savedStateBytes, static_cast<size_t>(savedStateSize));
     return 1;
 }

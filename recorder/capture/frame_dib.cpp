@@ -16,12 +16,12 @@ HGLOBAL BitmapToPackedDib(HBITMAP bitmap)
         korvane::LayoutForPackedDib(info.bmWidth, info.bmHeight, bits);
     if (layout.blockBytes == 0)
         return nullptr;
-    korvane::GlobalBlock block = korvane::GlobalBlock::Allocate(layout.blockBytes);
+    korvane::GlobalBlock block = korvane::AllocateGlobal(layout.blockBytes);
     if (!block)
         return nullptr;
     {
         korvane::GlobalLockGuard lock(block.Get());
-        auto* header = static_cast<BITMAPINFOHEADER*>(lock.Data());
+        auto* header = static_cast<BITMAPINFOHEADER*>(lock.Get());
         if (!header)
             return nullptr;
         header->biSize = sizeof(BITMAPINFOHEADER);
@@ -53,7 +53,6 @@ void ReleaseFrameDib(void* frame)
     HGLOBAL hmem = GlobalHandle(frame);
     if (!hmem)
         return;
-    GlobalUnlock(hmem);
-    GlobalFree(hmem);
-    korvane::NoteClosed(korvane::HandleKind::GlobalMemory);
+    // Counted since BitmapToPackedDib; the owner unlocks, frees and notes the close.
+    korvane::LockedGlobal owned = korvane::LockedGlobal::Reclaim({hmem, frame});
 }

@@ -7,6 +7,9 @@
 #include "frame_dib.h"
 #include "gdi_owners.h"
 #include "app/recording_state.h"
+#include "global_mem.h"
+
+#include <utility>
 
 namespace {
 
@@ -38,7 +41,7 @@ BITMAPINFOHEADER* GrabRegionFrame(int width, int height, int left, int top, bool
     if (!quiet)
         PaintBorder(kGrabbingColour);
 
-    HGLOBAL packed = nullptr;
+    korvane::GlobalBlock packed;
     {
         korvane::MemoryDc memory(screen.Get());
         korvane::Bitmap bitmap(CreateCompatibleBitmap(screen.Get(), width, height));
@@ -51,18 +54,13 @@ BITMAPINFOHEADER* GrabRegionFrame(int width, int height, int left, int top, bool
                 korvane::DrawCursorInFrame(memory.Get(), pointer, POINT{left, top},
                                            CursorForFrame());
             }
-            packed = BitmapToPackedDib(bitmap.Get());
+            // BitmapToPackedDib hands over a block it has already counted.
+            packed = korvane::GlobalBlock::Reclaim(BitmapToPackedDib(bitmap.Get()));
         }
     }
-    BITMAPINFOHEADER* frame = nullptr;
-    if (packed) {
-        frame = static_cast<BITMAPINFOHEADER*>(GlobalLock(packed));
-        if (!frame) {
-            GlobalFree(packed);
-            korvane::NoteClosed(korvane::HandleKind::GlobalMemory);
-        }
-    }
+    korvane::LockedGlobal frame = korvane::LockGlobal(std::move(packed));
     if (!quiet)
         PaintBorder(kGrabbedColour);
-    return frame;
+    // Still counted as open: ReleaseFrameDib takes it back by its pointer.
+    return static_cast<BITMAPINFOHEADER*>(frame.Detach().data);
 }

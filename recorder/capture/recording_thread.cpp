@@ -8,6 +8,7 @@
 #include "border_seam.h"
 #include "capture_loop.h"
 #include "compressor_check.h"
+#include "exception_barrier.h"
 #include "frame_grabber.h"
 #include "recording_avi.h"
 #include "recording_outcome.h"
@@ -90,13 +91,20 @@ unsigned RecordingThreadMain(void*)
         named = ChooseTempAviPath();
     } catch (...) {
         // Out of memory for a path: handled as no name at all.
+        korvane::LogCaughtException("the recording thread (naming)");
     }
-    if (!named) {
-        // No name could be made in the scratch folder: a failed recording.
-        ReportRecordingEnd(AVIERR_FILEOPEN);
-        return 0;
+    try {
+        if (!named) {
+            // No name could be made in the scratch folder: a failed recording.
+            ReportRecordingEnd(AVIERR_FILEOPEN);
+            return 0;
+        }
+        RunRecording(area.top, area.left, width, height, framesPerSecond, tempAviPath);
+    } catch (...) {
+        // Nothing may leave the thread, and it shows no boxes: the UI hears of the end
+        // through the posted report.
+        korvane::LogCaughtException("the recording thread");
     }
-    RunRecording(area.top, area.left, width, height, framesPerSecond, tempAviPath);
     return 0;
 }
 
@@ -110,6 +118,7 @@ int RunRecording(int top, int left, int width, int height, int framesPerSecond,
         result = Record(top, left, width, height, framesPerSecond, aviPath);
     } catch (...) {
         // Nothing may leave the thread; a failure of our own is a failed recording.
+        korvane::LogCaughtException("the recording");
     }
     ReportRecordingEnd(result);
     return 0;

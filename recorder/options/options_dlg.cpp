@@ -150,7 +150,7 @@ BOOL COptionsDlg::OnInitDialog()
 
     SetNumber(hwnd, IDC_FIXED_WIDTH, settings.fixedWidth);
     SetNumber(hwnd, IDC_FIXED_HEIGHT, settings.fixedHeight);
-    const bool fixed = settings.regionMode == 0;
+    const bool fixed = settings.regionMode == RegionMode::FixedSize;
     CheckDlgButton(hwnd, IDC_NORMAL_REGION, fixed ? BST_UNCHECKED : BST_CHECKED);
     CheckDlgButton(hwnd, IDC_FIXED_REGION, fixed ? BST_CHECKED : BST_UNCHECKED);
     if (!fixed)
@@ -204,7 +204,7 @@ void COptionsDlg::OnSelectFixedRegion()
     if (!regionWindow)
         return;
     // The region window's drag mode; OK stores the radio buttons' choice again.
-    settings.regionMode = 1;
+    settings.regionMode = RegionMode::Dragged;
     fixedRegionRequest = 1;
     optionsDialogWindow = Hwnd();
     ShowWindow(regionWindow, SW_SHOWMAXIMIZED);
@@ -272,7 +272,7 @@ void COptionsDlg::OnOK()
 
     // Everything above stays stored when the region is refused.
     if (IsDlgButtonChecked(hwnd, IDC_NORMAL_REGION) == BST_CHECKED) {
-        settings.regionMode = 1;
+        settings.regionMode = RegionMode::Dragged;
     } else {
         const RegionCheck region = CheckFixedRegion(Text(IDC_FIXED_WIDTH).c_str(),
                                                     Text(IDC_FIXED_HEIGHT).c_str(),
@@ -283,7 +283,7 @@ void COptionsDlg::OnOK()
         }
         settings.fixedHeight = region.height;
         settings.fixedWidth = region.width;
-        settings.regionMode = 0;
+        settings.regionMode = RegionMode::FixedSize;
     }
 
     settings.recordCursor = IsDlgButtonChecked(hwnd, IDC_RECORD_CURSOR) == BST_CHECKED ? 1 : 0;

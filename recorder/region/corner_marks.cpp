@@ -1,6 +1,8 @@
 // The corner-mark region (pure GDI region work).
 #include "corner_marks.h"
 
+#include "gdi_owners.h"
+
 namespace korvane {
 
 namespace {
@@ -10,11 +12,9 @@ void Subtract(HRGN region, int l, int t, int r, int b)
 {
     if (r <= l || b <= t)
         return;
-    HRGN cut = CreateRectRgn(l, t, r, b);
-    if (!cut)
-        return;
-    CombineRgn(region, region, cut, RGN_DIFF);
-    DeleteObject(cut);
+    const Region cut(CreateRectRgn(l, t, r, b));
+    if (cut)
+        CombineRgn(region, region, cut.Get(), RGN_DIFF);
 }
 
 }  // namespace

@@ -24,14 +24,12 @@ bool CFlashingWnd::CreateBorderWindow(const RECT& rect)
 void CFlashingWnd::FitToCaptureRect(int left, int top, int width, int height)
 {
     m_frameRect = RECT{left, top, left + width - 1, top + height - 1};
-    HRGN region = korvane::CreateCornerMarkRegion(left, top, width, height);
+    korvane::Region region(korvane::CreateCornerMarkRegion(left, top, width, height));
     if (!region)
         return;
     // The system owns the region from here on and frees the one it replaces.
-    if (SetWindowRgn(Hwnd(), region, TRUE))
-        m_region = region;
-    else
-        DeleteObject(region);
+    if (SetWindowRgn(Hwnd(), region.Get(), TRUE))
+        m_region = region.Release();
 }
 
 void CFlashingWnd::PaintCorners(COLORREF colour)
@@ -40,19 +38,13 @@ void CFlashingWnd::PaintCorners(COLORREF colour)
     RECT r;
     if (!dc.Get() || !korvane::CornerPaintRect(m_frameRect, &r))
         return;
-    HBRUSH brush = CreateSolidBrush(colour);
-    HPEN pen = CreatePen(PS_SOLID, 1, colour);
-    if (brush && pen) {
-        HGDIOBJ oldBrush = SelectObject(dc.Get(), brush);
-        HGDIOBJ oldPen = SelectObject(dc.Get(), pen);
-        Rectangle(dc.Get(), r.left, r.top, r.right, r.bottom);
-        SelectObject(dc.Get(), oldPen);
-        SelectObject(dc.Get(), oldBrush);
-    }
-    if (pen)
-        DeleteObject(pen);
-    if (brush)
-        DeleteObject(brush);
+    korvane::Brush brush(CreateSolidBrush(colour));
+    korvane::Pen pen(CreatePen(PS_SOLID, 1, colour));
+    if (!brush || !pen)
+        return;
+    korvane::SelectGuard selectBrush(dc.Get(), brush.Get());
+    korvane::SelectGuard selectPen(dc.Get(), pen.Get());
+    Rectangle(dc.Get(), r.left, r.top, r.right, r.bottom);
 }
 
 LRESULT CFlashingWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)

@@ -17,6 +17,9 @@ HWND optionsDialogWindow = nullptr;
 
 namespace {
 
+using korvane::Bitmap;
+using korvane::MemoryDc;
+using korvane::SelectGuard;
 using korvane::WindowDc;
 
 RECT frameOffset;
@@ -24,15 +27,8 @@ RECT currentRect;
 RECT drawnRect;
 POINT dragStart;
 int isDragging = 0;
-HBITMAP labelBackground = nullptr;
-
-void DropLabelBackground()
-{
-    if (labelBackground) {
-        DeleteObject(labelBackground);
-        labelBackground = nullptr;
-    }
-}
+// What the size label covers, put back when the label moves or goes.
+Bitmap labelBackground;
 
 POINT CursorNow()
 {
@@ -57,52 +53,44 @@ private:
 };
 
 RegionWindow regionWindowObject;
-HBITMAP desktopPicture = nullptr;  // the screen as it was when the window was shown
+Bitmap desktopPicture;  // the screen as it was when the window was shown
 
 void RegionWindow::OnShowWindow(bool show)
 {
-    if (desktopPicture) {
-        DeleteObject(desktopPicture);
-        desktopPicture = nullptr;
-    }
+    desktopPicture.Reset();
     if (!show)
         return;
     // Called before the window becomes visible, so the screen does not show it yet.
-    HDC screen = GetDC(nullptr);
+    WindowDc screen(nullptr);
     if (!screen)
         return;
-    if (HDC memory = CreateCompatibleDC(screen)) {
-        desktopPicture = CreateCompatibleBitmap(screen, screenWidth, screenHeight);
-        if (desktopPicture) {
-            HGDIOBJ old = SelectObject(memory, desktopPicture);
-            BitBlt(memory, 0, 0, screenWidth, screenHeight, screen, 0, 0, SRCCOPY);
-            SelectObject(memory, old);
-        }
-        DeleteDC(memory);
+    MemoryDc memory(screen.Get());
+    if (!memory)
+        return;
+    desktopPicture = Bitmap(CreateCompatibleBitmap(screen.Get(), screenWidth, screenHeight));
+    if (desktopPicture) {
+        SelectGuard select(memory.Get(), desktopPicture.Get());
+        BitBlt(memory.Get(), 0, 0, screenWidth, screenHeight, screen.Get(), 0, 0, SRCCOPY);
     }
-    ReleaseDC(nullptr, screen);
 }
 
 void RegionWindow::OnPaint()
 {
-    PAINTSTRUCT ps;
-    HDC hdc = BeginPaint(Hwnd(), &ps);
-    if (hdc && desktopPicture) {
-        if (HDC memory = CreateCompatibleDC(hdc)) {
-            HGDIOBJ old = SelectObject(memory, desktopPicture);
-            const RECT& r = ps.rcPaint;
-            BitBlt(hdc, r.left, r.top, r.right - r.left, r.bottom - r.top, memory, r.left,
-                   r.top, SRCCOPY);
-            SelectObject(memory, old);
-            DeleteDC(memory);
-        }
-    }
-    EndPaint(Hwnd(), &ps);
+    korvane::PaintDc paint(Hwnd());
+    if (!paint || !desktopPicture)
+        return;
+    MemoryDc memory(paint.Get());
+    if (!memory)
+        return;
+    SelectGuard select(memory.Get(), desktopPicture.Get());
+    const RECT& r = paint.Value().ps.rcPaint;
+    BitBlt(paint.Get(), r.left, r.top, r.right - r.left, r.bottom - r.top, memory.Get(), r.left,
+           r.top, SRCCOPY);
 }
 
 void RegionWindow::OnLButtonDown()
 {
-    if (settings.regionMode != 1)
+    if (settings.regionMode != RegionMode::Dragged)
         return;
     dragStart = CursorNow();
     currentRect = RECT{dragStart.x, dragStart.y, dragStart.x, dragStart.y};
@@ -112,7 +100,7 @@ void RegionWindow::OnLButtonDown()
 void RegionWindow::OnMouseMove()
 {
     WindowDc dc(Hwnd());
-    if (settings.regionMode == 1) {
+    if (settings.regionMode == RegionMode::Dragged) {
         if (!isDragging)
             return;
         DrawSelectionFrame(dc.Get(), 0, currentRect);
@@ -120,7 +108,7 @@ void RegionWindow::OnMouseMove()
         currentRect = RECT{dragStart.x, dragStart.y, p.x, p.y};
         korvane::NormalizeRect(currentRect);
         DrawSelectionFrame(dc.Get(), 1, currentRect);
-    } else if (settings.regionMode == 0) {
+    } else if (settings.regionMode == RegionMode::FixedSize) {
         currentRect = korvane::FixedFrameAt(CursorNow(), frameOffset, selectionRect,
                                             screenWidth, screenHeight);
         if (!EqualRect(&currentRect, &drawnRect)) {
@@ -133,11 +121,11 @@ void RegionWindow::OnMouseMove()
 
 void RegionWindow::OnLButtonUp()
 {
-    if (settings.regionMode == 0) {
+    if (settings.regionMode == RegionMode::FixedSize) {
         WindowDc dc(Hwnd());
         DrawSelectionFrame(dc.Get(), 0, drawnRect);
         drawnRect = currentRect;
-    } else if (settings.regionMode == 1) {
+    } else if (settings.regionMode == RegionMode::Dragged) {
         // A release without a press here (the button was already down when the window
         // appeared) would otherwise finish with the previous selection's rectangle.
         if (!isDragging)
@@ -151,10 +139,10 @@ void RegionWindow::OnLButtonUp()
 
 void RegionWindow::OnRButtonDown()
 {
-    if (settings.regionMode == 0) {
+    if (settings.regionMode == RegionMode::FixedSize) {
         WindowDc dc(Hwnd());
         DrawSelectionFrame(dc.Get(), 0, drawnRect);
-    } else if (settings.regionMode == 1) {
+    } else if (settings.regionMode == RegionMode::Dragged) {
         korvane::NormalizeRect(currentRect);
         drawnRect = currentRect;
         isDragging = 0;
@@ -167,7 +155,7 @@ void RegionWindow::OnRButtonDown()
 void RegionWindow::Finish()
 {
     ShowWindow(Hwnd(), SW_HIDE);
-    DropLabelBackground();
+    labelBackground.Reset();
     if (IsRectEmpty(&drawnRect)) {
         // Nothing chosen ends the selection as a cancel does; else the Record key would
         // stay dead, and the next selection could still report to the options dialog.
@@ -188,7 +176,7 @@ void RegionWindow::Finish()
 void RegionWindow::Cancel()
 {
     ShowWindow(Hwnd(), SW_HIDE);
-    DropLabelBackground();
+    labelBackground.Reset();
     settings.recordKeyArmed = 1;
     fixedRegionRequest = 0;
 }
@@ -259,20 +247,18 @@ void DrawSelectionFrame(HDC hdc, int show, const RECT& rect)
     if (!hdc || IsRectEmpty(&rect))
         return;
     const LONG l = rect.left, t = rect.top, r = rect.right, b = rect.bottom;
-    if (HBRUSH brush = CreateHatchBrush(HS_BDIAGONAL, RGB(0, 0, 100))) {
-        HGDIOBJ old = SelectObject(hdc, brush);
+    if (korvane::Brush brush{CreateHatchBrush(HS_BDIAGONAL, RGB(0, 0, 100))}) {
+        SelectGuard select(hdc, brush.Get());
         PatBlt(hdc, l, t, r - l, 2, PATINVERT);
         PatBlt(hdc, l, b - 2, 2, t - b + 4, PATINVERT);
         PatBlt(hdc, r - 2, t + 2, 2, b - t - 4, PATINVERT);
         PatBlt(hdc, r, b - 2, l - r, 2, PATINVERT);
-        SelectObject(hdc, old);
-        DeleteObject(brush);
     }
 
     char text[128];
     korvane::FormatSizeLabel(rect, text, sizeof text);
     const int length = lstrlenA(text);
-    HGDIOBJ oldFont = SelectObject(hdc, GetStockObject(DEFAULT_GUI_FONT));
+    SelectGuard font(hdc, GetStockObject(DEFAULT_GUI_FONT));
     SIZE extent{};
     GetTextExtentPoint32A(hdc, text, length, &extent);
     const korvane::LabelLayout label = korvane::LayoutSizeLabel(rect, extent);
@@ -280,15 +266,13 @@ void DrawSelectionFrame(HDC hdc, int show, const RECT& rect)
     const int boxWidth = box.right - box.left, boxHeight = box.bottom - box.top;
 
     if (show) {
-        DropLabelBackground();
-        if (HDC memory = CreateCompatibleDC(hdc)) {
-            labelBackground = CreateCompatibleBitmap(hdc, boxWidth, boxHeight);
+        labelBackground.Reset();
+        if (MemoryDc memory{hdc}) {
+            labelBackground = Bitmap(CreateCompatibleBitmap(hdc, boxWidth, boxHeight));
             if (labelBackground) {
-                HGDIOBJ oldBitmap = SelectObject(memory, labelBackground);
-                BitBlt(memory, 0, 0, boxWidth, boxHeight, hdc, box.left, box.top, SRCCOPY);
-                SelectObject(memory, oldBitmap);
+                SelectGuard select(memory.Get(), labelBackground.Get());
+                BitBlt(memory.Get(), 0, 0, boxWidth, boxHeight, hdc, box.left, box.top, SRCCOPY);
             }
-            DeleteDC(memory);
         }
         RoundRect(hdc, box.left, box.top, box.right, box.bottom, 10, 10);
         COLORREF oldText = SetTextColor(hdc, RGB(0, 0, 0));
@@ -297,15 +281,12 @@ void DrawSelectionFrame(HDC hdc, int show, const RECT& rect)
         SetBkColor(hdc, oldBack);
         SetTextColor(hdc, oldText);
     } else if (labelBackground) {
-        if (HDC memory = CreateCompatibleDC(hdc)) {
-            HGDIOBJ oldBitmap = SelectObject(memory, labelBackground);
-            BitBlt(hdc, box.left, box.top, boxWidth, boxHeight, memory, 0, 0, SRCCOPY);
-            SelectObject(memory, oldBitmap);
-            DeleteDC(memory);
+        if (MemoryDc memory{hdc}) {
+            SelectGuard select(memory.Get(), labelBackground.Get());
+            BitBlt(hdc, box.left, box.top, boxWidth, boxHeight, memory.Get(), 0, 0, SRCCOPY);
         }
-        DropLabelBackground();
+        labelBackground.Reset();
     }
-    SelectObject(hdc, oldFont);
 }
 
 RECT& NormalizeRect(RECT& rect)

@@ -1,13 +1,15 @@
 // The decisions of finishing a recording (see finish_plan.h). UI thread only.
 #include "ui/finish_plan.h"
 
+#include "audio/merge_result.h"
+
 namespace korvane {
 
 FinishOutcome FinishAfterMerge(int mergeResult, const FinishPaths& paths, FinishFileOps& ops)
 {
     FinishOutcome outcome;
     switch (mergeResult) {
-    case 0:
+    case Merged:
         if (!ops.Copy(paths.mergedAvi, paths.save)) {
             outcome.keptInScratch = paths.mergedAvi;
             return outcome;
@@ -16,8 +18,8 @@ FinishOutcome FinishAfterMerge(int mergeResult, const FinishPaths& paths, Finish
         ops.Delete(paths.tempWav);
         ops.Delete(paths.mergedAvi);
         break;
-    case 1:
-    case 3:
+    case VideoNotOpened:
+    case FirstStreamNotVideo:
         // No usable video, but the sound may still be the only copy of what was
         // recorded: it is saved beside the chosen name before anything goes.
         ops.Delete(paths.mergedAvi);
@@ -28,8 +30,8 @@ FinishOutcome FinishAfterMerge(int mergeResult, const FinishPaths& paths, Finish
         ops.Delete(paths.tempAvi);
         ops.Delete(paths.tempWav);
         break;
-    case 2:
-    case 4:
+    case AudioNotOpened:
+    case SecondStreamNotAudio:
         if (!ops.Copy(paths.tempAvi, paths.save)) {
             outcome.keptInScratch = paths.tempAvi;
             return outcome;
@@ -38,7 +40,7 @@ FinishOutcome FinishAfterMerge(int mergeResult, const FinishPaths& paths, Finish
         ops.Delete(paths.tempWav);
         ops.Delete(paths.mergedAvi);
         break;
-    case 5:
+    case SaveFailed:
         if (!ops.Copy(paths.tempAvi, paths.save)) {
             outcome.keptInScratch = paths.tempAvi;
             return outcome;

@@ -28,7 +28,8 @@ struct FinishOutcome {
     std::string keptInScratch;
 };
 
-// After the merge returned `mergeResult`: copy what can be saved, delete only the
+// After the merge returned `mergeResult` (a MergeResult; any other number copies and
+// deletes nothing): copy what can be saved, delete only the
 // temporary files whose content is safe elsewhere (or unusable).
 FinishOutcome FinishAfterMerge(int mergeResult, const FinishPaths& paths, FinishFileOps& ops);
 

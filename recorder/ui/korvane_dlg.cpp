@@ -96,7 +96,7 @@ void CKorvaneDlg::OnRecord()
         return;
     }
     switch (settings.regionMode) {
-    case 0:
+    case RegionMode::FixedSize:
         selectionRect = RECT{0, 0, settings.fixedWidth - 1, settings.fixedHeight - 1};
         if (regionWindow) {
             ShowWindow(regionWindow, SW_SHOWMAXIMIZED);
@@ -104,13 +104,13 @@ void CKorvaneDlg::OnRecord()
             BeginFixedFrame();
         }
         break;
-    case 1:
+    case RegionMode::Dragged:
         if (regionWindow) {
             ShowWindow(regionWindow, SW_SHOWMAXIMIZED);
             UpdateWindow(regionWindow);
         }
         break;
-    case 2:
+    case RegionMode::FullScreen:
         captureRect = RECT{0, 0, screenWidth - 1, screenHeight - 1};
         PostMessageA(mainWindow, WM_USER_RECORDSTART_MSG, 0, 0);
         break;
@@ -279,15 +279,14 @@ void CKorvaneDlg::OnLButtonDown(LPARAM point)
 void CKorvaneDlg::OnPaint()
 {
     HWND hwnd = Hwnd();
-    PAINTSTRUCT ps;
-    HDC hdc = BeginPaint(hwnd, &ps);
+    const korvane::PaintDc paint(hwnd);
+    const HDC hdc = paint.Get();
     SendMessageA(hwnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(hdc), 0);
     RECT client;
     GetClientRect(hwnd, &client);
     const int x = (client.right - client.left - GetSystemMetrics(SM_CXICON) + 1) / 2;
     const int y = (client.bottom - client.top - GetSystemMetrics(SM_CYICON) + 1) / 2;
     DrawIcon(hdc, x, y, m_hIcon);
-    EndPaint(hwnd, &ps);
 }
 
 INT_PTR CKorvaneDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)

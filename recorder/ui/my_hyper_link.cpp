@@ -1,6 +1,8 @@
 // CMyHyperLink (UI thread).
 #include "my_hyper_link.h"
 
+#include "kernel_owners.h"
+
 #include <shellapi.h>
 
 namespace {
@@ -39,11 +41,10 @@ void CMyHyperLink::PreSubclassWindow()
     const UINT length = GetWindowsDirectoryA(path, MAX_PATH);
     if (length > 0 && length + sizeof("\\Winhlp32.exe") <= MAX_PATH) {
         lstrcatA(path, "\\Winhlp32.exe");
-        if (HMODULE help = LoadLibraryA(path)) {
+        if (const korvane::Module help{LoadLibraryA(path)}) {
             // A cursor loaded from a module that is freed again: copy it, so that ours stays.
-            if (HCURSOR hand = LoadCursorA(help, MAKEINTRESOURCEA(kHelpHandCursor)))
+            if (HCURSOR hand = LoadCursorA(help.Get(), MAKEINTRESOURCEA(kHelpHandCursor)))
                 m_handCursor = CopyCursor(hand);
-            FreeLibrary(help);
         }
     }
     if (!m_handCursor)

@@ -80,9 +80,9 @@ LRESULT CKorvaneDlg::OnRecordingDone(WPARAM, LPARAM)
         mergedAviPath = GetScratchFolder() + "\\tempaudiovideomerge.avi";
         paths.mergedAvi = mergedAviPath;
         DeleteFileA(mergedAviPath.c_str());
-        const int result = MuxAudioIntoAvi(tempAviPath, tempWavPath, mergedAviPath,
-                                           settings.compressAudio, compressFormat,
-                                           static_cast<int>(compressFormatSize), 1, 100, 0);
+        const korvane::MergeResult result =
+            MuxAudioIntoAvi(tempAviPath, tempWavPath, mergedAviPath, settings.compressAudio,
+                            compressFormat, static_cast<int>(compressFormatSize), 1, 100, 0);
         const korvane::FinishOutcome outcome = korvane::FinishAfterMerge(result, paths, ops);
         if (progressWindow)
             ShowWindow(progressWindow, SW_HIDE);

@@ -1,26 +1,27 @@
 // The border's corner-mark shape, probed pixel by pixel with the region itself.
 #include "region/corner_marks.h"
 
+#include "gdi_owners.h"
+
 #include <gtest/gtest.h>
 
 using namespace korvane;
 
 namespace {
 
-struct Region {
-    HRGN h;
-    ~Region() { DeleteObject(h); }
-    bool Has(int x, int y) const { return PtInRegion(h, x, y) != FALSE; }
+struct Marks {
+    korvane::Region region;
+    bool Has(int x, int y) const { return PtInRegion(region.Get(), x, y) != FALSE; }
 };
 
 }  // namespace
 
 TEST(BorderShape, Example320x240)
 {
-    Region r{CreateCornerMarkRegion(100, 100, 320, 240)};
-    ASSERT_NE(r.h, nullptr);
+    Marks r{korvane::Region(CreateCornerMarkRegion(100, 100, 320, 240))};
+    ASSERT_TRUE(r.region);
     RECT box;
-    GetRgnBox(r.h, &box);
+    GetRgnBox(r.region.Get(), &box);
     EXPECT_EQ(box.left, 94);
     EXPECT_EQ(box.top, 94);
     EXPECT_EQ(box.right, 425);  // exclusive: the marks end at 424
@@ -53,8 +54,8 @@ TEST(BorderShape, Example320x240)
 
 TEST(BorderShape, SmallAreaIsAClosedFrame)
 {
-    Region r{CreateCornerMarkRegion(50, 60, 30, 30)};
-    ASSERT_NE(r.h, nullptr);
+    Marks r{korvane::Region(CreateCornerMarkRegion(50, 60, 30, 30))};
+    ASSERT_TRUE(r.region);
     for (int x = 44; x <= 84; ++x) {
         EXPECT_TRUE(r.Has(x, 54)) << x;
         EXPECT_TRUE(r.Has(x, 94)) << x;

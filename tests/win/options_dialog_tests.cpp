@@ -215,7 +215,7 @@ TEST_F(OptionsDialog, OkWithoutChangesKeepsTheSettings)
     EXPECT_EQ(settings.frameIntervalMs, 40);
     EXPECT_EQ(settings.keyFrameEvery, 25);
     EXPECT_EQ(settings.compressorQuality, 7000);
-    EXPECT_EQ(settings.regionMode, 1);
+    EXPECT_EQ(settings.regionMode, RegionMode::Dragged);
     EXPECT_EQ(settings.fixedWidth, 320);
     EXPECT_EQ(settings.fixedHeight, 240);
     EXPECT_EQ(settings.recordPauseKey, VK_F7);
@@ -298,7 +298,7 @@ TEST_F(OptionsDialog, FixedRegionChecks)
               IDCANCEL);
     EXPECT_EQ(settings.framesPerSecond, 10);
     EXPECT_EQ(settings.frameIntervalMs, 100);
-    EXPECT_EQ(settings.regionMode, 1);
+    EXPECT_EQ(settings.regionMode, RegionMode::Dragged);
     EXPECT_EQ(settings.fixedWidth, 320);
     EXPECT_EQ(settings.recordPauseKey, VK_F7);
     EXPECT_EQ(settings.videoStatusLine, kDefaultVideoStatusLine);
@@ -326,7 +326,7 @@ TEST_F(OptionsDialog, FixedRegionChecks)
                   EXPECT_TRUE(d.Closed());
               }),
               IDOK);
-    EXPECT_EQ(settings.regionMode, 0);
+    EXPECT_EQ(settings.regionMode, RegionMode::FixedSize);
     EXPECT_EQ(settings.fixedWidth, screenWidth);
     EXPECT_EQ(settings.fixedHeight, screenHeight);
 
@@ -340,7 +340,7 @@ TEST_F(OptionsDialog, FixedRegionChecks)
                   EXPECT_TRUE(d.Closed());
               }),
               IDOK);
-    EXPECT_EQ(settings.regionMode, 1);
+    EXPECT_EQ(settings.regionMode, RegionMode::Dragged);
     EXPECT_EQ(settings.fixedWidth, screenWidth);
 }
 

@@ -39,9 +39,7 @@ void PaintCounter(HDC mem, unsigned value)
                                 RGB(230, 200, 40), RGB(120, 40, 160)};
     for (int i = 0; i < 5; ++i) {
         RECT r = {0, i * 20, kWidth, i * 20 + 20};
-        HBRUSH b = CreateSolidBrush(stripes[i]);
-        FillRect(mem, &r, b);
-        DeleteObject(b);
+        FillRect(mem, &r, korvane::Brush(CreateSolidBrush(stripes[i])).Get());
     }
     const unsigned gray = value ^ (value >> 1);
     for (int bit = 0; bit < 8; ++bit) {

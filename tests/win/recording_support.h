@@ -8,6 +8,7 @@
 #include "app/registered_messages.h"
 #include "audio/wave_in_capture.h"
 #include "capture/recording_thread.h"
+#include "gdi_owners.h"
 #include "message_pump.h"
 
 #include <windows.h>
@@ -159,31 +160,22 @@ private:
     {
         RECT client;
         GetClientRect(hwnd, &client);
-        HDC mem = CreateCompatibleDC(hdc);
-        HBITMAP bmp = CreateCompatibleBitmap(hdc, client.right, client.bottom);
-        HGDIOBJ old = SelectObject(mem, bmp);
-        m_paint(mem, client);
-        BitBlt(hdc, 0, 0, client.right, client.bottom, mem, 0, 0, SRCCOPY);
-        SelectObject(mem, old);
-        DeleteObject(bmp);
-        DeleteDC(mem);
+        const korvane::MemoryDc mem(hdc);
+        const korvane::Bitmap bmp(CreateCompatibleBitmap(hdc, client.right, client.bottom));
+        const korvane::SelectGuard selected(mem.Get(), bmp.Get());
+        m_paint(mem.Get(), client);
+        BitBlt(hdc, 0, 0, client.right, client.bottom, mem.Get(), 0, 0, SRCCOPY);
     }
     static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     {
         auto* self = reinterpret_cast<PainterWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
         if (self && msg == WM_TIMER) {
-            if (self->m_changed()) {
-                HDC hdc = GetDC(hwnd);
-                self->PaintBuffered(hwnd, hdc);
-                ReleaseDC(hwnd, hdc);
-            }
+            if (self->m_changed())
+                self->PaintBuffered(hwnd, korvane::WindowDc(hwnd).Get());
             return 0;
         }
         if (self && msg == WM_PAINT) {
-            PAINTSTRUCT ps;
-            HDC hdc = BeginPaint(hwnd, &ps);
-            self->PaintBuffered(hwnd, hdc);
-            EndPaint(hwnd, &ps);
+            self->PaintBuffered(hwnd, korvane::PaintDc(hwnd).Get());
             return 0;
         }
         if (msg == WM_ERASEBKGND)

@@ -89,7 +89,7 @@ protected:
 
 TEST_F(RegionWindowTest, DragChoosesTheAreaAndStartsRecording)
 {
-    settings.regionMode = 1;
+    settings.regionMode = RegionMode::Dragged;
     Show();
     MoveTo(300, 200);
     Pump(100);
@@ -108,7 +108,7 @@ TEST_F(RegionWindowTest, DragChoosesTheAreaAndStartsRecording)
 
 TEST_F(RegionWindowTest, ClickWithoutDragStartsNothingAndArmsTheRecordKey)
 {
-    settings.regionMode = 1;
+    settings.regionMode = RegionMode::Dragged;
     settings.recordKeyArmed = 0;
     fixedRegionRequest = 1;
     Show();
@@ -127,7 +127,7 @@ TEST_F(RegionWindowTest, ClickWithoutDragStartsNothingAndArmsTheRecordKey)
 
 TEST_F(RegionWindowTest, ReleaseWithoutPressDoesNotReuseTheLastArea)
 {
-    settings.regionMode = 1;
+    settings.regionMode = RegionMode::Dragged;
     Show();
     MoveTo(300, 200, MOUSEEVENTF_LEFTDOWN);
     Pump(100);
@@ -153,7 +153,7 @@ TEST_F(RegionWindowTest, ReleaseWithoutPressDoesNotReuseTheLastArea)
 
 TEST_F(RegionWindowTest, RightClickCancelsAndArmsTheRecordKey)
 {
-    settings.regionMode = 1;
+    settings.regionMode = RegionMode::Dragged;
     settings.recordKeyArmed = 0;
     fixedRegionRequest = 1;
     Show();
@@ -175,7 +175,7 @@ TEST_F(RegionWindowTest, RightClickCancelsAndArmsTheRecordKey)
 TEST_F(RegionWindowTest, FixedFrameFollowsTheMouseAndGoesToTheOptionsDialog)
 {
     Listener options;
-    settings.regionMode = 0;
+    settings.regionMode = RegionMode::FixedSize;
     fixedRegionRequest = 1;
     optionsDialogWindow = options.hwnd;
     selectionRect = RECT{0, 0, 319, 239};
@@ -204,7 +204,7 @@ TEST_F(RegionWindowTest, ShowsTheDesktopThatWasBeneathIt)
     Pump(300);
     HDC screen = GetDC(nullptr);
     const COLORREF beneath = GetPixel(screen, 630, 130);
-    settings.regionMode = 1;
+    settings.regionMode = RegionMode::Dragged;
     Show();
     EXPECT_EQ(GetPixel(screen, 630, 130), beneath);
     EXPECT_EQ(GetPixel(screen, 700, 130), GetPixel(screen, 700, 131));

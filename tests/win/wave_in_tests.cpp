@@ -191,7 +191,7 @@ TEST_F(WaveInCapture, RecordsWholeBuffersAndFreesThemAtTheStop)
 {
     ASSERT_EQ(PrepareAudioCapture(), 1);
     path = tempWavPath;
-    ASSERT_NE(soundFile, nullptr);
+    ASSERT_NE(soundFile.get(), nullptr);
     ASSERT_TRUE(OpenWaveInput());
     EXPECT_EQ(queuedBufferCount, 3);
     ASSERT_TRUE(WaitForFirstBuffer());
@@ -201,7 +201,7 @@ TEST_F(WaveInCapture, RecordsWholeBuffersAndFreesThemAtTheStop)
     CloseFromWorker();
     EXPECT_EQ(queuedBufferCount, 0);
     EXPECT_EQ(korvane::LiveCaptureBuffers(), 0u);
-    EXPECT_EQ(soundFile, nullptr);
+    EXPECT_EQ(soundFile.get(), nullptr);
     const uint32_t data = CheckFinished();
     // About 1.5 s of 88200 bytes a second arrived as whole buffers.
     EXPECT_GE(data, 22u * 4000);
@@ -264,7 +264,7 @@ TEST_F(WaveInCapture, ClosingWhileStillRecordingFinishesTheFile)
         CloseFromWorker();
         EXPECT_EQ(queuedBufferCount, 0);
         EXPECT_EQ(korvane::LiveCaptureBuffers(), 0u);
-        EXPECT_EQ(soundFile, nullptr);
+        EXPECT_EQ(soundFile.get(), nullptr);
         CheckFinished();
         DeleteFileA(path.c_str());
     }
@@ -282,13 +282,13 @@ TEST_F(WaveInCapture, UncreatableFileWarnsOnceAndShutsTheDeviceAtTheFirstBuffer)
     korvane::chooseTempWavPath = saved;
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0], "getString(ID_ERR_CREATE_SOUND_FILE)");
-    ASSERT_NE(soundFile, nullptr);
+    ASSERT_NE(soundFile.get(), nullptr);
     EXPECT_EQ(soundFile->m_openMode, NotOpen);
     ASSERT_TRUE(OpenWaveInput());
     ASSERT_TRUE(WaitForFirstBuffer());
     WaveWindow::PumpFor(100);
     // The first buffer shut the capture down; the other two were reclaimed with it.
-    EXPECT_EQ(soundFile, nullptr);
+    EXPECT_EQ(soundFile.get(), nullptr);
     EXPECT_EQ(queuedBufferCount, 0);
     EXPECT_EQ(korvane::LiveCaptureBuffers(), 0u);
     const int seen = WaveWindow::notifications;

@@ -1,0 +1,35 @@
+// Owners of the wave-in device (waveInClose) and of ACM conversion streams
+// (acmStreamClose). Not counted in the handle tallies. A device may be closed from any
+// thread that holds the capture's lock; a stream stays on the thread that opened it.
+#pragma once
+#include "unique_owner.h"
+
+#include <windows.h>
+#include <mmsystem.h>
+#include <mmreg.h>
+#include <msacm.h>
+
+namespace korvane {
+
+// Opened through Receive() (waveInOpen's out-parameter).
+struct WaveInDeviceTraits : OwnedHandleTraits<HWAVEIN> {
+    static void Close(HWAVEIN hwi) { waveInClose(hwi); }
+};
+using WaveInDevice = UniqueOwner<WaveInDeviceTraits>;
+
+// waveInClose refuses while buffers are still with the device; the owner then keeps
+// the device, so a later close can try again. True when it is closed.
+inline bool CloseWaveInDevice(WaveInDevice& device)
+{
+    if (!device || waveInClose(device.Get()) != MMSYSERR_NOERROR)
+        return false;
+    device.Release();
+    return true;
+}
+
+struct AcmStreamTraits : OwnedHandleTraits<HACMSTREAM> {
+    static void Close(HACMSTREAM has) { acmStreamClose(has, 0); }
+};
+using AcmStream = UniqueOwner<AcmStreamTraits>;
+
+}  // namespace korvane
