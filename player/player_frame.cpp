@@ -1,8 +1,10 @@
 // The "Player" frame window (UI thread only).
 #include "player_frame.h"
 
+#include "frame_size.h"
 #include "player_rules.h"
 #include "resource.h"
+#include "win_boundary.h"
 
 #include <vfw.h>
 
@@ -58,8 +60,8 @@ bool PlayerFrame::CreateMovieWindow(HINSTANCE instance)
 
 SIZE PlayerFrame::EmptySize() const
 {
-    return reelpane::EmptyFrameSize(GetSystemMetrics(SM_CYCAPTION), GetSystemMetrics(SM_CYMENU),
-                                    GetSystemMetrics(SM_CYFRAME));
+    return korvane::ToSIZE(reelpane::EmptyFrameSize(
+        GetSystemMetrics(SM_CYCAPTION), GetSystemMetrics(SM_CYMENU), GetSystemMetrics(SM_CYFRAME)));
 }
 
 LRESULT PlayerFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
