@@ -2,8 +2,10 @@
 #include "player_frame.h"
 
 #include "gdi_owners.h"
+#include "frame_size.h"
 #include "player_rules.h"
 #include "resource.h"
+#include "win_boundary.h"
 
 #include <vfw.h>
 
@@ -59,8 +61,8 @@ bool PlayerFrame::CreateMovieWindow(HINSTANCE instance)
 
 SIZE PlayerFrame::EmptySize() const
 {
-    return reelpane::EmptyFrameSize(GetSystemMetrics(SM_CYCAPTION), GetSystemMetrics(SM_CYMENU),
-                                    GetSystemMetrics(SM_CYFRAME));
+    return korvane::ToSIZE(reelpane::EmptyFrameSize(
+        GetSystemMetrics(SM_CYCAPTION), GetSystemMetrics(SM_CYMENU), GetSystemMetrics(SM_CYFRAME)));
 }
 
 LRESULT PlayerFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)

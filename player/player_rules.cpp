@@ -5,6 +5,28 @@
 
 namespace reelpane {
 
+namespace {
+
+// Whether `text` begins with the `length` characters of `prefix`, ignoring ASCII case as
+// the C runtime's case-blind comparison does in the "C" locale. A shorter `text` differs
+// at its terminator, so it is never read past.
+bool StartsWithIgnoringCase(const char* text, const char* prefix, std::size_t length)
+{
+    for (std::size_t i = 0; i < length; ++i) {
+        unsigned char a = static_cast<unsigned char>(text[i]);
+        unsigned char b = static_cast<unsigned char>(prefix[i]);
+        if (a >= 'A' && a <= 'Z')
+            a = static_cast<unsigned char>(a - 'A' + 'a');
+        if (b >= 'A' && b <= 'Z')
+            b = static_cast<unsigned char>(b - 'A' + 'a');
+        if (a != b)
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 std::string MoviePathFromCommandLine(const char* commandLine, const char* modulePath)
 {
     if (!commandLine)
@@ -16,7 +38,7 @@ std::string MoviePathFromCommandLine(const char* commandLine, const char* module
         }
         if (*p == '"')
             ++p;
-    } else if (moduleLength && _strnicmp(p, modulePath, moduleLength) == 0 &&
+    } else if (moduleLength && StartsWithIgnoringCase(p, modulePath, moduleLength) &&
                static_cast<unsigned char>(p[moduleLength]) <= ' ') {
         p += moduleLength;
     } else {
@@ -30,28 +52,12 @@ std::string MoviePathFromCommandLine(const char* commandLine, const char* module
 
 bool IsOpenablePath(const std::string& path)
 {
-    return !path.empty() && path.size() < MAX_PATH;
+    return !path.empty() && path.size() < kMaxPath;
 }
 
-SIZE EmptyFrameSize(int captionHeight, int menuHeight, int frameHeight)
+korvane::Size EmptyFrameSize(int captionHeight, int menuHeight, int frameHeight)
 {
-    return SIZE{180, captionHeight + menuHeight + 2 * frameHeight};
-}
-
-bool FrameSizeFor(bool minimised, bool movieOpen, const RECT& movieScreenRect,
-                  DWORD frameStyle, SIZE emptySize, SIZE* size)
-{
-    if (minimised)
-        return false;
-    if (!movieOpen) {
-        *size = emptySize;
-        return true;
-    }
-    RECT rc = movieScreenRect;
-    if (!AdjustWindowRect(&rc, frameStyle, TRUE))
-        return false;
-    *size = SIZE{rc.right - rc.left, rc.bottom - rc.top};
-    return true;
+    return korvane::Size{180, captionHeight + menuHeight + 2 * frameHeight};
 }
 
 bool IsAtMovieEnd(long position, long end)

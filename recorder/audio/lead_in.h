@@ -6,8 +6,7 @@
 // assumption about the platform.
 // Plain functions; any thread.
 #pragma once
-#include <windows.h>
-#include <mmsystem.h>
+#include "wave_format.h"
 
 #include <cstdint>
 
@@ -20,7 +19,7 @@ constexpr unsigned kMaxLeadInMs = 5000;
 // `bufferBytes` by `arrivalMs`, when the video clock started at `originMs` (timeGetTime
 // values; the clock may wrap in between). 0 when the buffer's sound began at or before
 // the origin.
-uint32_t LeadInBytes(const WAVEFORMATEX& format, unsigned originMs, unsigned arrivalMs,
+uint32_t LeadInBytes(const WaveFormat& format, unsigned originMs, unsigned arrivalMs,
                      uint32_t bufferBytes);
 
 // The byte value of silence in PCM of `bitsPerSample`: 8-bit samples are unsigned.

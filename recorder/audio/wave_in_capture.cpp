@@ -10,6 +10,7 @@
 #include "lead_in.h"
 #include "pcm_format.h"
 #include "sound_file.h"
+#include "wave_format_win.h"
 
 #include <mmsystem.h>
 
@@ -114,7 +115,8 @@ void StoreLeadIn(DWORD firstBufferBytes)
     if (waveInGetPosition(waveIn.Get(), &position, sizeof(position)) == MMSYSERR_NOERROR &&
         position.wType == TIME_BYTES && position.u.cb > captured)
         captured = position.u.cb;
-    const uint32_t bytes = korvane::LeadInBytes(captureFormat, videoClockOrigin, now, captured);
+    const uint32_t bytes =
+        korvane::LeadInBytes(korvane::ToWaveFormat(captureFormat), videoClockOrigin, now, captured);
     if (bytes == 0)
         return;
     std::vector<unsigned char> silence;

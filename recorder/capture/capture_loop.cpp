@@ -4,8 +4,6 @@
 
 #include "frame_pacing.h"
 
-#include <vfw.h>
-
 namespace korvane {
 
 namespace {
@@ -45,15 +43,15 @@ CaptureLoopResult RunCaptureLoop(CaptureIo& io, int frameIntervalMs, unsigned st
     while (io.RecordingFlag() != 0) {
         const unsigned elapsed = firstFrame ? 0 : io.Now() - startTime;
         if (!io.Grab()) {
-            out.result = AVIERR_MEMORY;
+            out.result = kFrameMemoryError;
             break;
         }
         ++out.grabs;
         index = FrameIndexFor(firstFrame, elapsed, frameIntervalMs, index);
         firstFrame = false;
         if (ShouldWriteFrame(out.framesWritten > 0, index, out.lastWrittenIndex)) {
-            const HRESULT hr = io.Write(index);
-            if (hr != S_OK) {
+            const HResult hr = io.Write(index);
+            if (hr != kResultOk) {
                 out.result = hr;
                 io.ReleaseFrame();
                 break;

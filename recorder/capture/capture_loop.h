@@ -2,7 +2,7 @@
 // the flags, the grabber and the stream, so that its decisions can be driven by a
 // controllable clock. The real implementation is ScreenCaptureIo. Recording thread.
 #pragma once
-#include <windows.h>
+#include "win_scalars.h"
 
 namespace korvane {
 
@@ -16,14 +16,17 @@ public:
     // Grabs the next frame and holds it; false when its memory cannot be had.
     virtual bool Grab() = 0;
     // Writes the held frame at a stream position.
-    virtual HRESULT Write(unsigned index) = 0;
+    virtual HResult Write(unsigned index) = 0;
     virtual void ReleaseFrame() = 0;
     virtual void RepaintMainWindow() = 0;
     virtual void BlankCaption() = 0;
 };
 
+// The loop's result when a frame's memory cannot be had: AVIFile's AVIERR_MEMORY.
+constexpr HResult kFrameMemoryError = static_cast<HResult>(0x80044067u);
+
 struct CaptureLoopResult {
-    HRESULT result = S_OK;  // the failed write's (or frame memory's) error
+    HResult result = kResultOk;  // the failed write's error, or kFrameMemoryError
     unsigned grabs = 0;
     unsigned framesWritten = 0;
     unsigned lastWrittenIndex = 0;

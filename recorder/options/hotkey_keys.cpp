@@ -1,9 +1,15 @@
 // The hotkey lists' key table (pure).
 #include "hotkey_keys.h"
 
-#include <windows.h>
-
 namespace {
+
+// Windows virtual-key codes of the keys other than letters and digits, whose codes are
+// their upper-case characters.
+enum : int {
+    VkTab = 0x09, VkReturn = 0x0D, VkShift = 0x10, VkControl = 0x11, VkMenu = 0x12,
+    VkEscape = 0x1B, VkSpace = 0x20, VkEnd = 0x23, VkHome = 0x24, VkInsert = 0x2D,
+    VkDelete = 0x2E, VkNumpad0 = 0x60, VkF1 = 0x70,
+};
 
 struct KeyEntry {
     const char* text;
@@ -11,22 +17,22 @@ struct KeyEntry {
 };
 
 constexpr KeyEntry kKeys[kHotkeyCount] = {
-    {"F1", VK_F1}, {"F2", VK_F2}, {"F3", VK_F3}, {"F4", VK_F4}, {"F5", VK_F5},
-    {"F6", VK_F6}, {"F7", VK_F7}, {"F8", VK_F8}, {"F9", VK_F9}, {"F10", VK_F10},
-    {"F11", VK_F11}, {"F12", VK_F12},
+    {"F1", VkF1}, {"F2", VkF1 + 1}, {"F3", VkF1 + 2}, {"F4", VkF1 + 3}, {"F5", VkF1 + 4},
+    {"F6", VkF1 + 5}, {"F7", VkF1 + 6}, {"F8", VkF1 + 7}, {"F9", VkF1 + 8}, {"F10", VkF1 + 9},
+    {"F11", VkF1 + 10}, {"F12", VkF1 + 11},
     {"A", 'A'}, {"B", 'B'}, {"C", 'C'}, {"D", 'D'}, {"E", 'E'}, {"F", 'F'}, {"G", 'G'},
     {"H", 'H'}, {"I", 'I'}, {"J", 'J'}, {"K", 'K'}, {"L", 'L'}, {"M", 'M'}, {"N", 'N'},
     {"O", 'O'}, {"P", 'P'}, {"Q", 'Q'}, {"R", 'R'}, {"S", 'S'}, {"T", 'T'}, {"U", 'U'},
     {"V", 'V'}, {"W", 'W'}, {"X", 'X'}, {"Y", 'Y'}, {"Z", 'Z'},
     {"1", '1'}, {"2", '2'}, {"3", '3'}, {"4", '4'}, {"5", '5'}, {"6", '6'}, {"7", '7'},
     {"8", '8'}, {"9", '9'}, {"0", '0'},
-    {"NUMPAD0", VK_NUMPAD0}, {"NUMPAD1", VK_NUMPAD1}, {"NUMPAD2", VK_NUMPAD2},
-    {"NUMPAD3", VK_NUMPAD3}, {"NUMPAD4", VK_NUMPAD4}, {"NUMPAD5", VK_NUMPAD5},
-    {"NUMPAD6", VK_NUMPAD6}, {"NUMPAD7", VK_NUMPAD7}, {"NUMPAD8", VK_NUMPAD8},
-    {"NUMPAD9", VK_NUMPAD9},
-    {"ALT", VK_MENU}, {"SHIFT", VK_SHIFT}, {"CONTROL", VK_CONTROL}, {"ESCAPE", VK_ESCAPE},
-    {"HOME", VK_HOME}, {"INSERT", VK_INSERT}, {"DELETE", VK_DELETE}, {"END", VK_END},
-    {"ENTER", VK_RETURN}, {"SPACE", VK_SPACE}, {"TAB", VK_TAB},
+    {"NUMPAD0", VkNumpad0}, {"NUMPAD1", VkNumpad0 + 1}, {"NUMPAD2", VkNumpad0 + 2},
+    {"NUMPAD3", VkNumpad0 + 3}, {"NUMPAD4", VkNumpad0 + 4}, {"NUMPAD5", VkNumpad0 + 5},
+    {"NUMPAD6", VkNumpad0 + 6}, {"NUMPAD7", VkNumpad0 + 7}, {"NUMPAD8", VkNumpad0 + 8},
+    {"NUMPAD9", VkNumpad0 + 9},
+    {"ALT", VkMenu}, {"SHIFT", VkShift}, {"CONTROL", VkControl}, {"ESCAPE", VkEscape},
+    {"HOME", VkHome}, {"INSERT", VkInsert}, {"DELETE", VkDelete}, {"END", VkEnd},
+    {"ENTER", VkReturn}, {"SPACE", VkSpace}, {"TAB", VkTab},
 };
 
 bool InList(int index) { return index >= 0 && index < kHotkeyCount; }

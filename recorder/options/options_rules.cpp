@@ -1,8 +1,6 @@
 // The options dialog's OK rules (pure).
 #include "options_rules.h"
 
-#include <mmsystem.h>
-
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -90,7 +88,7 @@ std::string HotkeyStatusLine(const std::string& recordPauseKey, const std::strin
     return "Hotkeys: Record/Pause " + recordPauseKey + ", Stop/Cancel " + stopKey;
 }
 
-std::string FourCCText(DWORD fourCC)
+std::string FourCCText(uint32_t fourCC)
 {
     std::string text;
     for (int shift = 0; shift < 32; shift += 8) {
@@ -101,9 +99,9 @@ std::string FourCCText(DWORD fourCC)
     return text;
 }
 
-std::string CompressorInUseName(DWORD fourCC, const std::string& reportedDescription)
+std::string CompressorInUseName(uint32_t fourCC, const std::string& reportedDescription)
 {
-    if (fourCC == mmioFOURCC('M', 'S', 'V', 'C'))
+    if (fourCC == MakeFourCC('M', 'S', 'V', 'C'))
         return "Microsoft Video 1";
     if (!reportedDescription.empty())
         return reportedDescription;

@@ -2,8 +2,7 @@
 // quality, the fixed-region checks with their messages, and the three status lines.
 // Pure; the dialog gathers the texts and applies the results (UI thread).
 #pragma once
-#include <windows.h>
-
+#include <cstdint>
 #include <string>
 
 // Reads an integer the way "%d" does (leading blanks and a sign allowed, the rest
@@ -39,5 +38,12 @@ std::string HotkeyStatusLine(const std::string& recordPauseKey, const std::strin
 
 // The compressor the video line names when the catalogue offered none: Video 1 by its
 // name, another compressor by the description it reports, else by its four letters.
-std::string CompressorInUseName(DWORD fourCC, const std::string& reportedDescription);
-std::string FourCCText(DWORD fourCC);
+std::string CompressorInUseName(uint32_t fourCC, const std::string& reportedDescription);
+std::string FourCCText(uint32_t fourCC);
+
+// A four-character code as the platform packs it: the first letter in the low byte.
+constexpr uint32_t MakeFourCC(char a, char b, char c, char d)
+{
+    return uint32_t(uint8_t(a)) | uint32_t(uint8_t(b)) << 8 | uint32_t(uint8_t(c)) << 16 |
+           uint32_t(uint8_t(d)) << 24;
+}

@@ -9,7 +9,7 @@ namespace korvane {
 namespace {
 
 // Moves a w x h rectangle back inside the screen, edge by edge, keeping its size.
-void PushInsideScreen(RECT& r, LONG w, LONG h, int screenWidth, int screenHeight)
+void PushInsideScreen(Rect& r, int w, int h, int screenWidth, int screenHeight)
 {
     if (r.left < 0) {
         r.left = 0;
@@ -31,7 +31,7 @@ void PushInsideScreen(RECT& r, LONG w, LONG h, int screenWidth, int screenHeight
 
 }  // namespace
 
-RECT& NormalizeRect(RECT& rect)
+Rect& NormalizeRect(Rect& rect)
 {
     if (rect.right < rect.left)
         std::swap(rect.left, rect.right);
@@ -40,11 +40,11 @@ RECT& NormalizeRect(RECT& rect)
     return rect;
 }
 
-RECT& ClampRectToScreen(RECT& rect, int screenWidth, int screenHeight)
+Rect& ClampRectToScreen(Rect& rect, int screenWidth, int screenHeight)
 {
     NormalizeRect(rect);
-    const LONG w = rect.right - rect.left + 1;
-    const LONG h = rect.bottom - rect.top + 1;
+    const int w = rect.right - rect.left + 1;
+    const int h = rect.bottom - rect.top + 1;
     if (w > screenWidth) {
         rect.left = 0;
         rect.right = screenWidth - 1;
@@ -57,35 +57,35 @@ RECT& ClampRectToScreen(RECT& rect, int screenWidth, int screenHeight)
     return rect;
 }
 
-RECT CentredFrameOffset(const RECT& frame)
+Rect CentredFrameOffset(const Rect& frame)
 {
-    const LONG cx = (frame.left + frame.right) / 2;
-    const LONG cy = (frame.top + frame.bottom) / 2;
-    return RECT{frame.left - cx, frame.top - cy, frame.right - cx, frame.bottom - cy};
+    const int cx = (frame.left + frame.right) / 2;
+    const int cy = (frame.top + frame.bottom) / 2;
+    return Rect{frame.left - cx, frame.top - cy, frame.right - cx, frame.bottom - cy};
 }
 
-RECT FixedFrameAt(POINT cursor, const RECT& offset, const RECT& frameSize, int screenWidth,
+Rect FixedFrameAt(Point cursor, const Rect& offset, const Rect& frameSize, int screenWidth,
                   int screenHeight)
 {
-    RECT r{cursor.x + offset.left, cursor.y + offset.top, cursor.x + offset.right,
+    Rect r{cursor.x + offset.left, cursor.y + offset.top, cursor.x + offset.right,
            cursor.y + offset.bottom};
-    const LONG w = frameSize.right - frameSize.left + 1;
-    const LONG h = frameSize.bottom - frameSize.top + 1;
+    const int w = frameSize.right - frameSize.left + 1;
+    const int h = frameSize.bottom - frameSize.top + 1;
     PushInsideScreen(r, w, h, screenWidth, screenHeight);
     return r;
 }
 
-LabelLayout LayoutSizeLabel(const RECT& rect, SIZE textSize)
+LabelLayout LayoutSizeLabel(const Rect& rect, Size textSize)
 {
     LabelLayout layout;
     layout.text.x = rect.left + 10;
     layout.text.y = rect.top >= textSize.cy + 4 ? rect.top - textSize.cy - 4 : rect.bottom + 4;
-    layout.box = RECT{rect.left + 6, layout.text.y - 4, rect.left + textSize.cx + 14,
+    layout.box = Rect{rect.left + 6, layout.text.y - 4, rect.left + textSize.cx + 14,
                       layout.text.y + textSize.cy + 4};
     return layout;
 }
 
-void FormatSizeLabel(const RECT& rect, char* buffer, int size)
+void FormatSizeLabel(const Rect& rect, char* buffer, int size)
 {
     std::snprintf(buffer, size, "Left : %ld  Top : %ld  Width : %ld  Height : %ld ",
                   static_cast<long>(rect.left), static_cast<long>(rect.top),

@@ -7,7 +7,7 @@
 #include "app/registered_messages.h"
 #include "app/recording_settings.h"
 #include "app/recording_state.h"
-#include "region_geometry.h"
+#include "region_geometry_win.h"
 #include "res/resource.h"
 #include "gdi_owners.h"
 #include "window_base.h"
@@ -262,7 +262,7 @@ void DrawSelectionFrame(HDC hdc, int show, const RECT& rect)
     SIZE extent{};
     GetTextExtentPoint32A(hdc, text, length, &extent);
     const korvane::LabelLayout label = korvane::LayoutSizeLabel(rect, extent);
-    const RECT& box = label.box;
+    const RECT box = korvane::ToRECT(label.box);
     const int boxWidth = box.right - box.left, boxHeight = box.bottom - box.top;
 
     if (show) {

@@ -1,19 +1,21 @@
 // Hotkey and button-state rules of the main window (pure).
 #include "hotkey_rules.h"
 
+#include <cstdint>
+
 namespace korvane {
 
 HotkeyAction DecideHotKey(const HotkeyInputs& in)
 {
-    // A release has bit 31 set, so it reads as negative.
-    if (static_cast<LONG>(in.keystrokeInfo) <= 0)
+    // A release has bit 31 set, so its low 32 bits read as negative.
+    if (static_cast<int32_t>(in.keystrokeInfo) <= 0)
         return HotkeyAction::Ignore;
-    if (in.virtualKey == static_cast<WPARAM>(in.recordPauseKey)) {
+    if (in.virtualKey == static_cast<WParam>(in.recordPauseKey)) {
         if (!in.isRecording)
             return in.recordKeyArmed ? HotkeyAction::StartRecord : HotkeyAction::Ignore;
         return in.isPaused ? HotkeyAction::Resume : HotkeyAction::Pause;
     }
-    if (in.virtualKey == static_cast<WPARAM>(in.stopKey) && in.isRecording == 1)
+    if (in.virtualKey == static_cast<WParam>(in.stopKey) && in.isRecording == 1)
         return HotkeyAction::Stop;
     return HotkeyAction::Ignore;
 }

@@ -1,7 +1,7 @@
 // What a reported key does to the recorder, and which buttons each recording state
 // enables. Pure; the main window gathers the inputs and applies the result (UI thread).
 #pragma once
-#include <windows.h>
+#include "win_scalars.h"
 
 namespace korvane {
 
@@ -14,8 +14,8 @@ enum class HotkeyAction {
 };
 
 struct HotkeyInputs {
-    WPARAM virtualKey;
-    LPARAM keystrokeInfo;
+    WParam virtualKey;
+    LParam keystrokeInfo;
     int recordPauseKey;
     int stopKey;
     int isRecording;

@@ -1,6 +1,6 @@
-# The options dialog: its window-free rules, and the dialog itself run for real with its
-# controls worked from a second thread and its message boxes read back.
-add_executable(options_tests options_rules_tests.cpp options_dialog_tests.cpp
+# The options dialog run for real, with its controls worked from a second thread and its
+# message boxes read back.
+add_executable(options_tests options_dialog_tests.cpp
     ${CMAKE_SOURCE_DIR}/recorder/res/korvane.rc)
 target_link_libraries(options_tests PRIVATE korvane_test_main)
 korvane_warnings(options_tests)

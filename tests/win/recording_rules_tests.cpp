@@ -1,7 +1,12 @@
-// The compressor size check's order of tries, with the compressor's answer passed in.
+// The recording thread's decisions that still speak Win32: the compressor size check's
+// order of tries (with the compressor's answer passed in) and the end-of-recording report.
+#include "capture/capture_loop.h"
 #include "capture/compressor_check.h"
+#include "capture/recording_outcome.h"
 
 #include <gtest/gtest.h>
+#include <mmsystem.h>
+#include <vfw.h>
 
 #include <utility>
 #include <vector>
@@ -57,4 +62,19 @@ TEST(SizeCheck, NoAcceptedSizeKeepsTheOriginalAndFallsBack)
     EXPECT_EQ(s.height, 241);
     EXPECT_EQ(sixteen.sizes, (std::vector<std::pair<int, int>>{
                                  {321, 241}, {322, 242}, {324, 244}, {328, 248}}));
+}
+
+// The capture loop reports a frame it could not hold with this code.
+static_assert(kFrameMemoryError == AVIERR_MEMORY, "the loop's error is AVIFile's");
+
+TEST(RecordingOutcome, EndOfRecordingReport)
+{
+    const DWORD msvc = mmioFOURCC('M', 'S', 'V', 'C');
+    const DWORD cvid = mmioFOURCC('c', 'v', 'i', 'd');
+    EXPECT_EQ(DecideOutcome(S_OK, cvid).message, EndMessage::Generic);
+    EXPECT_FALSE(DecideOutcome(S_OK, cvid).askForDefaultCompressor);
+    EXPECT_EQ(DecideOutcome(AVIERR_FILEWRITE, msvc).message, EndMessage::Interrupted);
+    EXPECT_FALSE(DecideOutcome(AVIERR_FILEWRITE, msvc).askForDefaultCompressor);
+    EXPECT_TRUE(DecideOutcome(AVIERR_NOCOMPRESSOR, cvid).askForDefaultCompressor);
+    EXPECT_EQ(DecideOutcome(kFrameMemoryError, msvc).message, EndMessage::Interrupted);
 }

@@ -1,7 +1,6 @@
 // The WAV file: byte layout as written, reading back, the four reading errors, and an
 // uncreatable path. With --keep DIR the files written are left in DIR for sox and
 // ffprobe (sound_file_check.sh); the deliberately broken ones are named bad_*.
-#include "audio/riff_layout.h"
 #include "audio/sound_file.h"
 
 #include <gtest/gtest.h>
@@ -93,20 +92,6 @@ struct ErrorCatcher {
     }
     ~ErrorCatcher() { korvane::showSoundFileError = saved; }
 };
-
-TEST(RiffLayout, SizesPaddingAndFormatRead)
-{
-    EXPECT_EQ(korvane::RiffSizeField(18, 0), 38u);
-    EXPECT_EQ(korvane::WavFileBytes(0, 0), 46u);
-    EXPECT_EQ(korvane::RiffSizeField(18, 4000), 4038u);
-    EXPECT_EQ(korvane::RiffSizeField(18, 5), 38u + 6);  // data padded, size field odd
-    EXPECT_EQ(korvane::SampleDataOffset(0), 46u);
-    EXPECT_EQ(korvane::SampleDataOffset(2), 48u);
-    EXPECT_EQ(korvane::SampleDataOffset(1), 48u);  // a 19-byte fmt chunk is padded too
-    EXPECT_EQ(korvane::FormatBytesToRead(16), 16u);
-    EXPECT_EQ(korvane::FormatBytesToRead(18), 18u);
-    EXPECT_EQ(korvane::FormatBytesToRead(50), 18u);
-}
 
 TEST(SoundFileWriting, EmptyFileIs46BytesWithAnEighteenByteFormat)
 {

@@ -4,7 +4,6 @@
 // main window and hands MM_WIM_DATA to the capture, as the main window does.
 #include "app/recording_settings.h"
 #include "audio/audio_state.h"
-#include "audio/lead_in.h"
 #include "audio/pcm_format.h"
 #include "audio/sound_file.h"
 #include "audio/wave_in_capture.h"
@@ -53,22 +52,6 @@ TEST(CaptureFormat, OnlyRecordedBytesAreStored)
     CBuffer empty(nullptr, 4000);
     EXPECT_EQ(empty.m_byteCount, 0u);
     EXPECT_FALSE(empty.m_ownsData);
-}
-
-TEST(CaptureFormat, LeadInFillsTheTimeBeforeTheFirstBuffersSound)
-{
-    const WAVEFORMATEX f = korvane::BuildPcmRecordingFormat(16, 2, 22050);
-    // A 4000-byte buffer holds 45 ms; it arrived 500 ms after the clock started.
-    EXPECT_EQ(korvane::LeadInBytes(f, 1000, 1500, 4000), 455u * 22050 / 1000 * 4);
-    EXPECT_EQ(korvane::LeadInBytes(f, 1000, 1500, 4000) % f.nBlockAlign, 0u);
-    EXPECT_EQ(korvane::LeadInBytes(f, 1000, 1040, 4000), 0u);  // sound began before the origin
-    EXPECT_EQ(korvane::LeadInBytes(f, 0xFFFFFF00u, 0x100u, 0), 512u * 22050 / 1000 * 4);  // wrapped clock
-    EXPECT_EQ(korvane::LeadInBytes(f, 1000, 900, 4000), 0u);   // clock went backwards
-    EXPECT_EQ(korvane::LeadInBytes(f, 0, korvane::kMaxLeadInMs + 100, 0), 0u);
-    const WAVEFORMATEX mono8 = korvane::BuildPcmRecordingFormat(8, 1, 11025);
-    EXPECT_EQ(korvane::LeadInBytes(mono8, 0, 1000, 0), 11025u);
-    EXPECT_EQ(korvane::SilenceByte(8), 0x80);
-    EXPECT_EQ(korvane::SilenceByte(16), 0x00);
 }
 
 // The stand-in main window.

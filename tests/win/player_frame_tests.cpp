@@ -1,6 +1,7 @@
-// The player's window-free rules, and its resources read from reelpane.exe itself: the
-// texts the user sees and the menu the frame's class loads.
-#include "player_rules.h"
+// The player frame's outer size around the movie window, and the player's resources
+// read from reelpane.exe itself: the texts the user sees and the menu the frame's class
+// loads.
+#include "frame_size.h"
 
 #include <gtest/gtest.h>
 
@@ -9,55 +10,6 @@
 #include <string>
 
 namespace {
-
-constexpr char kModule[] = "C:\\Program Files\\Korvane\\reelpane.exe";
-
-std::string PathFrom(const std::string& commandLine)
-{
-    return reelpane::MoviePathFromCommandLine(commandLine.c_str(), kModule);
-}
-
-TEST(PlayerPath, EverythingAfterTheProgramNameIsThePathWithoutQuoteHandling)
-{
-    EXPECT_EQ(PathFrom("reelpane.exe C:\\my movies\\a b.avi"), "C:\\my movies\\a b.avi");
-    EXPECT_EQ(PathFrom("\"C:\\Program Files\\Korvane\\reelpane.exe\"  \t C:\\a b.avi "),
-              "C:\\a b.avi ");
-    EXPECT_EQ(PathFrom("reelpane \"C:\\x.avi\""), "\"C:\\x.avi\"");
-    EXPECT_EQ(PathFrom("reelpane.exe"), "");
-    EXPECT_EQ(PathFrom("reelpane.exe   "), "");
-    EXPECT_EQ(PathFrom("\"C:\\Program Files\\Korvane\\reelpane.exe\""), "");
-    EXPECT_EQ(PathFrom(""), "");
-    EXPECT_EQ(reelpane::MoviePathFromCommandLine(nullptr, kModule), "");
-    const std::string huge(40000, 'q');
-    EXPECT_EQ(PathFrom("reelpane.exe " + huge), huge);
-}
-
-// The recorder starts us as its folder + "\reelpane.exe " + the path, unquoted.
-TEST(PlayerPath, AnUnquotedProgramFolderWithSpacesIsSkippedWhole)
-{
-    EXPECT_EQ(PathFrom("C:\\Program Files\\Korvane\\reelpane.exe C:\\my movies\\a b.avi"),
-              "C:\\my movies\\a b.avi");
-    EXPECT_EQ(PathFrom("c:\\program files\\korvane\\REELPANE.EXE C:\\a.avi"), "C:\\a.avi");
-    EXPECT_EQ(PathFrom("C:\\Program Files\\Korvane\\reelpane.exe"), "");
-    // Only the name as a whole word: a longer name falls back to the first blank.
-    EXPECT_EQ(PathFrom("C:\\Program Files\\Korvane\\reelpane.exe2 x"), "Files\\Korvane\\reelpane.exe2 x");
-}
-
-TEST(PlayerPath, OnlyPathsThePlatformCanHoldReachTheMovieWindow)
-{
-    EXPECT_TRUE(reelpane::IsOpenablePath("C:\\a.avi"));
-    EXPECT_TRUE(reelpane::IsOpenablePath(std::string(MAX_PATH - 1, 'a')));
-    EXPECT_FALSE(reelpane::IsOpenablePath(std::string(MAX_PATH, 'a')));
-    EXPECT_FALSE(reelpane::IsOpenablePath(std::string(5000, 'a')));
-    EXPECT_FALSE(reelpane::IsOpenablePath(""));
-}
-
-TEST(PlayerFrameSize, EmptyFrameIsCaptionMenuAndBorders)
-{
-    const SIZE size = reelpane::EmptyFrameSize(19, 20, 4);
-    EXPECT_EQ(size.cx, 180);
-    EXPECT_EQ(size.cy, 19 + 20 + 2 * 4);
-}
 
 TEST(PlayerFrameSize, MinimisedFrameIsLeftAlone)
 {
@@ -98,17 +50,6 @@ TEST(PlayerFrameSize, AFrameOfTheComputedSizeHoldsTheMovieExactly)
     EXPECT_EQ(client.right, 322);
     EXPECT_EQ(client.bottom, 274);
     DestroyWindow(hwnd);  // destroys the menu with it
-}
-
-TEST(PlayerEnd, TheLastFrameAndBeyondCountAsTheEnd)
-{
-    EXPECT_TRUE(reelpane::IsAtMovieEnd(39, 40));
-    EXPECT_TRUE(reelpane::IsAtMovieEnd(40, 40));
-    EXPECT_FALSE(reelpane::IsAtMovieEnd(38, 40));
-    EXPECT_FALSE(reelpane::IsAtMovieEnd(0, 40));
-    EXPECT_TRUE(reelpane::IsAtMovieEnd(0, 1));
-    // Nothing open answers 0 for both: no rewinding then.
-    EXPECT_FALSE(reelpane::IsAtMovieEnd(0, 0));
 }
 
 class PlayerResources : public ::testing::Test {

@@ -7,11 +7,13 @@ using namespace korvane;
 
 namespace {
 
-constexpr LPARAM kPress = 0x00410001;      // repeat 1, scan code 0x41
-constexpr LPARAM kRelease = static_cast<LPARAM>(0xC0410001u);
+constexpr LParam kPress = 0x00410001;      // repeat 1, scan code 0x41
+constexpr LParam kRelease = static_cast<LParam>(0xC0410001u);
+// The virtual-key codes of F7, F8 and F9.
+constexpr int kF7 = 0x76, kF8 = 0x77, kF9 = 0x78;
 
-HotkeyAction Decide(WPARAM vk, LPARAM info, int recording, int paused, int armed,
-                    int recordKey = VK_F7, int stopKey = VK_F8)
+HotkeyAction Decide(WParam vk, LParam info, int recording, int paused, int armed,
+                    int recordKey = kF7, int stopKey = kF8)
 {
     return DecideHotKey({vk, info, recordKey, stopKey, recording, paused, armed});
 }
@@ -20,33 +22,33 @@ HotkeyAction Decide(WPARAM vk, LPARAM info, int recording, int paused, int armed
 
 TEST(HotkeyRules, ReleasesAndEmptyInfoAreIgnored)
 {
-    EXPECT_EQ(Decide(VK_F7, kRelease, 0, 0, 1), HotkeyAction::Ignore);
-    EXPECT_EQ(Decide(VK_F8, kRelease, 1, 0, 1), HotkeyAction::Ignore);
-    EXPECT_EQ(Decide(VK_F7, 0, 0, 0, 1), HotkeyAction::Ignore);
+    EXPECT_EQ(Decide(kF7, kRelease, 0, 0, 1), HotkeyAction::Ignore);
+    EXPECT_EQ(Decide(kF8, kRelease, 1, 0, 1), HotkeyAction::Ignore);
+    EXPECT_EQ(Decide(kF7, 0, 0, 0, 1), HotkeyAction::Ignore);
 }
 
 TEST(HotkeyRules, RecordKeyFollowsTheState)
 {
-    EXPECT_EQ(Decide(VK_F7, kPress, 0, 0, 1), HotkeyAction::StartRecord);
+    EXPECT_EQ(Decide(kF7, kPress, 0, 0, 1), HotkeyAction::StartRecord);
     // Disarmed while the selection is showing: a second press does nothing.
-    EXPECT_EQ(Decide(VK_F7, kPress, 0, 0, 0), HotkeyAction::Ignore);
-    EXPECT_EQ(Decide(VK_F7, kPress, 1, 0, 0), HotkeyAction::Pause);
-    EXPECT_EQ(Decide(VK_F7, kPress, 1, 1, 0), HotkeyAction::Resume);
+    EXPECT_EQ(Decide(kF7, kPress, 0, 0, 0), HotkeyAction::Ignore);
+    EXPECT_EQ(Decide(kF7, kPress, 1, 0, 0), HotkeyAction::Pause);
+    EXPECT_EQ(Decide(kF7, kPress, 1, 1, 0), HotkeyAction::Resume);
 }
 
 TEST(HotkeyRules, StopKeyOnlyWhileRecording)
 {
-    EXPECT_EQ(Decide(VK_F8, kPress, 0, 0, 1), HotkeyAction::Ignore);
-    EXPECT_EQ(Decide(VK_F8, kPress, 1, 0, 0), HotkeyAction::Stop);
-    EXPECT_EQ(Decide(VK_F8, kPress, 1, 1, 0), HotkeyAction::Stop);
+    EXPECT_EQ(Decide(kF8, kPress, 0, 0, 1), HotkeyAction::Ignore);
+    EXPECT_EQ(Decide(kF8, kPress, 1, 0, 0), HotkeyAction::Stop);
+    EXPECT_EQ(Decide(kF8, kPress, 1, 1, 0), HotkeyAction::Stop);
     EXPECT_EQ(Decide('A', kPress, 1, 0, 0), HotkeyAction::Ignore);
 }
 
 TEST(HotkeyRules, SameKeyForBothActsAsRecordPauseOnly)
 {
-    EXPECT_EQ(Decide(VK_F9, kPress, 1, 0, 0, VK_F9, VK_F9), HotkeyAction::Pause);
-    EXPECT_EQ(Decide(VK_F9, kPress, 1, 1, 0, VK_F9, VK_F9), HotkeyAction::Resume);
-    EXPECT_EQ(Decide(VK_F9, kPress, 0, 0, 1, VK_F9, VK_F9), HotkeyAction::StartRecord);
+    EXPECT_EQ(Decide(kF9, kPress, 1, 0, 0, kF9, kF9), HotkeyAction::Pause);
+    EXPECT_EQ(Decide(kF9, kPress, 1, 1, 0, kF9, kF9), HotkeyAction::Resume);
+    EXPECT_EQ(Decide(kF9, kPress, 0, 0, 1, kF9, kF9), HotkeyAction::StartRecord);
 }
 
 TEST(HotkeyRules, CaptionResetOnlyWhenStopStepsFindAPause)

@@ -3,8 +3,6 @@
 #include "options/hotkey_keys.h"
 #include "options/options_rules.h"
 
-#include <mmsystem.h>
-
 #include <gtest/gtest.h>
 
 #include <set>
@@ -20,13 +18,14 @@ TEST(HotkeyKeys, TableAndItsInverse)
         EXPECT_EQ(KeyToComboIndex(key), i) << StopKeyText(i);
     }
     EXPECT_EQ(keys.size(), 69u);
+    // The platform's virtual-key codes, written out.
     const struct { int index; int key; const char* text; } anchors[] = {
-        {0, VK_F1, "F1"}, {11, VK_F12, "F12"}, {12, 'A', "A"}, {37, 'Z', "Z"},
-        {38, '1', "1"}, {46, '9', "9"}, {47, '0', "0"}, {48, VK_NUMPAD0, "NUMPAD0"},
-        {57, VK_NUMPAD9, "NUMPAD9"}, {58, VK_MENU, "ALT"}, {59, VK_SHIFT, "SHIFT"},
-        {60, VK_CONTROL, "CONTROL"}, {61, VK_ESCAPE, "ESCAPE"}, {62, VK_HOME, "HOME"},
-        {63, VK_INSERT, "INSERT"}, {64, VK_DELETE, "DELETE"}, {65, VK_END, "END"},
-        {66, VK_RETURN, "ENTER"}, {67, VK_SPACE, "SPACE"}, {68, VK_TAB, "TAB"},
+        {0, 0x70, "F1"}, {11, 0x7B, "F12"}, {12, 'A', "A"}, {37, 'Z', "Z"},
+        {38, '1', "1"}, {46, '9', "9"}, {47, '0', "0"}, {48, 0x60, "NUMPAD0"},
+        {57, 0x69, "NUMPAD9"}, {58, 0x12, "ALT"}, {59, 0x10, "SHIFT"},
+        {60, 0x11, "CONTROL"}, {61, 0x1B, "ESCAPE"}, {62, 0x24, "HOME"},
+        {63, 0x2D, "INSERT"}, {64, 0x2E, "DELETE"}, {65, 0x23, "END"},
+        {66, 0x0D, "ENTER"}, {67, 0x20, "SPACE"}, {68, 0x09, "TAB"},
     };
     for (const auto& a : anchors) {
         EXPECT_EQ(ComboIndexToKey(a.index), a.key) << a.text;
@@ -38,9 +37,9 @@ TEST(HotkeyKeys, OutsideTheTable)
 {
     EXPECT_EQ(ComboIndexToKey(-1), 0);
     EXPECT_EQ(ComboIndexToKey(69), 0);
-    EXPECT_EQ(KeyToComboIndex(VK_F13), 0);
+    EXPECT_EQ(KeyToComboIndex(0x7C), 0);  // F13
     EXPECT_EQ(KeyToComboIndex(0), 0);
-    EXPECT_EQ(KeyToComboIndex(VK_LWIN), 0);
+    EXPECT_EQ(KeyToComboIndex(0x5B), 0);  // left Windows key
 }
 
 TEST(HotkeyKeys, ListsDifferOnlyInTheTrailingSpaceOfTab)
@@ -100,7 +99,7 @@ TEST(OptionsRules, StatusLines)
     EXPECT_EQ(HotkeyStatusLine(RecordPauseKeyText(68), "F8"),
               "Hotkeys: Record/Pause TAB , Stop/Cancel F8");
     // With nothing in the compressor list, the line names the compressor in use.
-    EXPECT_EQ(CompressorInUseName(mmioFOURCC('M', 'S', 'V', 'C'), ""), "Microsoft Video 1");
-    EXPECT_EQ(CompressorInUseName(mmioFOURCC('c', 'v', 'i', 'd'), "Cinepak Codec"), "Cinepak Codec");
-    EXPECT_EQ(CompressorInUseName(mmioFOURCC('X', 'Y', 'Z', '1'), ""), "XYZ1");
+    EXPECT_EQ(CompressorInUseName(MakeFourCC('M', 'S', 'V', 'C'), ""), "Microsoft Video 1");
+    EXPECT_EQ(CompressorInUseName(MakeFourCC('c', 'v', 'i', 'd'), "Cinepak Codec"), "Cinepak Codec");
+    EXPECT_EQ(CompressorInUseName(MakeFourCC('X', 'Y', 'Z', '1'), ""), "XYZ1");
 }

@@ -1,7 +1,6 @@
 // Finishing a recording: what is copied where for each merge result, what may be deleted,
 // and that no deletion ever takes the last copy of a recording.
 #include "ui/finish_plan.h"
-#include "ui/save_file_dialog.h"
 
 #include <gtest/gtest.h>
 
@@ -144,15 +143,4 @@ TEST(FinishPlan, PathsAndCommandLine)
     EXPECT_EQ(FolderOf("a.avi"), "");
     EXPECT_EQ(PlayerCommandLine("C:\\prog", "C:\\my dir\\a b.avi"),
               "C:\\prog\\reelpane.exe C:\\my dir\\a b.avi");
-}
-
-TEST(SaveFileDialog, FilterBecomesNulSeparated)
-{
-    const std::string f = FilterToNulSeparated("AVI Movie Files (*.avi)|*.avi||");
-    const std::string expected("AVI Movie Files (*.avi)\0*.avi\0\0\0\0", 33);
-    EXPECT_EQ(f, expected);
-    // The first entry is what the dialog reads up to the double NUL.
-    EXPECT_STREQ(f.c_str(), "AVI Movie Files (*.avi)");
-    EXPECT_STREQ(f.c_str() + 24, "*.avi");
-    EXPECT_EQ(f[30], '\0');
 }

@@ -1,0 +1,45 @@
+// The region rules on Win32 records, for the selection window, which keeps its
+// rectangles as RECT for GDI. Each call converts in and out. Windows only; any thread.
+#pragma once
+#include "region_geometry.h"
+#include "win_boundary.h"
+
+namespace korvane {
+
+inline RECT& NormalizeRect(RECT& rect)
+{
+    Rect r = ToRect(rect);
+    rect = ToRECT(NormalizeRect(r));
+    return rect;
+}
+
+inline RECT& ClampRectToScreen(RECT& rect, int screenWidth, int screenHeight)
+{
+    Rect r = ToRect(rect);
+    rect = ToRECT(ClampRectToScreen(r, screenWidth, screenHeight));
+    return rect;
+}
+
+inline RECT CentredFrameOffset(const RECT& frame)
+{
+    return ToRECT(CentredFrameOffset(ToRect(frame)));
+}
+
+inline RECT FixedFrameAt(POINT cursor, const RECT& offset, const RECT& frameSize,
+                         int screenWidth, int screenHeight)
+{
+    return ToRECT(FixedFrameAt(ToPoint(cursor), ToRect(offset), ToRect(frameSize), screenWidth,
+                               screenHeight));
+}
+
+inline LabelLayout LayoutSizeLabel(const RECT& rect, SIZE textSize)
+{
+    return LayoutSizeLabel(ToRect(rect), ToSize(textSize));
+}
+
+inline void FormatSizeLabel(const RECT& rect, char* buffer, int size)
+{
+    FormatSizeLabel(ToRect(rect), buffer, size);
+}
+
+}  // namespace korvane

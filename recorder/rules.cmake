@@ -1,0 +1,17 @@
+# The recorder's window-free rules: plain functions on their own portable types, with no
+# <windows.h>. Built by every build: korvane_recorder links them, and the native build
+# tests them (with sanitizers). Add each new rule source here.
+set(_dir ${CMAKE_CURRENT_LIST_DIR})
+add_library(korvane_rules STATIC
+    ${_dir}/audio/lead_in.cpp
+    ${_dir}/capture/capture_loop.cpp
+    ${_dir}/capture/frame_pacing.cpp
+    ${_dir}/capture/packed_dib_layout.cpp
+    ${_dir}/options/hotkey_keys.cpp
+    ${_dir}/options/options_rules.cpp
+    ${_dir}/region/region_geometry.cpp
+    ${_dir}/ui/finish_plan.cpp
+    ${_dir}/ui/hotkey_rules.cpp)
+# The portable geometry and scalar headers live with the framework.
+target_include_directories(korvane_rules PUBLIC ${_dir} ${CMAKE_SOURCE_DIR}/framework)
+korvane_warnings(korvane_rules)
