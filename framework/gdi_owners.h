@@ -83,4 +83,20 @@ struct SelectionTraits {
 };
 using SelectGuard = UniqueOwner<SelectionTraits>;
 
+// What GetIconInfo hands over: the hotspot and copies of the icon's bitmaps, which the
+// owners delete.
+struct IconParts {
+    explicit IconParts(HICON icon) : ok(GetIconInfo(icon, &info) != FALSE)
+    {
+        if (ok) {
+            mask = Bitmap(info.hbmMask);
+            color = Bitmap(info.hbmColor);
+        }
+    }
+    ICONINFO info = {};
+    bool ok;
+    Bitmap mask;
+    Bitmap color;
+};
+
 }  // namespace korvane

@@ -24,12 +24,10 @@ bool white = false;
 LRESULT CALLBACK FlashProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
     if (msg == WM_PAINT) {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd, &ps);
+        const korvane::PaintDc dc(hwnd);
         RECT r;
         GetClientRect(hwnd, &r);
-        FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(white ? WHITE_BRUSH : BLACK_BRUSH)));
-        EndPaint(hwnd, &ps);
+        FillRect(dc.Get(), &r, static_cast<HBRUSH>(GetStockObject(white ? WHITE_BRUSH : BLACK_BRUSH)));
         return 0;
     }
     return DefWindowProcA(hwnd, msg, wp, lp);

@@ -13,6 +13,8 @@
 //   findtext TEXT MS       wait for a visible window holding a child with TEXT; prints
 //                          its handle and the title of its owner
 // TITLE may also be a handle written 0x.... Exit code 0 on success, 1 when not found.
+#include "kernel_owners.h"
+
 #include <windows.h>
 
 #include <cstdio>
@@ -69,6 +71,7 @@ int Launch(int ms, int argc, char** argv)
         std::printf("cannot start (%lu)\n", GetLastError());
         return 1;
     }
+    const korvane::KernelHandle process(pi.hProcess), thread(pi.hThread);
     int seen = 0;
     DWORD waited = 0;
     while (WaitForSingleObject(pi.hProcess, 20) == WAIT_TIMEOUT) {
@@ -85,8 +88,6 @@ int Launch(int ms, int argc, char** argv)
     DWORD code = 0;
     GetExitCodeProcess(pi.hProcess, &code);
     std::printf("exit %lu windows %d\n", code, seen);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
     return 0;
 }
 

@@ -4,6 +4,8 @@
 // skin part is applied to a window, rewrites "menu.txt" there every 50 ms with the
 // first popup's items (id, greyed 1/0, text), read on a thread of its own. Same
 // ordinals as the real library.
+#include "kernel_owners.h"
+
 #include <windows.h>
 
 #include <cstdio>
@@ -84,8 +86,8 @@ int __stdcall SkinApplyToWindow(HWND hwnd, const char* part)
     char cls[64] = "";
     GetClassNameA(hwnd, cls, sizeof cls);
     Log(std::string("apply ") + cls + " " + part);
-    if (HANDLE thread = CreateThread(nullptr, 0, WatchMenu, hwnd, 0, nullptr))
-        CloseHandle(thread);
+    // Not waited for: the watcher ends with the menu it watches.
+    korvane::KernelHandle(CreateThread(nullptr, 0, WatchMenu, hwnd, 0, nullptr));
     return 1;
 }
 int __stdcall SkinSetDialogScheme(const char* scheme)

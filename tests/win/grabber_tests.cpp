@@ -33,24 +33,24 @@ public:
         wc.hInstance = GetModuleHandleA(nullptr);
         wc.lpszClassName = "GrabberTestSolid";
         RegisterClassA(&wc);
-        m_brush = CreateSolidBrush(colour);
+        m_brush = korvane::Brush(CreateSolidBrush(colour));
         m_hwnd = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "GrabberTestSolid", "", WS_POPUP,
                                  area.left, area.top, area.right - area.left, area.bottom - area.top,
                                  nullptr, nullptr, wc.hInstance, nullptr);
-        SetClassLongPtrA(m_hwnd, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(m_brush));
+        SetClassLongPtrA(m_hwnd, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(m_brush.Get()));
         ShowWindow(m_hwnd, SW_SHOWNOACTIVATE);
         Settle();
     }
     ~SolidWindow()
     {
         DestroyWindow(m_hwnd);
-        DeleteObject(m_brush);
+        m_brush.Reset();
         Settle();
     }
     static void Settle() { testpump::PumpFor(200); }
 
 private:
-    HBRUSH m_brush;
+    korvane::Brush m_brush;
     HWND m_hwnd;
 };
 
@@ -136,9 +136,7 @@ TEST_F(Grabber, PackedFramesAtEachDepthHoldTheScreen)
 
 TEST_F(Grabber, FramesHaveTheDesktopDepth)
 {
-    HDC screen = GetDC(nullptr);
-    const int depth = GetDeviceCaps(screen, BITSPIXEL);
-    ReleaseDC(nullptr, screen);
+    const int depth = GetDeviceCaps(korvane::WindowDc(nullptr).Get(), BITSPIXEL);
     if (expectedDepth) {
         ASSERT_EQ(depth, expectedDepth);
     }
@@ -211,11 +209,9 @@ TEST_F(Grabber, WithoutAReportTheFirstGrabsCursorStaysInUse)
 TEST_F(Grabber, UndrawableCursorIsDrawnAsTheArrow)
 {
     SolidWindow blue(RGB(0, 0, 255));
-    ICONINFO arrowInfo = {};
-    ASSERT_TRUE(GetIconInfo(LoadCursor(nullptr, IDC_ARROW), &arrowInfo));
-    DeleteObject(arrowInfo.hbmMask);
-    if (arrowInfo.hbmColor)
-        DeleteObject(arrowInfo.hbmColor);
+    const korvane::IconParts arrowParts(LoadCursor(nullptr, IDC_ARROW));
+    ASSERT_TRUE(arrowParts.ok);
+    const ICONINFO& arrowInfo = arrowParts.info;
     // A handle that means nothing in this process, as another program's cursor does.
     savedCursor = reinterpret_cast<HCURSOR>(static_cast<ULONG_PTR>(0xBAD0));
     ASSERT_TRUE(MovePointer(120, 110));

@@ -3,6 +3,8 @@
 // and the key hook reports presses and releases with the right key-stroke bits.
 #include "hook_api.h"
 #include "ui/resolve_cursor.h"
+#include "gdi_owners.h"
+#include "kernel_owners.h"
 
 #include <gtest/gtest.h>
 
@@ -63,25 +65,14 @@ struct ChildProgram {
         if (window)
             PostMessageA(window, WM_CLOSE, 0, 0);
         if (pi.hProcess) {
+            const korvane::KernelHandle process(pi.hProcess), thread(pi.hThread);
             if (WaitForSingleObject(pi.hProcess, 5000) != WAIT_OBJECT_0)
                 TerminateProcess(pi.hProcess, 1);
-            CloseHandle(pi.hProcess);
-            CloseHandle(pi.hThread);
         }
     }
 };
 
-bool Drawable(HCURSOR cursor)
-{
-    ICONINFO info{};
-    if (!GetIconInfo(cursor, &info))
-        return false;
-    if (info.hbmMask)
-        DeleteObject(info.hbmMask);
-    if (info.hbmColor)
-        DeleteObject(info.hbmColor);
-    return true;
-}
+bool Drawable(HCURSOR cursor) { return korvane::IconParts(cursor).ok; }
 
 }  // namespace
 

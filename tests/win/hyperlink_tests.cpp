@@ -4,6 +4,7 @@
 #include "message_pump.h"
 #include "res/resource.h"
 #include "ui/my_hyper_link.h"
+#include "gdi_owners.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -71,16 +72,14 @@ void Click()
 // The colour the dialog's reflection gives the link's text, as drawing would see it.
 COLORREF DrawnColour(HWND dialog, HWND link, HBRUSH* brush = nullptr)
 {
-    HDC hdc = CreateCompatibleDC(nullptr);
-    SetTextColor(hdc, RGB(1, 2, 3));
-    const LRESULT b = SendMessageA(dialog, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(hdc),
+    const korvane::MemoryDc hdc(nullptr);
+    SetTextColor(hdc.Get(), RGB(1, 2, 3));
+    const LRESULT b = SendMessageA(dialog, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(hdc.Get()),
                                    reinterpret_cast<LPARAM>(link));
     if (brush)
         *brush = reinterpret_cast<HBRUSH>(b);
-    const COLORREF colour = GetTextColor(hdc);
-    EXPECT_EQ(GetBkMode(hdc), TRANSPARENT);
-    DeleteDC(hdc);
-    return colour;
+    EXPECT_EQ(GetBkMode(hdc.Get()), TRANSPARENT);
+    return GetTextColor(hdc.Get());
 }
 
 TEST(WebLink, LightsUpUnderTheMouseAndOpensOncePerClick)
@@ -104,12 +103,13 @@ TEST(WebLink, LightsUpUnderTheMouseAndOpensOncePerClick)
     GetObjectA(reinterpret_cast<HFONT>(SendMessageA(link, WM_GETFONT, 0, 0)), sizeof(lf), &lf);
     EXPECT_TRUE(lf.lfUnderline);
     {
-        HDC hdc = GetDC(link);
-        HGDIOBJ old = SelectObject(hdc, reinterpret_cast<HFONT>(SendMessageA(link, WM_GETFONT, 0, 0)));
+        const korvane::WindowDc hdc(link);
         SIZE text;
-        GetTextExtentPoint32A(hdc, KORVANE_WEB_ADDRESS, lstrlenA(KORVANE_WEB_ADDRESS), &text);
-        SelectObject(hdc, old);
-        ReleaseDC(link, hdc);
+        {
+            const korvane::SelectGuard font(
+                hdc.Get(), reinterpret_cast<HFONT>(SendMessageA(link, WM_GETFONT, 0, 0)));
+            GetTextExtentPoint32A(hdc.Get(), KORVANE_WEB_ADDRESS, lstrlenA(KORVANE_WEB_ADDRESS), &text);
+        }
         RECT client;
         GetClientRect(link, &client);
         EXPECT_LE(text.cx, client.right);

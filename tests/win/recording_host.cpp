@@ -12,6 +12,7 @@
 #include "capture/recording_stats.h"
 #include "capture/recording_thread.h"
 #include "recording_support.h"
+#include "kernel_owners.h"
 
 #include <windows.h>
 #include <mmsystem.h>
@@ -131,6 +132,7 @@ int RunNotepad(const std::string& outDir)
     char cmd[] = "notepad.exe";
     if (!CreateProcessA(nullptr, cmd, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
         return 2;
+    const korvane::KernelHandle process(pi.hProcess), thread(pi.hThread);
     HWND notepad = nullptr;
     HWND edit = nullptr;
     // The frame window appears before its text area: wait for both.
@@ -156,19 +158,10 @@ int RunNotepad(const std::string& outDir)
         CURSORINFO ci = {};
         ci.cbSize = sizeof ci;
         GetCursorInfo(&ci);
-        ICONINFO ii = {};
-        const bool drawable = GetIconInfo(ci.hCursor, &ii) != FALSE;
-        if (drawable) {
-            DeleteObject(ii.hbmMask);
-            if (ii.hbmColor)
-                DeleteObject(ii.hbmColor);
-        }
+        const bool drawable = korvane::IconParts(ci.hCursor).ok;
         savedCursor = ci.hCursor;
-        ICONINFO arrow = {};
-        GetIconInfo(LoadCursor(nullptr, IDC_ARROW), &arrow);
-        DeleteObject(arrow.hbmMask);
-        if (arrow.hbmColor)
-            DeleteObject(arrow.hbmColor);
+        const korvane::IconParts arrowParts(LoadCursor(nullptr, IDC_ARROW));
+        const ICONINFO& arrow = arrowParts.info;
         captureRect = RECT{kLeft, kTop, kLeft + kWidth - 1, kTop + kHeight - 1};
         char ready[256];
         std::snprintf(ready, sizeof ready, "%d %d %d %d %d %d %lu %lu %d %ld %ld %ld %ld\n", kLeft,
@@ -180,8 +173,6 @@ int RunNotepad(const std::string& outDir)
         });
     }
     TerminateProcess(pi.hProcess, 0);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
     return rc;
 }
 

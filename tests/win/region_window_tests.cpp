@@ -6,6 +6,7 @@
 #include "app/recording_state.h"
 #include "region/flashing_wnd.h"
 #include "region/region_window.h"
+#include "gdi_owners.h"
 
 #include <gtest/gtest.h>
 
@@ -202,7 +203,8 @@ TEST_F(RegionWindowTest, ShowsTheDesktopThatWasBeneathIt)
                                100, 60, 60, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(red, nullptr);
     Pump(300);
-    HDC screen = GetDC(nullptr);
+    const korvane::WindowDc screenDc(nullptr);
+    const HDC screen = screenDc.Get();
     const COLORREF beneath = GetPixel(screen, 630, 130);
     settings.regionMode = RegionMode::Dragged;
     Show();
@@ -211,13 +213,13 @@ TEST_F(RegionWindowTest, ShowsTheDesktopThatWasBeneathIt)
     MoveTo(500, 400, MOUSEEVENTF_RIGHTDOWN);
     MoveTo(500, 400, MOUSEEVENTF_RIGHTUP);
     Pump(300);
-    ReleaseDC(nullptr, screen);
     DestroyWindow(red);
 }
 
 TEST(BorderWindow, MarksAppearAroundTheAreaOnly)
 {
-    HDC screen = GetDC(nullptr);
+    const korvane::WindowDc screenDc(nullptr);
+    const HDC screen = screenDc.Get();
     screenWidth = GetDeviceCaps(screen, HORZRES);
     screenHeight = GetDeviceCaps(screen, VERTRES);
     CFlashingWnd border;
@@ -240,5 +242,4 @@ TEST(BorderWindow, MarksAppearAroundTheAreaOnly)
     EXPECT_NE(GetPixel(screen, 419 + 6, 339 + 6), green);
     ShowWindow(border.Hwnd(), SW_HIDE);
     DestroyWindow(border.Hwnd());
-    ReleaseDC(nullptr, screen);
 }

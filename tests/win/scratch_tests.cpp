@@ -2,6 +2,7 @@
 // the real thing in the Wine prefix (whose Windows folder has a "temp" folder).
 #include "app/recording_state.h"
 #include "app/scratch_paths.h"
+#include "kernel_owners.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -107,11 +108,11 @@ void ExpectRandomAviName()
 TEST(ScratchFolder, FirstNameHeldByAnotherGivesARandomName)
 {
     const std::string first = GetScratchFolder() + "\\~temp.avi";
-    HANDLE held = CreateFileA(first.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    korvane::KernelHandle held(CreateFileA(
+        first.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(held);
     const bool chosen = ChooseTempAviPath();
-    CloseHandle(held);
+    held.Reset();
     DeleteFileA(first.c_str());
     ASSERT_TRUE(chosen);
     ExpectRandomAviName();
@@ -120,17 +121,12 @@ TEST(ScratchFolder, FirstNameHeldByAnotherGivesARandomName)
 TEST(ScratchFolder, ReadOnlyFirstNameGivesARandomName)
 {
     const std::string first = GetScratchFolder() + "\\~temp.avi";
-    HANDLE file = CreateFileA(first.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_READONLY, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    CloseHandle(file);
+    ASSERT_TRUE(korvane::KernelHandle(CreateFileA(
+        first.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_READONLY, nullptr)));
     // Wine maps read-only to the Unix write bits, which do not stop root: there the
     // rule cannot be seen, and the held-open case above stands in for it.
-    HANDLE probe = CreateFileA(first.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
-    const bool honoured = probe == INVALID_HANDLE_VALUE;
-    if (!honoured)
-        CloseHandle(probe);
+    const bool honoured = !korvane::KernelHandle(CreateFileA(
+        first.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     const bool chosen = honoured && ChooseTempAviPath();
     SetFileAttributesA(first.c_str(), FILE_ATTRIBUTE_NORMAL);
     DeleteFileA(first.c_str());

@@ -2,6 +2,7 @@
 // uncreatable path. With --keep DIR the files written are left in DIR for sox and
 // ffprobe (sound_file_check.sh); the deliberately broken ones are named bad_*.
 #include "audio/sound_file.h"
+#include "kernel_owners.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -154,12 +155,13 @@ TEST(SoundFileWriting, UncreatablePathIsNotOpenWithoutHandle)
 
     // A file held open without sharing cannot be created either.
     const std::string held = PathOf("held.wav");
-    HANDLE h = CreateFileA(held.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    korvane::KernelHandle h(
+        CreateFileA(held.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    ASSERT_TRUE(h);
     CSoundFile locked(held, &f);
     EXPECT_EQ(locked.m_openMode, NotOpen);
     EXPECT_EQ(locked.m_hmmio, nullptr);
-    CloseHandle(h);
+    h.Reset();
     DeleteFileA(held.c_str());
 }
 
