@@ -3,55 +3,62 @@
 
 #include "audio/merge_result.h"
 
+#include <initializer_list>
+
 namespace korvane {
+
+namespace {
+
+// Copies `from` to `to`; when that fails, `from` is noted as the file that keeps the
+// recording and nothing more may be deleted.
+bool CopyOrKeep(FinishFileOps& ops, const std::string& from, const std::string& to,
+                FinishOutcome& outcome)
+{
+    if (ops.Copy(from, to))
+        return true;
+    outcome.keptInScratch = from;
+    return false;
+}
+
+void DeleteAll(FinishFileOps& ops, std::initializer_list<const std::string*> paths)
+{
+    for (const std::string* path : paths)
+        ops.Delete(*path);
+}
+
+}  // namespace
 
 FinishOutcome FinishAfterMerge(int mergeResult, const FinishPaths& paths, FinishFileOps& ops)
 {
     FinishOutcome outcome;
     switch (mergeResult) {
     case Merged:
-        if (!ops.Copy(paths.mergedAvi, paths.save)) {
-            outcome.keptInScratch = paths.mergedAvi;
+        if (!CopyOrKeep(ops, paths.mergedAvi, paths.save, outcome))
             return outcome;
-        }
-        ops.Delete(paths.tempAvi);
-        ops.Delete(paths.tempWav);
-        ops.Delete(paths.mergedAvi);
+        DeleteAll(ops, {&paths.tempAvi, &paths.tempWav, &paths.mergedAvi});
         break;
     case VideoNotOpened:
     case FirstStreamNotVideo:
         // No usable video, but the sound may still be the only copy of what was
         // recorded: it is saved beside the chosen name before anything goes.
         ops.Delete(paths.mergedAvi);
-        if (!ops.Copy(paths.tempWav, paths.save + ".wav")) {
-            outcome.keptInScratch = paths.tempWav;
+        if (!CopyOrKeep(ops, paths.tempWav, paths.save + ".wav", outcome))
             return outcome;
-        }
-        ops.Delete(paths.tempAvi);
-        ops.Delete(paths.tempWav);
+        DeleteAll(ops, {&paths.tempAvi, &paths.tempWav});
         break;
     case AudioNotOpened:
     case SecondStreamNotAudio:
-        if (!ops.Copy(paths.tempAvi, paths.save)) {
-            outcome.keptInScratch = paths.tempAvi;
+        if (!CopyOrKeep(ops, paths.tempAvi, paths.save, outcome))
             return outcome;
-        }
-        ops.Delete(paths.tempAvi);
-        ops.Delete(paths.tempWav);
-        ops.Delete(paths.mergedAvi);
+        DeleteAll(ops, {&paths.tempAvi, &paths.tempWav, &paths.mergedAvi});
         break;
     case SaveFailed:
-        if (!ops.Copy(paths.tempAvi, paths.save)) {
-            outcome.keptInScratch = paths.tempAvi;
+        if (!CopyOrKeep(ops, paths.tempAvi, paths.save, outcome))
             return outcome;
-        }
         ops.Delete(paths.tempAvi);
-        if (!ops.Copy(paths.tempWav, paths.save + ".wav")) {
-            outcome.keptInScratch = paths.tempWav;
+        if (!CopyOrKeep(ops, paths.tempWav, paths.save + ".wav", outcome))
             return outcome;
-        }
-        ops.Delete(paths.tempWav);
-        ops.Delete(paths.mergedAvi);
+        DeleteAll(ops, {&paths.tempWav, &paths.mergedAvi});
         break;
     default:
         break;
