@@ -40,6 +40,31 @@ function(korvane_ship target)
     korvane_warnings(${target})
 endfunction()
 
+# A test program (or test DLL with SHARED):
+#   korvane_test_program(target SOURCES ... [LIBS ...] [INCLUDES ...] [DEPENDS ...]
+#                        [COPY file ...] [SHARED])
+# COPY: files put beside the program after each build (DLLs it loads, the skin file).
+function(korvane_test_program target)
+    cmake_parse_arguments(T "SHARED" "" "SOURCES;LIBS;INCLUDES;DEPENDS;COPY" ${ARGN})
+    if(T_SHARED)
+        add_library(${target} SHARED ${T_SOURCES})
+    else()
+        add_executable(${target} ${T_SOURCES})
+    endif()
+    target_link_libraries(${target} PRIVATE ${T_LIBS})
+    if(T_INCLUDES)
+        target_include_directories(${target} PRIVATE ${T_INCLUDES})
+    endif()
+    if(T_DEPENDS)
+        add_dependencies(${target} ${T_DEPENDS})
+    endif()
+    if(T_COPY)
+        add_custom_command(TARGET ${target} POST_BUILD
+            COMMAND ${CMAKE_COMMAND} -E copy_if_different ${T_COPY} $<TARGET_FILE_DIR:${target}>)
+    endif()
+    korvane_warnings(${target})
+endfunction()
+
 # A test executable that runs under Wine in the shared bench (see tools/testbench).
 #   korvane_wine_test(NAME target [DESKTOP] [TIMEOUT s] [ARGS ...])
 # DESKTOP: the test draws on or grabs the shared desktop, so such tests run one at a time.
