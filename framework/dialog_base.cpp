@@ -21,7 +21,7 @@ INT_PTR CALLBACK DialogBase::DialogProc(HWND hwnd, UINT message, WPARAM wParam, 
     DialogBase* self;
     if (message == WM_INITDIALOG) {
         self = reinterpret_cast<DialogBase*>(lParam);
-        self->hwnd_ = hwnd;
+        self->m_hwnd = hwnd;
         SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
     } else {
         self = reinterpret_cast<DialogBase*>(GetWindowLongPtrA(hwnd, DWLP_USER));
@@ -43,6 +43,6 @@ INT_PTR CALLBACK DialogBase::DialogProc(HWND hwnd, UINT message, WPARAM wParam, 
         handled = FALSE;
     }
     if (message == WM_NCDESTROY)
-        self->hwnd_ = nullptr;
+        self->m_hwnd = nullptr;
     return handled;
 }

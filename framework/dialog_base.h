@@ -19,20 +19,20 @@ public:
     // destroys the window before the object goes.
     HWND Create(HINSTANCE instance, int templateId, HWND parent);
 
-    HWND Hwnd() const { return hwnd_; }
+    HWND Hwnd() const { return m_hwnd; }
 
 protected:
     // Return TRUE when the message was handled (the result then goes to DWLP_MSGRESULT
     // through SetResult), FALSE for the dialog manager's default processing.
     virtual INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) = 0;
-    void EndDialog(INT_PTR result) { ::EndDialog(hwnd_, result); }
+    void EndDialog(INT_PTR result) { ::EndDialog(m_hwnd, result); }
     INT_PTR SetResult(LRESULT result)
     {
-        SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, result);
+        SetWindowLongPtrA(m_hwnd, DWLP_MSGRESULT, result);
         return TRUE;
     }
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    HWND hwnd_ = nullptr;
+    HWND m_hwnd = nullptr;
 };

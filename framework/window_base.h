@@ -12,7 +12,7 @@ public:
     WindowBase& operator=(const WindowBase&) = delete;
     virtual ~WindowBase() = default;
 
-    HWND Hwnd() const { return hwnd_; }
+    HWND Hwnd() const { return m_hwnd; }
 
     // Registers `className` once per process (with our procedure) and creates the window.
     // Returns false when the class cannot be registered or the window not created.
@@ -28,10 +28,10 @@ protected:
     virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam)
     {
-        return DefWindowProcA(hwnd_, message, wParam, lParam);
+        return DefWindowProcA(m_hwnd, message, wParam, lParam);
     }
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    HWND hwnd_ = nullptr;
+    HWND m_hwnd = nullptr;
 };

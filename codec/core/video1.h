@@ -45,12 +45,12 @@ public:
 
 private:
     struct Impl;
-    std::vector<uint16_t> recon_;       // reconstruction, bottom-up RGB555
-    std::vector<uint16_t> source_;      // this frame converted to RGB555
-    std::vector<uint16_t> prevSource_;  // the previous frame as converted
-    int width_;
-    int height_;
-    bool havePrevious_ = false;
+    std::vector<uint16_t> m_recon;       // reconstruction, bottom-up RGB555
+    std::vector<uint16_t> m_source;      // this frame converted to RGB555
+    std::vector<uint16_t> m_prevSource;  // the previous frame as converted
+    int m_width;
+    int m_height;
+    bool m_havePrevious = false;
     friend struct Impl;
 };
 
@@ -75,9 +75,9 @@ public:
     bool CopyTo(uint8_t* bits, int stride, int bitsPerPixel) const;
 
 private:
-    std::vector<uint16_t> picture_;
-    int width_;
-    int height_;
+    std::vector<uint16_t> m_picture;
+    int m_width;
+    int m_height;
 };
 
 }  // namespace video1

@@ -7,13 +7,13 @@
 namespace video1 {
 
 Decoder::Decoder(int width, int height)
-    : picture_(static_cast<size_t>(width > 0 ? width : 0) * (height > 0 ? height : 0), 0),
-      width_(width > 0 ? width : 0),
-      height_(height > 0 ? height : 0) {}
+    : m_picture(static_cast<size_t>(width > 0 ? width : 0) * (height > 0 ? height : 0), 0),
+      m_width(width > 0 ? width : 0),
+      m_height(height > 0 ? height : 0) {}
 
-int Decoder::width() const { return width_; }
-int Decoder::height() const { return height_; }
-const uint16_t* Decoder::pixels() const { return picture_.data(); }
+int Decoder::width() const { return m_width; }
+int Decoder::height() const { return m_height; }
+const uint16_t* Decoder::pixels() const { return m_picture.data(); }
 
 namespace {
 
@@ -24,8 +24,8 @@ inline uint16_t ReadWord(const uint8_t* p) {
 }  // namespace
 
 DecodeResult Decoder::Decode(const uint8_t* data, size_t size) {
-    const int blocksAcross = width_ / 4;
-    const long total = static_cast<long>(blocksAcross) * (height_ / 4);
+    const int blocksAcross = m_width / 4;
+    const long total = static_cast<long>(blocksAcross) * (m_height / 4);
     if (total == 0 || size == 0) return DecodeResult::Ok;  // nothing new to show
     if (!data) return DecodeResult::Truncated;
     size_t pos = 0;
@@ -42,13 +42,13 @@ DecodeResult Decoder::Decode(const uint8_t* data, size_t size) {
             block += run;  // a run past the last block simply ends the frame
             continue;
         }
-        uint16_t* origin = picture_.data() + static_cast<size_t>(block / blocksAcross) * 4 * width_ +
+        uint16_t* origin = m_picture.data() + static_cast<size_t>(block / blocksAcross) * 4 * m_width +
                            (block % blocksAcross) * 4;
         ++block;
         if (hi >= 0x80) {
             const uint16_t colour = word & 0x7FFF;
             for (int y = 0; y < 4; ++y)
-                for (int x = 0; x < 4; ++x) origin[y * width_ + x] = colour;
+                for (int x = 0; x < 4; ++x) origin[y * m_width + x] = colour;
             continue;
         }
         if (size - pos < 4) return DecodeResult::Truncated;
@@ -62,11 +62,11 @@ DecodeResult Decoder::Decode(const uint8_t* data, size_t size) {
             for (int p = 0; p < 16; ++p) {
                 const int y = p >> 2, x = p & 3;
                 const int q = 2 * (y >= 2) + (x >= 2);
-                origin[y * width_ + x] = c[2 * q + (((word >> p) & 1) ? 0 : 1)] & 0x7FFF;
+                origin[y * m_width + x] = c[2 * q + (((word >> p) & 1) ? 0 : 1)] & 0x7FFF;
             }
         } else {
             for (int p = 0; p < 16; ++p)
-                origin[(p >> 2) * width_ + (p & 3)] = c[((word >> p) & 1) ? 0 : 1] & 0x7FFF;
+                origin[(p >> 2) * m_width + (p & 3)] = c[((word >> p) & 1) ? 0 : 1] & 0x7FFF;
         }
     }
     return DecodeResult::Ok;
@@ -75,19 +75,19 @@ DecodeResult Decoder::Decode(const uint8_t* data, size_t size) {
 bool Decoder::CopyTo(uint8_t* bits, int stride, int bitsPerPixel) const {
     if (!bits || (bitsPerPixel != 16 && bitsPerPixel != 24 && bitsPerPixel != 32)) return false;
     const int bytesPerPixel = bitsPerPixel / 8;
-    if (stride < 0 ? -stride < width_ * bytesPerPixel : stride < width_ * bytesPerPixel)
+    if (stride < 0 ? -stride < m_width * bytesPerPixel : stride < m_width * bytesPerPixel)
         return false;
-    for (int y = 0; y < height_; ++y) {
-        const uint16_t* src = picture_.data() + static_cast<size_t>(y) * width_;
+    for (int y = 0; y < m_height; ++y) {
+        const uint16_t* src = m_picture.data() + static_cast<size_t>(y) * m_width;
         uint8_t* row = bits + static_cast<ptrdiff_t>(y) * stride;
         if (bitsPerPixel == 16) {
-            for (int x = 0; x < width_; ++x) {
+            for (int x = 0; x < m_width; ++x) {
                 row[2 * x] = static_cast<uint8_t>(src[x]);
                 row[2 * x + 1] = static_cast<uint8_t>(src[x] >> 8);
             }
             continue;
         }
-        for (int x = 0; x < width_; ++x) {
+        for (int x = 0; x < m_width; ++x) {
             const int r = (src[x] >> 10) & 31, g = (src[x] >> 5) & 31, b = src[x] & 31;
             uint8_t* px = row + x * bytesPerPixel;
             px[0] = static_cast<uint8_t>((b << 3) | (b >> 2));

@@ -50,27 +50,27 @@ inline bool SameBlock(const uint16_t* a, const uint16_t* b, int width) {
 }  // namespace
 
 Encoder::Encoder(int width, int height)
-    : width_(width > 0 ? width : 0), height_(height > 0 ? height : 0) {
-    const size_t n = static_cast<size_t>(width_) * height_;
-    recon_.assign(n, 0);
-    source_.assign(n, 0);
-    prevSource_.assign(n, 0);
+    : m_width(width > 0 ? width : 0), m_height(height > 0 ? height : 0) {
+    const size_t n = static_cast<size_t>(m_width) * m_height;
+    m_recon.assign(n, 0);
+    m_source.assign(n, 0);
+    m_prevSource.assign(n, 0);
 }
 
-int Encoder::width() const { return width_; }
-int Encoder::height() const { return height_; }
+int Encoder::width() const { return m_width; }
+int Encoder::height() const { return m_height; }
 
-void Encoder::Reset() { havePrevious_ = false; }
+void Encoder::Reset() { m_havePrevious = false; }
 
 size_t Encoder::Encode(const SourceFrame& src, int quality, bool forceKey, uint8_t* out,
                        size_t outCapacity, bool* isKey) {
     if (isKey) *isKey = false;
-    if (!IsCodableSize(width_, height_) || !out ||
-        outCapacity < MaxEncodedSize(width_, height_))
+    if (!IsCodableSize(m_width, m_height) || !out ||
+        outCapacity < MaxEncodedSize(m_width, m_height))
         return 0;
-    if (!detail::ConvertToRgb555(src, width_, height_, source_.data())) return 0;
+    if (!detail::ConvertToRgb555(src, m_width, m_height, m_source.data())) return 0;
 
-    const bool key = forceKey || !havePrevious_;
+    const bool key = forceKey || !m_havePrevious;
     const double lambda = detail::LambdaForQuality(quality);
     Writer w{out};
     int pendingSkip = 0;
@@ -85,19 +85,19 @@ size_t Encoder::Encode(const SourceFrame& src, int quality, bool forceKey, uint8
     detail::BlockPixels px;
     detail::CodedBlock coded;
     uint16_t previous[16];
-    for (int by = 0; by < height_ / 4; ++by) {
-        for (int bx = 0; bx < width_ / 4; ++bx) {
-            const size_t offset = static_cast<size_t>(by) * 4 * width_ + bx * 4;
-            const uint16_t* cur = source_.data() + offset;
-            uint16_t* rec = recon_.data() + offset;
-            if (!key && SameBlock(cur, prevSource_.data() + offset, width_)) {
+    for (int by = 0; by < m_height / 4; ++by) {
+        for (int bx = 0; bx < m_width / 4; ++bx) {
+            const size_t offset = static_cast<size_t>(by) * 4 * m_width + bx * 4;
+            const uint16_t* cur = m_source.data() + offset;
+            uint16_t* rec = m_recon.data() + offset;
+            if (!key && SameBlock(cur, m_prevSource.data() + offset, m_width)) {
                 // Unchanged source: the reconstruction already holds our best for it.
                 if (++pendingSkip == kMaxSkipRun) flushSkips();
                 continue;
             }
-            Unpack(cur, width_, &px);
+            Unpack(cur, m_width, &px);
             if (!key)
-                for (int y = 0; y < 4; ++y) std::memcpy(previous + 4 * y, rec + y * width_, 8);
+                for (int y = 0; y < 4; ++y) std::memcpy(previous + 4 * y, rec + y * m_width, 8);
             detail::ChooseBlock(px, key ? nullptr : previous, lambda, &coded);
             if (coded.kind == detail::BlockKind::Skip) {
                 if (++pendingSkip == kMaxSkipRun) flushSkips();
@@ -105,14 +105,14 @@ size_t Encoder::Encode(const SourceFrame& src, int quality, bool forceKey, uint8
             }
             flushSkips();
             for (int i = 0; i < coded.wordCount; ++i) w.Word(coded.words[i]);
-            for (int y = 0; y < 4; ++y) std::memcpy(rec + y * width_, coded.decoded + 4 * y, 8);
+            for (int y = 0; y < 4; ++y) std::memcpy(rec + y * m_width, coded.decoded + 4 * y, 8);
         }
     }
     flushSkips();
     w.Word(0);  // end of frame
 
-    source_.swap(prevSource_);
-    havePrevious_ = true;
+    m_source.swap(m_prevSource);
+    m_havePrevious = true;
     if (isKey) *isKey = !wroteSkip;
     return static_cast<size_t>(w.p - out);
 }

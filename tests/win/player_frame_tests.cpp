@@ -60,21 +60,21 @@ protected:
         GetModuleFileNameA(nullptr, path, MAX_PATH);
         std::string exe(path);
         exe = exe.substr(0, exe.rfind('\\') + 1) + "reelpane.exe";
-        module_ = LoadLibraryExA(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-        ASSERT_NE(module_, nullptr) << exe;
+        m_module = LoadLibraryExA(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        ASSERT_NE(m_module, nullptr) << exe;
     }
     void TearDown() override
     {
-        if (module_)
-            FreeLibrary(module_);
+        if (m_module)
+            FreeLibrary(m_module);
     }
     std::string Text(UINT id)
     {
         char text[256] = {};
-        LoadStringA(module_, id, text, sizeof text);
+        LoadStringA(m_module, id, text, sizeof text);
         return text;
     }
-    HMODULE module_ = nullptr;
+    HMODULE m_module = nullptr;
 };
 
 TEST_F(PlayerResources, StringTableHoldsTheFourTexts)
@@ -87,7 +87,7 @@ TEST_F(PlayerResources, StringTableHoldsTheFourTexts)
 
 TEST_F(PlayerResources, ClassMenuNameFindsTheOnePopupMenu)
 {
-    HMENU bar = LoadMenuA(module_, "Player");
+    HMENU bar = LoadMenuA(m_module, "Player");
     ASSERT_NE(bar, nullptr);
     ASSERT_EQ(GetMenuItemCount(bar), 1);
     char text[64] = {};
@@ -105,7 +105,7 @@ TEST_F(PlayerResources, ClassMenuNameFindsTheOnePopupMenu)
     }
     EXPECT_TRUE(GetMenuState(popup, 2, MF_BYPOSITION) & MF_SEPARATOR);
     DestroyMenu(bar);
-    EXPECT_NE(FindResourceA(module_, "AppIcon", MAKEINTRESOURCEA(14) /* RT_GROUP_ICON */), nullptr);
+    EXPECT_NE(FindResourceA(m_module, "AppIcon", MAKEINTRESOURCEA(14) /* RT_GROUP_ICON */), nullptr);
 }
 
 }  // namespace
