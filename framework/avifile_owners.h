@@ -32,7 +32,10 @@ using AviStream = AviObject<PAVISTREAM, AVIStreamRelease>;
 
 // An open installable compressor (ICOpen ... ICClose).
 struct CompressorTraits : OwnedHandleTraits<HIC, HandleKind::Compressor> {
-    static HIC Open(DWORD fccType, DWORD fccHandler, UINT mode) { return ICOpen(fccType, fccHandler, mode); }
+    static HIC Open(DWORD fccType, DWORD fccHandler, UINT mode)
+    {
+        return ICOpen(fccType, fccHandler, mode);
+    }
     static void Close(HIC hic) { ICClose(hic); }
 };
 using Compressor = UniqueOwner<CompressorTraits>;

@@ -37,8 +37,9 @@ void ReportCaughtException(const char* where) noexcept
     LogCaughtException(where);
     if (boxShowing.exchange(true))
         return;
-    MessageBoxA(nullptr, "An internal error occurred. The program carries on; if something "
-                         "looks wrong, save your work and restart it.",
+    MessageBoxA(nullptr,
+                "An internal error occurred. The program carries on; if something "
+                "looks wrong, save your work and restart it.",
                 "Internal error", MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
     boxShowing = false;
 }

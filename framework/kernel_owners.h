@@ -10,7 +10,10 @@ namespace korvane {
 
 // CreateFile and FindFirstFile fail with INVALID_HANDLE_VALUE, others with null; the
 // owner takes either as empty.
-inline HANDLE NullIfInvalid(HANDLE handle) { return handle == INVALID_HANDLE_VALUE ? nullptr : handle; }
+inline HANDLE NullIfInvalid(HANDLE handle)
+{
+    return handle == INVALID_HANDLE_VALUE ? nullptr : handle;
+}
 
 struct KernelHandleTraits : OwnedHandleTraits<HANDLE> {
     static HANDLE Open(HANDLE handle) { return NullIfInvalid(handle); }

@@ -41,7 +41,8 @@ LRESULT SubclassedControl::Default(UINT message, WPARAM wParam, LPARAM lParam)
     return CallWindowProcA(m_original, m_hwnd, message, wParam, lParam);
 }
 
-LRESULT CALLBACK SubclassedControl::ControlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT CALLBACK SubclassedControl::ControlProc(HWND hwnd, UINT message, WPARAM wParam,
+                                                LPARAM lParam)
 {
     SubclassedControl* self = ObjectOf(hwnd);
     if (!self)

@@ -4,8 +4,8 @@
 #include "exception_barrier.h"
 
 bool WindowBase::Create(const char* className, UINT classStyle, HCURSOR cursor, HICON icon,
-                        DWORD exStyle, const char* title, DWORD style,
-                        int x, int y, int width, int height, HWND parent)
+                        DWORD exStyle, const char* title, DWORD style, int x, int y, int width,
+                        int height, HWND parent)
 {
     HINSTANCE instance = GetModuleHandleA(nullptr);
     WNDCLASSA wc = {};
@@ -19,8 +19,8 @@ bool WindowBase::Create(const char* className, UINT classStyle, HCURSOR cursor, 
         if (!RegisterClassA(&wc))
             return false;
     }
-    return CreateWindowExA(exStyle, className, title, style, x, y, width, height, parent,
-                           nullptr, instance, this) != nullptr;
+    return CreateWindowExA(exStyle, className, title, style, x, y, width, height, parent, nullptr,
+                           instance, this) != nullptr;
 }
 
 LRESULT WindowBase::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)

@@ -16,9 +16,8 @@ public:
 
     // Registers `className` once per process (with our procedure) and creates the window.
     // Returns false when the class cannot be registered or the window not created.
-    bool Create(const char* className, UINT classStyle, HCURSOR cursor, HICON icon,
-                DWORD exStyle, const char* title, DWORD style,
-                int x, int y, int width, int height, HWND parent);
+    bool Create(const char* className, UINT classStyle, HCURSOR cursor, HICON icon, DWORD exStyle,
+                const char* title, DWORD style, int x, int y, int width, int height, HWND parent);
 
     // Registers a class the caller describes in full (menu, background...); only the
     // procedure is ours. Create then finds the class and uses it as it is.

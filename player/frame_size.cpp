@@ -3,8 +3,8 @@
 
 namespace reelpane {
 
-bool FrameSizeFor(bool minimised, bool movieOpen, const RECT& movieScreenRect,
-                  DWORD frameStyle, SIZE emptySize, SIZE* size)
+bool FrameSizeFor(bool minimised, bool movieOpen, const RECT& movieScreenRect, DWORD frameStyle,
+                  SIZE emptySize, SIZE* size)
 {
     if (minimised)
         return false;

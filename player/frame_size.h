@@ -8,7 +8,7 @@ namespace reelpane {
 // The frame's new outer size, or false to leave the frame alone (it is minimised). With
 // a movie the frame wraps `movieScreenRect` (the movie window in screen co-ordinates)
 // for a frame of `frameStyle` with a menu bar.
-bool FrameSizeFor(bool minimised, bool movieOpen, const RECT& movieScreenRect,
-                  DWORD frameStyle, SIZE emptySize, SIZE* size);
+bool FrameSizeFor(bool minimised, bool movieOpen, const RECT& movieScreenRect, DWORD frameStyle,
+                  SIZE emptySize, SIZE* size);
 
 }  // namespace reelpane

@@ -26,8 +26,7 @@ int RunPlayer(HINSTANCE instance, int showCommand)
 {
     if (HIWORD(VideoForWindowsVersion()) < 0x010A) {
         MessageBeep(MB_ICONHAND);
-        MessageBoxA(nullptr, LoadText(instance, IDS_VFW_TOO_OLD).c_str(), nullptr,
-                    MB_ICONHAND);
+        MessageBoxA(nullptr, LoadText(instance, IDS_VFW_TOO_OLD).c_str(), nullptr, MB_ICONHAND);
         return 0;
     }
     if (!PlayerFrame::RegisterPlayerClass(instance)) {

@@ -36,8 +36,8 @@ bool PlayerFrame::CreateFrame()
     const SIZE size = EmptySize();
     // The class is already registered, so Create only makes the window.
     if (!Create(kClassName, 0, nullptr, nullptr, 0, kClassName,
-                WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
-                size.cx, size.cy, nullptr))
+                WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT, size.cx,
+                size.cy, nullptr))
         return false;
     playerMenu = GetMenu(Hwnd());
     UpdateMenu();
@@ -68,28 +68,18 @@ SIZE PlayerFrame::EmptySize() const
 LRESULT PlayerFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_CREATE:
-        return 0;
-    case WM_PAINT:
-        OnPaint();
-        return 0;
+    case WM_CREATE: return 0;
+    case WM_PAINT: OnPaint(); return 0;
     case WM_ACTIVATE:
     case WM_QUERYNEWPALETTE:
     case WM_PALETTECHANGED:
         if (movieWindow)
             return SendMessageA(movieWindow, message, wParam, lParam);
         break;
-    case WM_COMMAND:
-        OnCommand(LOWORD(wParam));
-        return 0;
-    case WM_PLAYER_OPEN:
-        return OnOpenAndPlay();
-    case MCIWNDM_NOTIFYSIZE:
-        OnMovieSizeChanged();
-        break;
-    case WM_DESTROY:
-        OnDestroy();
-        return 0;
+    case WM_COMMAND: OnCommand(LOWORD(wParam)); return 0;
+    case WM_PLAYER_OPEN: return OnOpenAndPlay();
+    case MCIWNDM_NOTIFYSIZE: OnMovieSizeChanged(); break;
+    case WM_DESTROY: OnDestroy(); return 0;
     }
     return Default(message, wParam, lParam);
 }
@@ -111,12 +101,8 @@ void PlayerFrame::OnCommand(int id)
             MCIWndHome(movieWindow);
         SendMessageA(movieWindow, MCI_PLAY, 0, 0);
         break;
-    case IDM_STOP:
-        SendMessageA(movieWindow, MCI_STOP, 0, 0);
-        break;
-    case IDM_EXIT:
-        PostMessageA(Hwnd(), WM_CLOSE, 0, 0);
-        break;
+    case IDM_STOP: SendMessageA(movieWindow, MCI_STOP, 0, 0); break;
+    case IDM_EXIT: PostMessageA(Hwnd(), WM_CLOSE, 0, 0); break;
     }
 }
 
@@ -151,8 +137,8 @@ void PlayerFrame::OnMovieSizeChanged()
         GetWindowRect(movieWindow, &movieRect);
     const DWORD style = static_cast<DWORD>(GetWindowLongA(Hwnd(), GWL_STYLE));
     SIZE size;
-    if (reelpane::FrameSizeFor(IsIconic(Hwnd()) != FALSE, movieOpen, movieRect, style,
-                               EmptySize(), &size))
+    if (reelpane::FrameSizeFor(IsIconic(Hwnd()) != FALSE, movieOpen, movieRect, style, EmptySize(),
+                               &size))
         SetWindowPos(Hwnd(), nullptr, 0, 0, size.cx, size.cy,
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }

@@ -50,19 +50,13 @@ std::string MoviePathFromCommandLine(const char* commandLine, const char* module
     return std::string(p);
 }
 
-bool IsOpenablePath(const std::string& path)
-{
-    return !path.empty() && path.size() < kMaxPath;
-}
+bool IsOpenablePath(const std::string& path) { return !path.empty() && path.size() < kMaxPath; }
 
 korvane::Size EmptyFrameSize(int captionHeight, int menuHeight, int frameHeight)
 {
     return korvane::Size{180, captionHeight + menuHeight + 2 * frameHeight};
 }
 
-bool IsAtMovieEnd(long position, long end)
-{
-    return end > 0 && position >= end - 1;
-}
+bool IsAtMovieEnd(long position, long end) { return end > 0 && position >= end - 1; }
 
 }  // namespace reelpane

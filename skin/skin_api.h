@@ -6,11 +6,11 @@
 
 extern "C" {
 int __stdcall SkinInitialize(HINSTANCE instance, const char* appName, const char* reserved,
-                             DWORD flags);                               // ordinal 1
-int __stdcall SkinExit();                                                 // ordinal 2
-int __stdcall SkinLoadFile(const char* path);                            // ordinal 3
-int __stdcall SkinApplyToWindow(HWND window, const char* partName);     // ordinal 5
-int __stdcall SkinSetDialogScheme(const char* schemeName);              // ordinal 8
+                             DWORD flags);                           // ordinal 1
+int __stdcall SkinExit();                                            // ordinal 2
+int __stdcall SkinLoadFile(const char* path);                        // ordinal 3
+int __stdcall SkinApplyToWindow(HWND window, const char* partName);  // ordinal 5
+int __stdcall SkinSetDialogScheme(const char* schemeName);           // ordinal 8
 
 // Copies what the library holds into the buffers (each `size` bytes, may be null);
 // returns 1 when a valid skin file is loaded, else 0.

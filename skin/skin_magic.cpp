@@ -28,7 +28,8 @@ bool ReadSkinFile(const char* path)
         return false;
     std::vector<char> head(64);
     DWORD got = 0;
-    const BOOL ok = ReadFile(file.Get(), head.data(), static_cast<DWORD>(head.size()), &got, nullptr);
+    const BOOL ok =
+        ReadFile(file.Get(), head.data(), static_cast<DWORD>(head.size()), &got, nullptr);
     return ok && korvane::IsValidSkinText(head.data(), got);
 }
 

@@ -27,7 +27,8 @@ LRESULT CALLBACK FlashProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         const korvane::PaintDc dc(hwnd);
         RECT r;
         GetClientRect(hwnd, &r);
-        FillRect(dc.Get(), &r, static_cast<HBRUSH>(GetStockObject(white ? WHITE_BRUSH : BLACK_BRUSH)));
+        FillRect(dc.Get(), &r,
+                 static_cast<HBRUSH>(GetStockObject(white ? WHITE_BRUSH : BLACK_BRUSH)));
         return 0;
     }
     return DefWindowProcA(hwnd, msg, wp, lp);
@@ -52,8 +53,9 @@ int main(int argc, char** argv)
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.lpszClassName = "AvSyncFlash";
     RegisterClassA(&wc);
-    HWND flash = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, wc.lpszClassName, "", WS_POPUP | WS_VISIBLE,
-                                 0, 0, 160, 120, nullptr, nullptr, wc.hInstance, nullptr);
+    HWND flash = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, wc.lpszClassName, "",
+                                 WS_POPUP | WS_VISIBLE, 0, 0, 160, 120, nullptr, nullptr,
+                                 wc.hInstance, nullptr);
     UpdateWindow(flash);
 
     MessageSink sink;
@@ -73,7 +75,8 @@ int main(int argc, char** argv)
         }
     });
     DestroyWindow(flash);
-    const int merged = MuxAudioIntoAvi(tempAviPath, tempWavPath, outDir + "\\merged.avi", 0, nullptr, 0, 1, 100, 0);
+    const int merged = MuxAudioIntoAvi(tempAviPath, tempWavPath, outDir + "\\merged.avi", 0,
+                                       nullptr, 0, 1, 100, 0);
     std::printf("ended %d merge %d\n", ended ? 1 : 0, merged);
     KeepScratchFile(tempWavPath, outDir + "\\recording.wav");
     KeepScratchFile(tempAviPath, outDir + "\\recording.avi");

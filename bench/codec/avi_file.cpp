@@ -10,37 +10,49 @@ namespace {
 
 struct Out {
     std::vector<uint8_t> b;
-    void u32(uint32_t v) {
-        for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
+    void u32(uint32_t v)
+    {
+        for (int i = 0; i < 4; ++i)
+            b.push_back(static_cast<uint8_t>(v >> (8 * i)));
     }
-    void u16(uint16_t v) {
+    void u16(uint16_t v)
+    {
         b.push_back(static_cast<uint8_t>(v));
         b.push_back(static_cast<uint8_t>(v >> 8));
     }
     void cc(const char* s) { b.insert(b.end(), s, s + 4); }
-    size_t open(const char* id, const char* type = nullptr) {  // returns the size slot
+    size_t open(const char* id, const char* type = nullptr)
+    {  // returns the size slot
         cc(id);
         const size_t at = b.size();
         u32(0);
-        if (type) cc(type);
+        if (type)
+            cc(type);
         return at;
     }
-    void close(size_t at) {
-        if (b.size() & 1) b.push_back(0);
+    void close(size_t at)
+    {
+        if (b.size() & 1)
+            b.push_back(0);
         const uint32_t n = static_cast<uint32_t>(b.size() - at - 4);
         std::memcpy(&b[at], &n, 4);  // host is little-endian like the file
     }
 };
 
-uint32_t Rd32(const uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (uint32_t(p[3]) << 24); }
+uint32_t Rd32(const uint8_t* p)
+{
+    return p[0] | (p[1] << 8) | (p[2] << 16) | (uint32_t(p[3]) << 24);
+}
 
 }  // namespace
 
-bool WriteVideo1Avi(const std::string& path, const AviVideo& v, int fps) {
+bool WriteVideo1Avi(const std::string& path, const AviVideo& v, int fps)
+{
     Out o;
     const uint32_t n = static_cast<uint32_t>(v.frames.size());
     size_t largest = 0;
-    for (const auto& f : v.frames) largest = f.size() > largest ? f.size() : largest;
+    for (const auto& f : v.frames)
+        largest = f.size() > largest ? f.size() : largest;
     const size_t riff = o.open("RIFF", "AVI ");
     const size_t hdrl = o.open("LIST", "hdrl");
     const size_t avih = o.open("avih");
@@ -54,7 +66,8 @@ bool WriteVideo1Avi(const std::string& path, const AviVideo& v, int fps) {
     o.u32(static_cast<uint32_t>(largest));
     o.u32(v.width);
     o.u32(v.height);
-    for (int i = 0; i < 4; ++i) o.u32(0);
+    for (int i = 0; i < 4; ++i)
+        o.u32(0);
     o.close(avih);
     const size_t strl = o.open("LIST", "strl");
     const size_t strh = o.open("strh");
@@ -83,7 +96,8 @@ bool WriteVideo1Avi(const std::string& path, const AviVideo& v, int fps) {
     o.u16(16);
     o.cc("MSVC");
     o.u32(v.width * v.height * 2);
-    for (int i = 0; i < 4; ++i) o.u32(0);
+    for (int i = 0; i < 4; ++i)
+        o.u32(0);
     o.close(strf);
     o.close(strl);
     o.close(hdrl);
@@ -106,7 +120,8 @@ bool WriteVideo1Avi(const std::string& path, const AviVideo& v, int fps) {
     o.close(idx);
     o.close(riff);
     FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
+    if (!f)
+        return false;
     const bool ok = std::fwrite(o.b.data(), 1, o.b.size(), f) == o.b.size();
     return std::fclose(f) == 0 && ok;
 }
@@ -114,11 +129,13 @@ bool WriteVideo1Avi(const std::string& path, const AviVideo& v, int fps) {
 namespace {
 
 // Walks the chunks of [p, end), descending into LIST chunks.
-void Walk(const uint8_t* p, const uint8_t* end, AviVideo* v) {
+void Walk(const uint8_t* p, const uint8_t* end, AviVideo* v)
+{
     while (end - p >= 8) {
         const uint32_t size = Rd32(p + 4);
         const uint8_t* body = p + 8;
-        if (size > static_cast<size_t>(end - body)) return;
+        if (size > static_cast<size_t>(end - body))
+            return;
         if (!std::memcmp(p, "LIST", 4) && size >= 4) {
             Walk(body + 4, body + size, v);
         } else if (!std::memcmp(p, "strf", 4) && size >= 12 && v->width == 0) {
@@ -133,7 +150,8 @@ void Walk(const uint8_t* p, const uint8_t* end, AviVideo* v) {
 
 }  // namespace
 
-bool ReadAviVideo(const std::string& path, AviVideo* v, std::string* error) {
+bool ReadAviVideo(const std::string& path, AviVideo* v, std::string* error)
+{
     FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) {
         *error = "cannot open " + path;
@@ -142,9 +160,11 @@ bool ReadAviVideo(const std::string& path, AviVideo* v, std::string* error) {
     std::vector<uint8_t> data;
     uint8_t buf[65536];
     size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) data.insert(data.end(), buf, buf + n);
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
+        data.insert(data.end(), buf, buf + n);
     std::fclose(f);
-    if (data.size() < 12 || std::memcmp(data.data(), "RIFF", 4) || std::memcmp(&data[8], "AVI ", 4)) {
+    if (data.size() < 12 || std::memcmp(data.data(), "RIFF", 4) ||
+        std::memcmp(&data[8], "AVI ", 4)) {
         *error = "not an AVI file";
         return false;
     }
@@ -153,7 +173,8 @@ bool ReadAviVideo(const std::string& path, AviVideo* v, std::string* error) {
         *error = "no video format";
         return false;
     }
-    if (v->height < 0) v->height = -v->height;
+    if (v->height < 0)
+        v->height = -v->height;
     return true;
 }
 

@@ -17,23 +17,28 @@
 
 namespace {
 
-bool ReadFile(const char* path, std::vector<uint8_t>* data) {
+bool ReadFile(const char* path, std::vector<uint8_t>* data)
+{
     FILE* f = std::fopen(path, "rb");
-    if (!f) return false;
+    if (!f)
+        return false;
     uint8_t buf[65536];
     size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) data->insert(data->end(), buf, buf + n);
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
+        data->insert(data->end(), buf, buf + n);
     std::fclose(f);
     return true;
 }
 
-bool EndsWith(const std::string& s, const char* tail) {
+bool EndsWith(const std::string& s, const char* tail)
+{
     const size_t n = std::strlen(tail);
     return s.size() >= n && s.compare(s.size() - n, n, tail) == 0;
 }
 
 // Appends the decoder's picture top-down, as bgr24 or as rgb555 little-endian.
-void AppendTopDown(const video1::Decoder& dec, bool rgb555, std::vector<uint8_t>* out) {
+void AppendTopDown(const video1::Decoder& dec, bool rgb555, std::vector<uint8_t>* out)
+{
     const int w = dec.width(), h = dec.height(), bpp = rgb555 ? 2 : 3;
     const size_t at = out->size();
     out->resize(at + static_cast<size_t>(w) * h * bpp);
@@ -41,12 +46,15 @@ void AppendTopDown(const video1::Decoder& dec, bool rgb555, std::vector<uint8_t>
     dec.CopyTo(out->data() + at + static_cast<size_t>(h - 1) * w * bpp, -w * bpp, bpp * 8);
 }
 
-int Encode(int argc, char** argv) {
-    if (argc < 8) return 2;
+int Encode(int argc, char** argv)
+{
+    if (argc < 8)
+        return 2;
     const int w = std::atoi(argv[2]), h = std::atoi(argv[3]), q = std::atoi(argv[4]);
     const int keyEvery = std::atoi(argv[5]);
     std::vector<uint8_t> raw;
-    if (!ReadFile(argv[6], &raw)) return std::fprintf(stderr, "cannot read %s\n", argv[6]), 1;
+    if (!ReadFile(argv[6], &raw))
+        return std::fprintf(stderr, "cannot read %s\n", argv[6]), 1;
     const size_t frameBytes = static_cast<size_t>(w) * h * 3;
     if (!video1::IsCodableSize(w, h) || frameBytes == 0)
         return std::fprintf(stderr, "size %dx%d not codable\n", w, h), 1;
@@ -66,10 +74,11 @@ int Encode(int argc, char** argv) {
         src.stride = -w * 3;
         bool key = false;
         const auto t0 = std::chrono::steady_clock::now();
-        const size_t n = enc.Encode(src, q, keyEvery > 0 && i % keyEvery == 0, buf.data(),
-                                    buf.size(), &key);
+        const size_t n =
+            enc.Encode(src, q, keyEvery > 0 && i % keyEvery == 0, buf.data(), buf.size(), &key);
         seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-        if (n == 0) return std::fprintf(stderr, "encode failed at frame %zu\n", i), 1;
+        if (n == 0)
+            return std::fprintf(stderr, "encode failed at frame %zu\n", i), 1;
         avi.frames.emplace_back(buf.begin(), buf.begin() + n);
         avi.keys.push_back(key);
         bytes += n;
@@ -79,10 +88,12 @@ int Encode(int argc, char** argv) {
             AppendTopDown(dec, false, &ours);
         }
     }
-    if (!v1tools::WriteVideo1Avi(argv[7], avi, 25)) return std::fprintf(stderr, "write failed\n"), 1;
+    if (!v1tools::WriteVideo1Avi(argv[7], avi, 25))
+        return std::fprintf(stderr, "write failed\n"), 1;
     if (argc > 8) {
         FILE* f = std::fopen(argv[8], "wb");
-        if (!f || std::fwrite(ours.data(), 1, ours.size(), f) != ours.size()) return 1;
+        if (!f || std::fwrite(ours.data(), 1, ours.size(), f) != ours.size())
+            return 1;
         std::fclose(f);
     }
     std::printf("frames %zu bytes/frame %.0f ms/frame %.3f\n", count,
@@ -90,8 +101,10 @@ int Encode(int argc, char** argv) {
     return 0;
 }
 
-int Decode(int argc, char** argv) {
-    if (argc < 4) return 2;
+int Decode(int argc, char** argv)
+{
+    if (argc < 4)
+        return 2;
     v1tools::AviVideo avi;
     std::string error;
     if (!v1tools::ReadAviVideo(argv[2], &avi, &error))
@@ -101,19 +114,25 @@ int Decode(int argc, char** argv) {
     std::vector<uint8_t> out;
     int bad = 0;
     for (const auto& f : avi.frames) {
-        if (f.empty()) continue;  // a dropped frame: FFmpeg shows nothing new either
-        if (dec.Decode(f.data(), f.size()) != video1::DecodeResult::Ok) ++bad;
+        if (f.empty())
+            continue;  // a dropped frame: FFmpeg shows nothing new either
+        if (dec.Decode(f.data(), f.size()) != video1::DecodeResult::Ok)
+            ++bad;
         AppendTopDown(dec, rgb555, &out);
     }
     FILE* f = std::fopen(argv[3], "wb");
-    if (!f || std::fwrite(out.data(), 1, out.size(), f) != out.size()) return 1;
+    if (!f || std::fwrite(out.data(), 1, out.size(), f) != out.size())
+        return 1;
     std::fclose(f);
-    if (bad) std::fprintf(stderr, "%d frames did not decode cleanly\n", bad);
+    if (bad)
+        std::fprintf(stderr, "%d frames did not decode cleanly\n", bad);
     return bad ? 1 : 0;
 }
 
-int Psnr(int argc, char** argv) {
-    if (argc < 6) return 2;
+int Psnr(int argc, char** argv)
+{
+    if (argc < 6)
+        return 2;
     const size_t frameBytes = static_cast<size_t>(std::atoi(argv[2])) * std::atoi(argv[3]) * 3;
     std::vector<uint8_t> a, b;
     if (!ReadFile(argv[4], &a) || !ReadFile(argv[5], &b) || frameBytes == 0 ||
@@ -128,7 +147,8 @@ int Psnr(int argc, char** argv) {
         }
         total += sse;
         const double p = sse ? 10 * std::log10(65025.0 * frameBytes / sse) : 99.0;
-        if (p < worst) worst = p;
+        if (p < worst)
+            worst = p;
     }
     const double mean = total ? 10 * std::log10(65025.0 * a.size() / total) : 99.0;
     std::printf("psnr %.2f worst %.2f\n", mean, worst);
@@ -137,12 +157,17 @@ int Psnr(int argc, char** argv) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     const std::string cmd = argc > 1 ? argv[1] : "";
     int rc = 2;
-    if (cmd == "encode") rc = Encode(argc, argv);
-    else if (cmd == "decode") rc = Decode(argc, argv);
-    else if (cmd == "psnr") rc = Psnr(argc, argv);
-    if (rc == 2) std::fprintf(stderr, "usage: see the head of bench/codec/v1avi.cpp\n");
+    if (cmd == "encode")
+        rc = Encode(argc, argv);
+    else if (cmd == "decode")
+        rc = Decode(argc, argv);
+    else if (cmd == "psnr")
+        rc = Psnr(argc, argv);
+    if (rc == 2)
+        std::fprintf(stderr, "usage: see the head of bench/codec/v1avi.cpp\n");
     return rc;
 }

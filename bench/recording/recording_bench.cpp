@@ -71,15 +71,19 @@ int main(int argc, char** argv)
     UseScreenSettings();
     settings.recordAudio = 0;
     if (screenWidth < 1280 || screenHeight < 720) {
-        std::fprintf(stderr, "the desktop is %dx%d; 1280x720 is needed\n", screenWidth, screenHeight);
+        std::fprintf(stderr, "the desktop is %dx%d; 1280x720 is needed\n", screenWidth,
+                     screenHeight);
         return 2;
     }
     SetCursorPos(screenWidth - 2, screenHeight - 2);
 
-    std::printf("Recording %d s of scrolling text at %d fps, %d-bit desktop %dx%d, Video 1 quality %d\n",
-                seconds, settings.framesPerSecond, settings.captureBitsPerPixel, screenWidth,
-                screenHeight, settings.compressorQuality);
-    std::printf("area       end          grabs written distinct/s timeline/s  grab ms enc+wr ms  loop ms  wall s\n");
+    std::printf(
+        "Recording %d s of scrolling text at %d fps, %d-bit desktop %dx%d, Video 1 quality %d\n",
+        seconds, settings.framesPerSecond, settings.captureBitsPerPixel, screenWidth, screenHeight,
+        settings.compressorQuality);
+    std::printf(
+        "area       end          grabs written distinct/s timeline/s  grab ms enc+wr ms  loop ms  "
+        "wall s\n");
     bool ok = RunOne(640, 480, seconds);
     ok = RunOne(1280, 720, seconds) && ok;
     return ok ? 0 : 1;

@@ -13,8 +13,8 @@ namespace video1 {
 enum class PixelFormat { Rgb555, Bgr24, Bgrx32, Pal8 };
 
 struct SourceFrame {
-    const uint8_t* bits = nullptr;      // first byte of DIB row 0 (the bottom row)
-    int stride = 0;                     // bytes from one DIB row to the next
+    const uint8_t* bits = nullptr;  // first byte of DIB row 0 (the bottom row)
+    int stride = 0;                 // bytes from one DIB row to the next
     PixelFormat format = PixelFormat::Bgrx32;
     const uint32_t* palette = nullptr;  // 256 RGBQUADs, only for Pal8
 };
@@ -37,8 +37,8 @@ public:
     // A key frame (no skip codes) is written when forceKey is set or there is no
     // previous frame; otherwise unchanged blocks are skipped against the encoder's own
     // reconstruction of the previous frame. Returns the bytes written and sets *isKey.
-    size_t Encode(const SourceFrame& src, int quality, bool forceKey,
-                  uint8_t* out, size_t outCapacity, bool* isKey);
+    size_t Encode(const SourceFrame& src, int quality, bool forceKey, uint8_t* out,
+                  size_t outCapacity, bool* isKey);
 
     // Forgets the previous frame, so the next one is a key frame.
     void Reset();

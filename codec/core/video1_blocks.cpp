@@ -22,14 +22,16 @@ struct Pair {
     long sse = 0;
 };
 
-inline int Dist(const BlockPixels& px, int p, const int* c) {
+inline int Dist(const BlockPixels& px, int p, const int* c)
+{
     const int dr = px.r[p] - c[0], dg = px.g[p] - c[1], db = px.b[p] - c[2];
     return dr * dr + dg * dg + db * db;
 }
 
 // Means of the two groups, rounded: the nearest integer to a mean is the best one.
 // Returns false when a group is empty.
-bool Centroids(const BlockPixels& px, const int* idx, int n, uint16_t maskA, Pair* s) {
+bool Centroids(const BlockPixels& px, const int* idx, int n, uint16_t maskA, Pair* s)
+{
     int sa[3] = {0, 0, 0}, sb[3] = {0, 0, 0}, na = 0;
     for (int i = 0; i < n; ++i) {
         const int p = idx[i];
@@ -40,7 +42,8 @@ bool Centroids(const BlockPixels& px, const int* idx, int n, uint16_t maskA, Pai
         sum[2] += px.b[p];
     }
     const int nb = n - na;
-    if (na == 0 || nb == 0) return false;
+    if (na == 0 || nb == 0)
+        return false;
     for (int c = 0; c < 3; ++c) {
         s->a[c] = (2 * sa[c] + na) / (2 * na);
         s->b[c] = (2 * sb[c] + nb) / (2 * nb);
@@ -50,23 +53,29 @@ bool Centroids(const BlockPixels& px, const int* idx, int n, uint16_t maskA, Pai
 
 // Two-colour split of a subset of the block: a cut across the widest channel at its
 // midpoint, then a few nearest-colour refinements.
-void SplitTwo(const BlockPixels& px, const int* idx, int n, Pair* s) {
+void SplitTwo(const BlockPixels& px, const int* idx, int n, Pair* s)
+{
     int lo[3] = {31, 31, 31}, hi[3] = {0, 0, 0};
     for (int i = 0; i < n; ++i) {
         const int p = idx[i];
         const int v[3] = {px.r[p], px.g[p], px.b[p]};
         for (int c = 0; c < 3; ++c) {
-            if (v[c] < lo[c]) lo[c] = v[c];
-            if (v[c] > hi[c]) hi[c] = v[c];
+            if (v[c] < lo[c])
+                lo[c] = v[c];
+            if (v[c] > hi[c])
+                hi[c] = v[c];
         }
     }
     int axis = 0;
     for (int c = 1; c < 3; ++c)
-        if (hi[c] - lo[c] > hi[axis] - lo[axis]) axis = c;
+        if (hi[c] - lo[c] > hi[axis] - lo[axis])
+            axis = c;
     uint16_t all = 0;
-    for (int i = 0; i < n; ++i) all |= static_cast<uint16_t>(1u << idx[i]);
+    for (int i = 0; i < n; ++i)
+        all |= static_cast<uint16_t>(1u << idx[i]);
     if (hi[axis] == lo[axis]) {
-        for (int c = 0; c < 3; ++c) s->a[c] = s->b[c] = lo[c];
+        for (int c = 0; c < 3; ++c)
+            s->a[c] = s->b[c] = lo[c];
         s->maskA = all;
         s->sse = 0;
         return;
@@ -74,16 +83,19 @@ void SplitTwo(const BlockPixels& px, const int* idx, int n, Pair* s) {
     const int* chan = axis == 0 ? px.r : axis == 1 ? px.g : px.b;
     uint16_t mask = 0;
     for (int i = 0; i < n; ++i)
-        if (2 * chan[idx[i]] > lo[axis] + hi[axis]) mask |= static_cast<uint16_t>(1u << idx[i]);
+        if (2 * chan[idx[i]] > lo[axis] + hi[axis])
+            mask |= static_cast<uint16_t>(1u << idx[i]);
     Centroids(px, idx, n, mask, s);  // both sides hold a pixel: lo and hi differ
     for (int iter = 0; iter < 3; ++iter) {
         uint16_t next = 0;
         for (int i = 0; i < n; ++i)
             if (Dist(px, idx[i], s->a) < Dist(px, idx[i], s->b))
                 next |= static_cast<uint16_t>(1u << idx[i]);
-        if (next == mask) break;
+        if (next == mask)
+            break;
         Pair trial = *s;
-        if (!Centroids(px, idx, n, next, &trial)) break;
+        if (!Centroids(px, idx, n, next, &trial))
+            break;
         mask = next;
         *s = trial;
     }
@@ -98,13 +110,15 @@ void SplitTwo(const BlockPixels& px, const int* idx, int n, Pair* s) {
 // Best two-colour split of a quadrant: all seven ways to cut four pixels in two,
 // scored by the between-group term of the squared error (|Sa|^2/na + |Sb|^2/nb, times
 // six to stay in integers), so only the winner needs its colours worked out.
-void SplitQuadrant(const BlockPixels& px, const int* idx, Pair* s) {
+void SplitQuadrant(const BlockPixels& px, const int* idx, Pair* s)
+{
     int v[4][3], total[3] = {0, 0, 0};
     for (int i = 0; i < 4; ++i) {
         v[i][0] = px.r[idx[i]];
         v[i][1] = px.g[idx[i]];
         v[i][2] = px.b[idx[i]];
-        for (int c = 0; c < 3; ++c) total[c] += v[i][c];
+        for (int c = 0; c < 3; ++c)
+            total[c] += v[i][c];
     }
     long bestScore = -1;
     int bestCut = 1;
@@ -113,7 +127,8 @@ void SplitQuadrant(const BlockPixels& px, const int* idx, Pair* s) {
         for (int i = 0; i < 3; ++i)
             if ((cut >> i) & 1) {
                 ++na;
-                for (int c = 0; c < 3; ++c) sa[c] += v[i][c];
+                for (int c = 0; c < 3; ++c)
+                    sa[c] += v[i][c];
             }
         long a2 = 0, b2 = 0;
         for (int c = 0; c < 3; ++c) {
@@ -128,16 +143,19 @@ void SplitQuadrant(const BlockPixels& px, const int* idx, Pair* s) {
     }
     uint16_t mask = 0;
     for (int i = 0; i < 3; ++i)
-        if ((bestCut >> i) & 1) mask |= static_cast<uint16_t>(1u << idx[i]);
+        if ((bestCut >> i) & 1)
+            mask |= static_cast<uint16_t>(1u << idx[i]);
     Centroids(px, idx, 4, mask, s);
     s->maskA = mask;
     s->sse = 0;
-    for (int i = 0; i < 4; ++i) s->sse += Dist(px, idx[i], ((mask >> idx[i]) & 1) ? s->a : s->b);
+    for (int i = 0; i < 4; ++i)
+        s->sse += Dist(px, idx[i], ((mask >> idx[i]) & 1) ? s->a : s->b);
 }
 
 inline uint16_t Pack(const int* c) { return Pack555(c[0], c[1], c[2]); }
 
-long SseAgainst(const BlockPixels& px, const uint16_t* decoded) {
+long SseAgainst(const BlockPixels& px, const uint16_t* decoded)
+{
     long sse = 0;
     for (int p = 0; p < 16; ++p) {
         const int c[3] = {(decoded[p] >> 10) & 31, (decoded[p] >> 5) & 31, decoded[p] & 31};
@@ -148,16 +166,21 @@ long SseAgainst(const BlockPixels& px, const uint16_t* decoded) {
 
 }  // namespace
 
-double LambdaForQuality(int quality) {
-    if (quality < 0) quality = kDefaultQuality;
-    if (quality > 10000) quality = 10000;
+double LambdaForQuality(int quality)
+{
+    if (quality < 0)
+        quality = kDefaultQuality;
+    if (quality > 10000)
+        quality = 10000;
     // Doubling every 1000 steps from near-lossless at 10000; below 5000 the curve steepens
     // so the lowest settings reach the sizes of a coarse, fill-heavy coding.
-    if (quality >= 5000) return 0.25 * std::pow(2.0, (10000 - quality) / 1000.0);
+    if (quality >= 5000)
+        return 0.25 * std::pow(2.0, (10000 - quality) / 1000.0);
     return 8.0 * std::pow(2.0, (5000 - quality) / 500.0);
 }
 
-void CodeFill(const BlockPixels& px, CodedBlock* out) {
+void CodeFill(const BlockPixels& px, CodedBlock* out)
+{
     int sum[3] = {0, 0, 0};
     long sq[3] = {0, 0, 0};
     for (int p = 0; p < 16; ++p) {
@@ -169,7 +192,8 @@ void CodeFill(const BlockPixels& px, CodedBlock* out) {
         sq[2] += px.b[p] * px.b[p];
     }
     int c[3];
-    for (int k = 0; k < 3; ++k) c[k] = (sum[k] + 8) / 16;
+    for (int k = 0; k < 3; ++k)
+        c[k] = (sum[k] + 8) / 16;
     // A fill with red 1 would read as a skip code: take red 0 or 2, whichever is closer.
     if (c[0] == 1) {
         const long e0 = sq[0];
@@ -177,16 +201,19 @@ void CodeFill(const BlockPixels& px, CodedBlock* out) {
         c[0] = e0 <= e2 ? 0 : 2;
     }
     long sse = 0;
-    for (int k = 0; k < 3; ++k) sse += sq[k] - 2L * c[k] * sum[k] + 16L * c[k] * c[k];
+    for (int k = 0; k < 3; ++k)
+        sse += sq[k] - 2L * c[k] * sum[k] + 16L * c[k] * c[k];
     const uint16_t colour = Pack(c);
     out->kind = BlockKind::Fill;
     out->wordCount = 1;
     out->words[0] = static_cast<uint16_t>(0x8000 | colour);
-    for (int p = 0; p < 16; ++p) out->decoded[p] = colour;
+    for (int p = 0; p < 16; ++p)
+        out->decoded[p] = colour;
     out->sse = sse;
 }
 
-void CodeTwoColour(const BlockPixels& px, CodedBlock* out) {
+void CodeTwoColour(const BlockPixels& px, CodedBlock* out)
+{
     Pair s;
     SplitTwo(px, kAll, 16, &s);
     uint16_t flags = s.maskA, c0 = Pack(s.a), c1 = Pack(s.b);
@@ -202,11 +229,13 @@ void CodeTwoColour(const BlockPixels& px, CodedBlock* out) {
     out->words[0] = flags;
     out->words[1] = c0;
     out->words[2] = c1;
-    for (int p = 0; p < 16; ++p) out->decoded[p] = ((flags >> p) & 1) ? c0 : c1;
+    for (int p = 0; p < 16; ++p)
+        out->decoded[p] = ((flags >> p) & 1) ? c0 : c1;
     out->sse = s.sse;
 }
 
-void CodeEightColour(const BlockPixels& px, CodedBlock* out) {
+void CodeEightColour(const BlockPixels& px, CodedBlock* out)
+{
     uint16_t flags = 0, c[8];
     long sse = 0;
     for (int q = 0; q < 4; ++q) {
@@ -226,7 +255,8 @@ void CodeEightColour(const BlockPixels& px, CodedBlock* out) {
     out->kind = BlockKind::EightColour;
     out->wordCount = 9;
     out->words[0] = flags;
-    for (int i = 0; i < 8; ++i) out->words[1 + i] = c[i];
+    for (int i = 0; i < 8; ++i)
+        out->words[1 + i] = c[i];
     out->words[1] |= 0x8000;  // marks the eight-colour form
     for (int p = 0; p < 16; ++p) {
         const int q = 2 * ((p >> 2) >= 2) + ((p & 3) >= 2);
@@ -235,18 +265,20 @@ void CodeEightColour(const BlockPixels& px, CodedBlock* out) {
     out->sse = sse;
 }
 
-void ChooseBlock(const BlockPixels& px, const uint16_t* previous, double lambda,
-                 CodedBlock* out) {
+void ChooseBlock(const BlockPixels& px, const uint16_t* previous, double lambda, CodedBlock* out)
+{
     double bestCost = 1e300;
     if (previous) {
         const long sse = SseAgainst(px, previous);
         out->kind = BlockKind::Skip;
         out->wordCount = 0;
-        for (int p = 0; p < 16; ++p) out->decoded[p] = previous[p];
+        for (int p = 0; p < 16; ++p)
+            out->decoded[p] = previous[p];
         out->sse = sse;
         bestCost = sse + lambda * kSkipBytes;
         // Every coded form costs at least two bytes.
-        if (bestCost <= 2 * lambda) return;
+        if (bestCost <= 2 * lambda)
+            return;
     }
     CodedBlock trial;
     CodeFill(px, &trial);
@@ -256,16 +288,19 @@ void ChooseBlock(const BlockPixels& px, const uint16_t* previous, double lambda,
         bestCost = fillCost;
     }
     // Two colours cost four bytes more than one and can at best remove all the error.
-    if (trial.sse <= 4 * lambda) return;
+    if (trial.sse <= 4 * lambda)
+        return;
     CodeTwoColour(px, &trial);
     const double twoCost = trial.sse + 6 * lambda;
     if (twoCost < bestCost) {
         *out = trial;
         bestCost = twoCost;
     }
-    if (trial.sse <= 12 * lambda) return;
+    if (trial.sse <= 12 * lambda)
+        return;
     CodeEightColour(px, &trial);
-    if (trial.sse + 18 * lambda < bestCost) *out = trial;
+    if (trial.sse + 18 * lambda < bestCost)
+        *out = trial;
 }
 
 }  // namespace detail

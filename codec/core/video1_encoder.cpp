@@ -6,12 +6,15 @@
 
 namespace video1 {
 
-bool IsCodableSize(int width, int height) {
+bool IsCodableSize(int width, int height)
+{
     return width > 0 && height > 0 && width % 4 == 0 && height % 4 == 0;
 }
 
-size_t MaxEncodedSize(int width, int height) {
-    if (width <= 0 || height <= 0) return 2;
+size_t MaxEncodedSize(int width, int height)
+{
+    if (width <= 0 || height <= 0)
+        return 2;
     return 18u * static_cast<size_t>(width / 4) * static_cast<size_t>(height / 4) + 2;
 }
 
@@ -21,14 +24,16 @@ constexpr int kMaxSkipRun = 1023;
 
 struct Writer {
     uint8_t* p;
-    void Word(uint16_t w) {
+    void Word(uint16_t w)
+    {
         p[0] = static_cast<uint8_t>(w);
         p[1] = static_cast<uint8_t>(w >> 8);
         p += 2;
     }
 };
 
-inline void Unpack(const uint16_t* origin, int width, detail::BlockPixels* px) {
+inline void Unpack(const uint16_t* origin, int width, detail::BlockPixels* px)
+{
     for (int y = 0; y < 4; ++y) {
         const uint16_t* row = origin + static_cast<size_t>(y) * width;
         for (int x = 0; x < 4; ++x) {
@@ -41,16 +46,19 @@ inline void Unpack(const uint16_t* origin, int width, detail::BlockPixels* px) {
 }
 
 // Four rows of four pixels compared at once; the common case on a screen is "same".
-inline bool SameBlock(const uint16_t* a, const uint16_t* b, int width) {
+inline bool SameBlock(const uint16_t* a, const uint16_t* b, int width)
+{
     for (int y = 0; y < 4; ++y, a += width, b += width)
-        if (std::memcmp(a, b, 8) != 0) return false;
+        if (std::memcmp(a, b, 8) != 0)
+            return false;
     return true;
 }
 
 }  // namespace
 
 Encoder::Encoder(int width, int height)
-    : m_width(width > 0 ? width : 0), m_height(height > 0 ? height : 0) {
+    : m_width(width > 0 ? width : 0), m_height(height > 0 ? height : 0)
+{
     const size_t n = static_cast<size_t>(m_width) * m_height;
     m_recon.assign(n, 0);
     m_source.assign(n, 0);
@@ -63,12 +71,15 @@ int Encoder::height() const { return m_height; }
 void Encoder::Reset() { m_havePrevious = false; }
 
 size_t Encoder::Encode(const SourceFrame& src, int quality, bool forceKey, uint8_t* out,
-                       size_t outCapacity, bool* isKey) {
-    if (isKey) *isKey = false;
+                       size_t outCapacity, bool* isKey)
+{
+    if (isKey)
+        *isKey = false;
     if (!IsCodableSize(m_width, m_height) || !out ||
         outCapacity < MaxEncodedSize(m_width, m_height))
         return 0;
-    if (!detail::ConvertToRgb555(src, m_width, m_height, m_source.data())) return 0;
+    if (!detail::ConvertToRgb555(src, m_width, m_height, m_source.data()))
+        return 0;
 
     const bool key = forceKey || !m_havePrevious;
     const double lambda = detail::LambdaForQuality(quality);
@@ -76,7 +87,8 @@ size_t Encoder::Encode(const SourceFrame& src, int quality, bool forceKey, uint8
     int pendingSkip = 0;
     bool wroteSkip = false;
     auto flushSkips = [&] {
-        if (pendingSkip == 0) return;
+        if (pendingSkip == 0)
+            return;
         w.Word(static_cast<uint16_t>(0x8400 | pendingSkip));
         pendingSkip = 0;
         wroteSkip = true;
@@ -92,20 +104,25 @@ size_t Encoder::Encode(const SourceFrame& src, int quality, bool forceKey, uint8
             uint16_t* rec = m_recon.data() + offset;
             if (!key && SameBlock(cur, m_prevSource.data() + offset, m_width)) {
                 // Unchanged source: the reconstruction already holds our best for it.
-                if (++pendingSkip == kMaxSkipRun) flushSkips();
+                if (++pendingSkip == kMaxSkipRun)
+                    flushSkips();
                 continue;
             }
             Unpack(cur, m_width, &px);
             if (!key)
-                for (int y = 0; y < 4; ++y) std::memcpy(previous + 4 * y, rec + y * m_width, 8);
+                for (int y = 0; y < 4; ++y)
+                    std::memcpy(previous + 4 * y, rec + y * m_width, 8);
             detail::ChooseBlock(px, key ? nullptr : previous, lambda, &coded);
             if (coded.kind == detail::BlockKind::Skip) {
-                if (++pendingSkip == kMaxSkipRun) flushSkips();
+                if (++pendingSkip == kMaxSkipRun)
+                    flushSkips();
                 continue;
             }
             flushSkips();
-            for (int i = 0; i < coded.wordCount; ++i) w.Word(coded.words[i]);
-            for (int y = 0; y < 4; ++y) std::memcpy(rec + y * m_width, coded.decoded + 4 * y, 8);
+            for (int i = 0; i < coded.wordCount; ++i)
+                w.Word(coded.words[i]);
+            for (int y = 0; y < 4; ++y)
+                std::memcpy(rec + y * m_width, coded.decoded + 4 * y, 8);
         }
     }
     flushSkips();
@@ -113,7 +130,8 @@ size_t Encoder::Encode(const SourceFrame& src, int quality, bool forceKey, uint8
 
     m_source.swap(m_prevSource);
     m_havePrevious = true;
-    if (isKey) *isKey = !wroteSkip;
+    if (isKey)
+        *isKey = !wroteSkip;
     return static_cast<size_t>(w.p - out);
 }
 

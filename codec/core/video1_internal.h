@@ -36,15 +36,15 @@ double LambdaForQuality(int quality);
 
 // Picks the cheapest coding of a block by error + lambda * bytes. previous is the
 // decoder's picture of this block (raster order) or null when a skip is not allowed.
-void ChooseBlock(const BlockPixels& px, const uint16_t* previous, double lambda,
-                 CodedBlock* out);
+void ChooseBlock(const BlockPixels& px, const uint16_t* previous, double lambda, CodedBlock* out);
 
 // Fixed-kind coders, also used by the tests.
 void CodeFill(const BlockPixels& px, CodedBlock* out);
 void CodeTwoColour(const BlockPixels& px, CodedBlock* out);
 void CodeEightColour(const BlockPixels& px, CodedBlock* out);
 
-inline uint16_t Pack555(int r, int g, int b) {
+inline uint16_t Pack555(int r, int g, int b)
+{
     return static_cast<uint16_t>((r << 10) | (g << 5) | b);
 }
 

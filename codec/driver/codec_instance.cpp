@@ -101,7 +101,8 @@ LRESULT CodecInstance::CompressGetSize(const BITMAPINFO* in, const BITMAPINFO*) 
 {
     if (!in || !IsCompressibleInput(in->bmiHeader))
         return ICERR_BADFORMAT;
-    return static_cast<LRESULT>(video1::MaxEncodedSize(in->bmiHeader.biWidth, in->bmiHeader.biHeight));
+    return static_cast<LRESULT>(
+        video1::MaxEncodedSize(in->bmiHeader.biWidth, in->bmiHeader.biHeight));
 }
 
 LRESULT CodecInstance::CompressBegin(const BITMAPINFO* in, const BITMAPINFO* out)

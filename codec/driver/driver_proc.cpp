@@ -96,7 +96,7 @@ LRESULT About(LPARAM parent)
         return ICERR_OK;
     kvmsvc::AboutDialog dialog;
     return dialog.DoModal(g_module, IDD_ABOUT, reinterpret_cast<HWND>(parent)) == -1 ? ICERR_ERROR
-                                                                                       : ICERR_OK;
+                                                                                     : ICERR_OK;
 }
 
 LRESULT Dispatch(DWORD_PTR id, HDRVR hdrvr, UINT message, LPARAM p1, LPARAM p2)
@@ -106,13 +106,9 @@ LRESULT Dispatch(DWORD_PTR id, HDRVR hdrvr, UINT message, LPARAM p1, LPARAM p2)
     case DRV_LOAD:
     case DRV_FREE:
     case DRV_ENABLE:
-    case DRV_DISABLE:
-        return 1;
-    case DRV_OPEN:
-        return Open(reinterpret_cast<ICOPEN*>(p2));
-    case DRV_CLOSE:
-        g_instances.Remove(id);
-        return 1;
+    case DRV_DISABLE: return 1;
+    case DRV_OPEN: return Open(reinterpret_cast<ICOPEN*>(p2));
+    case DRV_CLOSE: g_instances.Remove(id); return 1;
     case DRV_QUERYCONFIGURE:
         return 0;  // configuration goes through ICM_CONFIGURE on an open instance
     }
@@ -122,8 +118,7 @@ LRESULT Dispatch(DWORD_PTR id, HDRVR hdrvr, UINT message, LPARAM p1, LPARAM p2)
     CodecInstance* instance = g_instances.Find(id);
     // Messages that need no instance: ICInfo and friends send them with none.
     switch (message) {
-    case ICM_GETINFO:
-        return kvmsvc::GetInfo(reinterpret_cast<ICINFO*>(p1), static_cast<DWORD>(p2));
+    case ICM_GETINFO: return kvmsvc::GetInfo(reinterpret_cast<ICINFO*>(p1), static_cast<DWORD>(p2));
     case ICM_GETDEFAULTQUALITY:
         return kvmsvc::GetDefaultQuality(reinterpret_cast<DWORD*>(p1),
                                          instance ? instance->State() : kvmsvc::CodecState());
@@ -132,10 +127,8 @@ LRESULT Dispatch(DWORD_PTR id, HDRVR hdrvr, UINT message, LPARAM p1, LPARAM p2)
             return ICERR_BADPARAM;
         *reinterpret_cast<DWORD*>(p1) = kvmsvc::kDefaultKeyFrameRate;
         return ICERR_OK;
-    case ICM_CONFIGURE:
-        return Configure(instance, p1);
-    case ICM_ABOUT:
-        return About(p1);
+    case ICM_CONFIGURE: return Configure(instance, p1);
+    case ICM_ABOUT: return About(p1);
     }
     if (!instance)
         return ICERR_BADHANDLE;
@@ -143,7 +136,8 @@ LRESULT Dispatch(DWORD_PTR id, HDRVR hdrvr, UINT message, LPARAM p1, LPARAM p2)
     auto* in = reinterpret_cast<const BITMAPINFO*>(p1);
     auto* out = reinterpret_cast<BITMAPINFO*>(p2);
     switch (message) {
-    case ICM_GETSTATE: return instance->GetState(reinterpret_cast<void*>(p1), static_cast<DWORD>(p2));
+    case ICM_GETSTATE:
+        return instance->GetState(reinterpret_cast<void*>(p1), static_cast<DWORD>(p2));
     case ICM_SETSTATE:
         return instance->SetState(reinterpret_cast<const void*>(p1), static_cast<DWORD>(p2));
     case ICM_COMPRESS_QUERY: return instance->CompressQuery(in, out);

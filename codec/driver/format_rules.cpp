@@ -23,9 +23,8 @@ bool HasSaneSize(const BITMAPINFOHEADER& bih)
 {
     // The colour table is found biSize bytes in; no header is longer than the V5 one.
     return bih.biSize >= sizeof(BITMAPINFOHEADER) && bih.biSize <= sizeof(BITMAPV5HEADER) &&
-           bih.biWidth > 0 &&
-           bih.biWidth <= kMaxDimension && bih.biHeight != 0 && bih.biHeight >= -kMaxDimension &&
-           bih.biHeight <= kMaxDimension && bih.biPlanes == 1;
+           bih.biWidth > 0 && bih.biWidth <= kMaxDimension && bih.biHeight != 0 &&
+           bih.biHeight >= -kMaxDimension && bih.biHeight <= kMaxDimension && bih.biPlanes == 1;
 }
 
 // A declared image size smaller than the rows would let us read or write past the

@@ -17,7 +17,7 @@ extern int screenHeight;
 extern std::string tempAviPath;
 extern std::string tempWavPath;
 extern HWND mainWindow;
-extern std::atomic<HCURSOR> savedCursor;     // last cursor reported by the hook
+extern std::atomic<HCURSOR> savedCursor;  // last cursor reported by the hook
 extern HWND regionWindow;
 
 // Reads the screen's size into screenWidth and screenHeight; returns its bits per pixel.

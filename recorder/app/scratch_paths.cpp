@@ -41,7 +41,8 @@ bool CanCreateFile(const std::string& path)
 {
     {
         const korvane::KernelHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr,
-                                                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+                                                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                                     nullptr));
         if (!file)
             return false;
     }
@@ -65,8 +66,8 @@ std::string ChooseTempPath(const char* first, const char* extension)
     // Seeded once per choice, not per try: reseeding with the same second would give
     // the same number again and again.
     srand(static_cast<unsigned>(time(nullptr)) ^ GetTickCount() ^ GetCurrentThreadId());
-    return korvane::ChooseTempName(GetScratchFolder(), first, extension,
-                                   korvane::kTempNameTries, CanCreateFile, [] { return rand(); });
+    return korvane::ChooseTempName(GetScratchFolder(), first, extension, korvane::kTempNameTries,
+                                   CanCreateFile, [] { return rand(); });
 }
 
 }  // namespace

@@ -124,7 +124,8 @@ public:
         m_dataOpen = false;
         const LONG end = mmioSeek(m_hmmio, 0, SEEK_CUR);
         if (mmioSeek(m_hmmio, m_factOffset, SEEK_SET) != m_factOffset ||
-            mmioWrite(m_hmmio, reinterpret_cast<const char*>(&samples), sizeof samples) != sizeof samples ||
+            mmioWrite(m_hmmio, reinterpret_cast<const char*>(&samples), sizeof samples) !=
+                sizeof samples ||
             mmioSeek(m_hmmio, end, SEEK_SET) != end)
             return false;
         m_riffOpen = false;
@@ -178,7 +179,8 @@ bool Convert(PAVISTREAM pcm, const WAVEFORMATEX* target, int targetSize, const s
         return false;
     // Source bytes that make one compressed block, and a chunk of sixteen blocks.
     DWORD perBlock = 0;
-    if (acmStreamSize(acm.Get(), target->nBlockAlign, &perBlock, ACM_STREAMSIZEF_DESTINATION) != 0 ||
+    if (acmStreamSize(acm.Get(), target->nBlockAlign, &perBlock, ACM_STREAMSIZEF_DESTINATION) !=
+            0 ||
         perBlock == 0)
         return false;
     perBlock = (perBlock + source.nBlockAlign - 1) / source.nBlockAlign * source.nBlockAlign;
@@ -221,7 +223,8 @@ bool Convert(PAVISTREAM pcm, const WAVEFORMATEX* target, int targetSize, const s
             pending = padded;
         }
         if (pending != 0) {
-            if (!header.Convert(pending, last ? ACM_STREAMCONVERTF_END : ACM_STREAMCONVERTF_BLOCKALIGN))
+            if (!header.Convert(pending,
+                                last ? ACM_STREAMCONVERTF_END : ACM_STREAMCONVERTF_BLOCKALIGN))
                 return false;
             if (!file.Write(out.data(), header.TargetUsed()))
                 return false;

@@ -29,7 +29,8 @@ WAVEFORMATEX suggestSource = {};
 
 namespace korvane {
 std::function<UINT()> waveInDeviceCount = [] { return waveInGetNumDevs(); };
-std::function<MMRESULT(UINT, WAVEINCAPSA*)> waveInDeviceCaps = [](UINT deviceId, WAVEINCAPSA* caps) {
+std::function<MMRESULT(UINT, WAVEINCAPSA*)> waveInDeviceCaps = [](UINT deviceId,
+                                                                  WAVEINCAPSA* caps) {
     return waveInGetDevCapsA(deviceId, caps, sizeof *caps);
 };
 std::function<int(HWND, const char*, const char*, UINT)> showAudioControlsMessage =
@@ -80,7 +81,8 @@ void ShowMetricsFailure(MMRESULT result)
 
 void InitAudioControls(HWND dialog)
 {
-    CheckDlgButton(dialog, IDC_RECORD_AUDIO, settings.recordAudio == 1 ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(dialog, IDC_RECORD_AUDIO,
+                   settings.recordAudio == 1 ? BST_CHECKED : BST_UNCHECKED);
     dlgAudioBitsPerSample = settings.audioBitsPerSample;
     dlgAudioChannels = settings.audioChannels;
     dlgAudioSamplesPerSec = settings.audioSamplesPerSec;
@@ -94,7 +96,8 @@ void InitAudioControls(HWND dialog)
             return korvane::waveInDeviceCaps(id, &caps) == MMSYSERR_NOERROR;
         },
         dlgDeviceIds, static_cast<int>(sizeof dlgDeviceIds / sizeof dlgDeviceIds[0]));
-    const UINT device = korvane::DeviceToDescribe(settings.audioDeviceId, dlgDeviceIds, dlgDeviceCount);
+    const UINT device =
+        korvane::DeviceToDescribe(settings.audioDeviceId, dlgDeviceIds, dlgDeviceCount);
 
     dlgFormatCount = 0;
     FillAudioFormatCombo(dialog, device);
@@ -104,7 +107,8 @@ void InitAudioControls(HWND dialog)
 void StoreAudioControls(HWND dialog)
 {
     settings.recordAudio = IsDlgButtonChecked(dialog, IDC_RECORD_AUDIO) == BST_CHECKED ? 1 : 0;
-    const int selected = static_cast<int>(SendDlgItemMessageA(dialog, IDC_AUDIO_FORMAT, CB_GETCURSEL, 0, 0));
+    const int selected =
+        static_cast<int>(SendDlgItemMessageA(dialog, IDC_AUDIO_FORMAT, CB_GETCURSEL, 0, 0));
     if (dlgFormatCount > 0 && selected >= 0 && selected < dlgFormatCount && dlgCompressFormat &&
         dlgDeviceCount > 0) {
         if (!compressFormat)
@@ -128,16 +132,19 @@ void StoreAudioControls(HWND dialog)
 void FillAudioFormatCombo(HWND dialog, UINT deviceId)
 {
     WAVEINCAPSA caps = {};
-    const DWORD formats = korvane::waveInDeviceCaps(deviceId, &caps) == MMSYSERR_NOERROR ? caps.dwFormats : 0;
+    const DWORD formats =
+        korvane::waveInDeviceCaps(deviceId, &caps) == MMSYSERR_NOERROR ? caps.dwFormats : 0;
 
     HWND combo = GetDlgItem(dialog, IDC_AUDIO_FORMAT);
     SendMessageA(combo, CB_RESETCONTENT, 0, 0);
     dlgFormatCount = korvane::OfferedRecordingFormats(
-        formats, dlgFormatFlags, static_cast<int>(sizeof dlgFormatFlags / sizeof dlgFormatFlags[0]));
+        formats, dlgFormatFlags,
+        static_cast<int>(sizeof dlgFormatFlags / sizeof dlgFormatFlags[0]));
     for (int i = 0; i < dlgFormatCount; ++i) {
         char text[64] = {};
-        LoadStringA(GetModuleHandleA(nullptr), korvane::RecordingFormatForFlag(dlgFormatFlags[i])->stringId,
-                    text, sizeof text);
+        LoadStringA(GetModuleHandleA(nullptr),
+                    korvane::RecordingFormatForFlag(dlgFormatFlags[i])->stringId, text,
+                    sizeof text);
         SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
     }
 
@@ -150,7 +157,8 @@ void FillAudioFormatCombo(HWND dialog, UINT deviceId)
     }
 
     EnableWindow(GetDlgItem(dialog, IDC_COMPRESSION_FORMAT), TRUE);
-    const int found = korvane::FindFormatFlag(dlgFormatFlags, dlgFormatCount, settings.audioFormatFlag);
+    const int found =
+        korvane::FindFormatFlag(dlgFormatFlags, dlgFormatCount, settings.audioFormatFlag);
     if (found < 0) {
         SendMessageA(combo, CB_SETCURSEL, 0, 0);
         OnAudioFormatSelChange(dialog);
@@ -161,7 +169,8 @@ void FillAudioFormatCombo(HWND dialog, UINT deviceId)
         ProposeCompressedFormat();
     else if (dlgCompressFormat)
         std::memcpy(dlgCompressFormat, compressFormat,
-                    compressFormatSize < dlgCompressFormatSize ? compressFormatSize : dlgCompressFormatSize);
+                    compressFormatSize < dlgCompressFormatSize ? compressFormatSize
+                                                               : dlgCompressFormatSize);
     ShowCompressionName(dialog);
     SendMessageA(combo, CB_SETCURSEL, found, 0);
 }
@@ -174,7 +183,8 @@ bool GetFormatTagName(char* buffer, int bufferSize)
     ACMFORMATTAGDETAILSA details = {};
     details.cbStruct = sizeof details;
     details.dwFormatTag = dlgCompressFormat->wFormatTag;
-    if (acmFormatTagDetailsA(nullptr, &details, ACM_FORMATTAGDETAILSF_FORMATTAG) != MMSYSERR_NOERROR)
+    if (acmFormatTagDetailsA(nullptr, &details, ACM_FORMATTAGDETAILSF_FORMATTAG) !=
+        MMSYSERR_NOERROR)
         return false;
     std::snprintf(buffer, static_cast<size_t>(bufferSize), "%s", details.szFormatTag);
     return true;
@@ -224,7 +234,8 @@ void EnsureDlgCompressFormat()
     dlgCompressFormat = AllocateFormat(dlgFormatBlock, dlgCompressFormatSize);
     if (!dlgCompressFormat) {
         char text[64];
-        std::snprintf(text, sizeof text, "GlobalAllocPtr(%lu) failed!", static_cast<unsigned long>(dlgCompressFormatSize));
+        std::snprintf(text, sizeof text, "GlobalAllocPtr(%lu) failed!",
+                      static_cast<unsigned long>(dlgCompressFormatSize));
         korvane::showAudioControlsMessage(nullptr, text, "Note", MB_OK | MB_ICONWARNING);
     }
 }
@@ -249,10 +260,12 @@ void OnRecordAudio(HWND dialog)
 
 void OnAudioFormatSelChange(HWND dialog)
 {
-    const int selected = static_cast<int>(SendDlgItemMessageA(dialog, IDC_AUDIO_FORMAT, CB_GETCURSEL, 0, 0));
+    const int selected =
+        static_cast<int>(SendDlgItemMessageA(dialog, IDC_AUDIO_FORMAT, CB_GETCURSEL, 0, 0));
     if (dlgFormatCount == 0 || selected < 0 || selected >= dlgFormatCount)
         return;
-    const korvane::RecordingFormatRow* row = korvane::RecordingFormatForFlag(dlgFormatFlags[selected]);
+    const korvane::RecordingFormatRow* row =
+        korvane::RecordingFormatForFlag(dlgFormatFlags[selected]);
     dlgAudioSamplesPerSec = row->samplesPerSec;
     dlgAudioChannels = row->channels;
     dlgAudioBitsPerSample = row->bitsPerSample;
@@ -265,7 +278,8 @@ void OnVolume(HWND dialog)
 {
     if (korvane::waveInDeviceCount() == 0) {
         korvane::showAudioControlsMessage(
-            dialog, "Unable to detect audio input device. You need a sound card with microphone input.",
+            dialog,
+            "Unable to detect audio input device. You need a sound card with microphone input.",
             "Warning", MB_OK | MB_ICONWARNING);
         return;
     }

@@ -105,8 +105,8 @@ MergeResult SaveMergedStreams(PAVISTREAM video, PAVISTREAM audio, const std::str
 
     {
         const int step = InterleaveStep(settings.framesPerSecond, interleavePeriod, periodInFrames);
-        SaveAttempt first{VideoSaveOptions(interleave, step), AudioSaveOptions(interleave, step, nullptr, 0),
-                          {}};
+        SaveAttempt first{
+            VideoSaveOptions(interleave, step), AudioSaveOptions(interleave, step, nullptr, 0), {}};
         // With no format chosen yet the save would "succeed" with an unreadable audio
         // stream, so the recorded format is kept instead.
         if (useCompressFormat && (!compressFormat || compressFormatSize <= 0))
@@ -122,7 +122,8 @@ MergeResult SaveMergedStreams(PAVISTREAM video, PAVISTREAM audio, const std::str
                     OpenStream(convertedPath, streamtypeAUDIO, converted)) {
                     // No format in the options: AVIFile would look for an encoder from
                     // the stream's format to itself, and there is none.
-                    saved = Save(outputPath, video, converted.Get(), first, ReportMergeProgress) == 0;
+                    saved =
+                        Save(outputPath, video, converted.Get(), first, ReportMergeProgress) == 0;
                 }
             }
             DeleteFileA(convertedPath.c_str());
@@ -143,7 +144,8 @@ MergeResult SaveMergedStreams(PAVISTREAM video, PAVISTREAM audio, const std::str
     // The chosen compression failed: keep the recorded PCM, in coarser steps and
     // without progress reports.
     SaveAttempt retry{VideoSaveOptions(interleave, interleavePeriod),
-                      AudioSaveOptions(interleave, interleavePeriod, nullptr, 0), {}};
+                      AudioSaveOptions(interleave, interleavePeriod, nullptr, 0),
+                      {}};
     UseStreamFormat(retry, audio);
     if (Save(outputPath, video, audio, retry, nullptr) != 0)
         return SaveFailed;

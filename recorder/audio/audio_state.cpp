@@ -3,7 +3,6 @@
 
 #include "sound_file.h"
 
-
 WAVEFORMATEX captureFormat = {};
 korvane::WaveInDevice waveIn;
 long queuedBufferCount = 0;

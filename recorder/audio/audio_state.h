@@ -13,8 +13,8 @@
 class CSoundFile;
 
 extern WAVEFORMATEX captureFormat;
-extern korvane::WaveInDevice waveIn;  // empty once the device is closed
-extern long queuedBufferCount;    // headers handed to the device and not yet freed
+extern korvane::WaveInDevice waveIn;           // empty once the device is closed
+extern long queuedBufferCount;                 // headers handed to the device and not yet freed
 extern std::unique_ptr<CSoundFile> soundFile;  // reset by whoever ends the capture
 // The compressed format the merge converts to; null and 0 until one is chosen.
 extern WAVEFORMATEX* compressFormat;

@@ -12,7 +12,8 @@ WAVEFORMATEX BuildPcmRecordingFormat(int bitsPerSample, int channels, int sample
     f.nChannels = static_cast<WORD>(channels);
     f.nSamplesPerSec = static_cast<DWORD>(samplesPerSec);
     f.wBitsPerSample = static_cast<WORD>(bitsPerSample);
-    f.nBlockAlign = static_cast<WORD>(static_cast<WORD>(bitsPerSample / 8) * static_cast<WORD>(channels));
+    f.nBlockAlign =
+        static_cast<WORD>(static_cast<WORD>(bitsPerSample / 8) * static_cast<WORD>(channels));
     f.nAvgBytesPerSec = f.nBlockAlign * f.nSamplesPerSec;
     f.cbSize = 0;
     return f;

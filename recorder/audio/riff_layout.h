@@ -9,7 +9,10 @@ namespace korvane {
 constexpr uint32_t kWaveFormatRecordBytes = 18;
 
 // RIFF chunks are padded to an even length; the size field keeps the true count.
-constexpr uint32_t PaddedChunkBytes(uint32_t contentBytes) { return contentBytes + (contentBytes & 1); }
+constexpr uint32_t PaddedChunkBytes(uint32_t contentBytes)
+{
+    return contentBytes + (contentBytes & 1);
+}
 
 // The size of the fmt chunk's contents for a format with `cbSize` extra bytes.
 constexpr uint32_t FormatChunkBytes(uint16_t cbSize) { return kWaveFormatRecordBytes + cbSize; }

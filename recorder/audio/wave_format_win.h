@@ -9,7 +9,7 @@ namespace korvane {
 
 inline WaveFormat ToWaveFormat(const WAVEFORMATEX& f)
 {
-    return WaveFormat{f.wFormatTag, f.nChannels, f.nSamplesPerSec, f.nAvgBytesPerSec,
+    return WaveFormat{f.wFormatTag,  f.nChannels,      f.nSamplesPerSec, f.nAvgBytesPerSec,
                       f.nBlockAlign, f.wBitsPerSample, f.cbSize};
 }
 

@@ -22,7 +22,9 @@
 
 namespace korvane {
 std::function<void(const char*, const char*, UINT)> showAudioMessage =
-    [](const char* text, const char* caption, UINT flags) { MessageBoxA(nullptr, text, caption, flags); };
+    [](const char* text, const char* caption, UINT flags) {
+        MessageBoxA(nullptr, text, caption, flags);
+    };
 std::function<bool()> chooseTempWavPath = [] { return ChooseTempWavPath(); };
 }  // namespace korvane
 
@@ -168,7 +170,8 @@ bool OpenWaveInput()
     {
         std::lock_guard<std::recursive_mutex> lock(captureLock);
         if (waveInOpen(waveIn.Receive(), settings.audioDeviceId, &captureFormat,
-                       reinterpret_cast<DWORD_PTR>(mainWindow), 0, CALLBACK_WINDOW) != MMSYSERR_NOERROR) {
+                       reinterpret_cast<DWORD_PTR>(mainWindow), 0,
+                       CALLBACK_WINDOW) != MMSYSERR_NOERROR) {
             *waveIn.Receive() = nullptr;
             return false;
         }
@@ -223,8 +226,8 @@ LRESULT OnWaveInData(WPARAM, LPARAM header)
     if (!isRecording || closing || !deviceOpen)
         return 0;
     // Only the bytes the device filled: a short buffer adds no stale bytes.
-    const CBuffer buffer(returned->lpData,
-                         korvane::RecordedBytes(returned->dwBytesRecorded, returned->dwBufferLength));
+    const CBuffer buffer(returned->lpData, korvane::RecordedBytes(returned->dwBytesRecorded,
+                                                                  returned->dwBufferLength));
     if (!isPaused) {
         if (leadInPending)
             StoreLeadIn(buffer.m_byteCount);

@@ -28,9 +28,6 @@ IntervalSleep SleepFor(int frameIntervalMs)
     return IntervalSleep{frameIntervalMs / kSleepSliceMs, frameIntervalMs % kSleepSliceMs};
 }
 
-bool PauseBlanksCaption(unsigned count)
-{
-    return count % 16 == 8;
-}
+bool PauseBlanksCaption(unsigned count) { return count % 16 == 8; }
 
 }  // namespace korvane

@@ -21,16 +21,18 @@ RecordingOutcome DecideOutcome(HRESULT result, DWORD compressorFourCC)
 }
 
 std::function<bool()> askUseDefaultCompressor = [] {
-    return MessageBoxA(nullptr,
-                       "Error recording AVI file using current compressor. Use default compressor ? ",
-                       "Note", MB_YESNO | MB_ICONEXCLAMATION) == IDYES;
+    return MessageBoxA(
+               nullptr,
+               "Error recording AVI file using current compressor. Use default compressor ? ",
+               "Note", MB_YESNO | MB_ICONEXCLAMATION) == IDYES;
 };
 
 }  // namespace korvane
 
 void ReportRecordingEnd(HRESULT result)
 {
-    const korvane::RecordingOutcome outcome = korvane::DecideOutcome(result, settings.compressorFourCC);
+    const korvane::RecordingOutcome outcome =
+        korvane::DecideOutcome(result, settings.compressorFourCC);
     if (outcome.message == korvane::EndMessage::Generic) {
         PostMessageA(mainWindow, WM_USER_GENERIC_MSG, 0, 0);
         return;

@@ -220,7 +220,8 @@ LRESULT COptionsDlg::OnFixedRegionSelected()
 
 void COptionsDlg::OnRecordPauseKeyChange()
 {
-    const int key = ComboIndexToKey(static_cast<int>(SendMessageA(m_recordPauseKeys, CB_GETCURSEL, 0, 0)));
+    const int key =
+        ComboIndexToKey(static_cast<int>(SendMessageA(m_recordPauseKeys, CB_GETCURSEL, 0, 0)));
     if (key == dlgStopKey) {
         ShowKeyMessage(Hwnd(), IDS_KEY_USED_BY_STOP);
         SendMessageA(m_recordPauseKeys, CB_SETCURSEL, KeyToComboIndex(dlgRecordPauseKey), 0);
@@ -274,9 +275,9 @@ void COptionsDlg::OnOK()
     if (IsDlgButtonChecked(hwnd, IDC_NORMAL_REGION) == BST_CHECKED) {
         settings.regionMode = RegionMode::Dragged;
     } else {
-        const RegionCheck region = CheckFixedRegion(Text(IDC_FIXED_WIDTH).c_str(),
-                                                    Text(IDC_FIXED_HEIGHT).c_str(),
-                                                    screenWidth, screenHeight);
+        const RegionCheck region =
+            CheckFixedRegion(Text(IDC_FIXED_WIDTH).c_str(), Text(IDC_FIXED_HEIGHT).c_str(),
+                             screenWidth, screenHeight);
         if (!region.accepted) {
             MessageBoxA(hwnd, region.message.c_str(), "Warning", MB_OK | MB_ICONEXCLAMATION);
             return;
@@ -287,28 +288,26 @@ void COptionsDlg::OnOK()
     }
 
     settings.recordCursor = IsDlgButtonChecked(hwnd, IDC_RECORD_CURSOR) == BST_CHECKED ? 1 : 0;
-    settings.minimizeOnStart = IsDlgButtonChecked(hwnd, IDC_MINIMIZE_ON_START) == BST_CHECKED ? 1 : 0;
+    settings.minimizeOnStart =
+        IsDlgButtonChecked(hwnd, IDC_MINIMIZE_ON_START) == BST_CHECKED ? 1 : 0;
     settings.recordPauseKey = dlgRecordPauseKey;
     settings.stopKey = dlgStopKey;
 
     settings.videoStatusLine = VideoStatusLine(CompressorText(), quality, rate);
-    settings.audioStatusLine = AudioStatusLine(
-        SendMessageA(m_recordAudio, BM_GETCHECK, 0, 0) == BST_CHECKED,
-        Text(IDC_COMPRESSED_FORMAT), ComboText(m_audioFormat));
-    settings.hotkeyStatusLine = HotkeyStatusLine(ComboText(m_recordPauseKeys), ComboText(m_stopKeys));
+    settings.audioStatusLine =
+        AudioStatusLine(SendMessageA(m_recordAudio, BM_GETCHECK, 0, 0) == BST_CHECKED,
+                        Text(IDC_COMPRESSED_FORMAT), ComboText(m_audioFormat));
+    settings.hotkeyStatusLine =
+        HotkeyStatusLine(ComboText(m_recordPauseKeys), ComboText(m_stopKeys));
     EndDialog(IDOK);
 }
 
 INT_PTR COptionsDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM)
 {
     switch (message) {
-    case WM_INITDIALOG:
-        return OnInitDialog();
-    case WM_HSCROLL:
-        OnQualityScroll();
-        return FALSE;
-    case FixedRegionSelected:
-        return SetResult(OnFixedRegionSelected());
+    case WM_INITDIALOG: return OnInitDialog();
+    case WM_HSCROLL: OnQualityScroll(); return FALSE;
+    case FixedRegionSelected: return SetResult(OnFixedRegionSelected());
     case WM_DESTROY:
         // A selection still pending must not report to a window that is gone; the next
         // selection from the main window then starts a recording as usual.
@@ -325,40 +324,48 @@ INT_PTR COptionsDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM)
         case IDCANCEL: EndDialog(IDCANCEL); return TRUE;
         case IDC_FRAME_RATE: return TRUE;
         case IDC_CONFIGURE:
-            if (code == BN_CLICKED) OnConfigureCompressor();
+            if (code == BN_CLICKED)
+                OnConfigureCompressor();
             return TRUE;
         case IDC_SELECT_FIXED_REGION:
-            if (code == BN_CLICKED) OnSelectFixedRegion();
+            if (code == BN_CLICKED)
+                OnSelectFixedRegion();
             return TRUE;
         case IDC_NORMAL_REGION:
-            if (code == BN_CLICKED) OnNormalRegion();
+            if (code == BN_CLICKED)
+                OnNormalRegion();
             return TRUE;
         case IDC_FIXED_REGION:
-            if (code == BN_CLICKED) OnFixedRegion();
+            if (code == BN_CLICKED)
+                OnFixedRegion();
             return TRUE;
         case IDC_RECORD_PAUSE_KEY:
-            if (code == CBN_SELCHANGE) OnRecordPauseKeyChange();
+            if (code == CBN_SELCHANGE)
+                OnRecordPauseKeyChange();
             return TRUE;
         case IDC_STOP_KEY:
-            if (code == CBN_SELCHANGE) OnStopKeyChange();
+            if (code == CBN_SELCHANGE)
+                OnStopKeyChange();
             return TRUE;
         case IDC_AUDIO_FORMAT:
-            if (code == CBN_SELCHANGE) OnAudioFormatSelChange(hwnd);
+            if (code == CBN_SELCHANGE)
+                OnAudioFormatSelChange(hwnd);
             return TRUE;
         case IDC_RECORD_AUDIO:
-            if (code == BN_CLICKED) OnRecordAudio(hwnd);
+            if (code == BN_CLICKED)
+                OnRecordAudio(hwnd);
             return TRUE;
         case IDC_COMPRESSION_FORMAT:
-            if (code == BN_CLICKED) OnCompressionFormat(hwnd);
+            if (code == BN_CLICKED)
+                OnCompressionFormat(hwnd);
             return TRUE;
         case IDC_VOLUME:
-            if (code == BN_CLICKED) OnVolume(hwnd);
+            if (code == BN_CLICKED)
+                OnVolume(hwnd);
             return TRUE;
-        default:
-            return FALSE;
+        default: return FALSE;
         }
     }
-    default:
-        return FALSE;
+    default: return FALSE;
     }
 }

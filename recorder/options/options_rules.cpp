@@ -63,7 +63,8 @@ RegionCheck CheckFixedRegion(const char* widthText, const char* heightText, int 
     else if (r.height <= 0)
         r.message = "The height must be greater than 0";
     else if (r.height > screenHeight)
-        r.message = Formatted("The height must be smaller than the screen height (%d)", screenHeight);
+        r.message =
+            Formatted("The height must be smaller than the screen height (%d)", screenHeight);
     else
         r.accepted = true;
     return r;

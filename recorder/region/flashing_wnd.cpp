@@ -10,9 +10,9 @@ using korvane::WindowDc;
 
 bool CFlashingWnd::CreateBorderWindow(const RECT& rect)
 {
-    if (!Create("KorvaneFlashingBorder", 0, LoadCursor(nullptr, IDC_ARROW), nullptr,
-                WS_EX_TOPMOST, "Flashing", WS_POPUP, rect.left, rect.top,
-                rect.right - rect.left, rect.bottom - rect.top, nullptr))
+    if (!Create("KorvaneFlashingBorder", 0, LoadCursor(nullptr, IDC_ARROW), nullptr, WS_EX_TOPMOST,
+                "Flashing", WS_POPUP, rect.left, rect.top, rect.right - rect.left,
+                rect.bottom - rect.top, nullptr))
         return false;
     LONG_PTR ex = GetWindowLongPtrA(Hwnd(), GWL_EXSTYLE);
     SetWindowLongPtrA(Hwnd(), GWL_EXSTYLE, (ex & ~WS_EX_APPWINDOW) | WS_EX_TOOLWINDOW);
@@ -50,9 +50,7 @@ void CFlashingWnd::PaintCorners(COLORREF colour)
 LRESULT CFlashingWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_ERASEBKGND:
-        return TRUE;  // the marks are painted by the recording, never erased
-    default:
-        return Default(message, wParam, lParam);
+    case WM_ERASEBKGND: return TRUE;  // the marks are painted by the recording, never erased
+    default: return Default(message, wParam, lParam);
     }
 }

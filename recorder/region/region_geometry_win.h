@@ -25,8 +25,8 @@ inline RECT CentredFrameOffset(const RECT& frame)
     return ToRECT(CentredFrameOffset(ToRect(frame)));
 }
 
-inline RECT FixedFrameAt(POINT cursor, const RECT& offset, const RECT& frameSize,
-                         int screenWidth, int screenHeight)
+inline RECT FixedFrameAt(POINT cursor, const RECT& offset, const RECT& frameSize, int screenWidth,
+                         int screenHeight)
 {
     return ToRECT(FixedFrameAt(ToPoint(cursor), ToRect(offset), ToRect(frameSize), screenWidth,
                                screenHeight));

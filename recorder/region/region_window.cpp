@@ -109,8 +109,8 @@ void RegionWindow::OnMouseMove()
         korvane::NormalizeRect(currentRect);
         DrawSelectionFrame(dc.Get(), 1, currentRect);
     } else if (settings.regionMode == RegionMode::FixedSize) {
-        currentRect = korvane::FixedFrameAt(CursorNow(), frameOffset, selectionRect,
-                                            screenWidth, screenHeight);
+        currentRect = korvane::FixedFrameAt(CursorNow(), frameOffset, selectionRect, screenWidth,
+                                            screenHeight);
         if (!EqualRect(&currentRect, &drawnRect)) {
             DrawSelectionFrame(dc.Get(), 0, drawnRect);
             DrawSelectionFrame(dc.Get(), 1, currentRect);
@@ -194,23 +194,12 @@ LRESULT RegionWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
             OnShowWindow(false);
         break;
     }
-    case WM_PAINT:
-        OnPaint();
-        return 0;
-    case WM_LBUTTONDOWN:
-        OnLButtonDown();
-        break;
-    case WM_MOUSEMOVE:
-        OnMouseMove();
-        break;
-    case WM_LBUTTONUP:
-        OnLButtonUp();
-        break;
-    case WM_RBUTTONDOWN:
-        OnRButtonDown();
-        break;
-    default:
-        break;
+    case WM_PAINT: OnPaint(); return 0;
+    case WM_LBUTTONDOWN: OnLButtonDown(); break;
+    case WM_MOUSEMOVE: OnMouseMove(); break;
+    case WM_LBUTTONUP: OnLButtonUp(); break;
+    case WM_RBUTTONDOWN: OnRButtonDown(); break;
+    default: break;
     }
     return Default(message, wParam, lParam);
 }
@@ -223,9 +212,9 @@ void CreateRegionWindow()
     HINSTANCE instance = GetModuleHandleA(nullptr);
     // The cross-hair is an icon resource used as the class cursor.
     auto cursor = reinterpret_cast<HCURSOR>(LoadIconA(instance, MAKEINTRESOURCEA(IDI_CROSSHAIR)));
-    if (regionWindowObject.Create("ShiftRegionWindow", 0, cursor,
-                                  LoadIconA(instance, "WINCAP"), WS_EX_TOPMOST, "Title",
-                                  WS_POPUP, 0, 0, screenWidth, screenHeight, nullptr))
+    if (regionWindowObject.Create("ShiftRegionWindow", 0, cursor, LoadIconA(instance, "WINCAP"),
+                                  WS_EX_TOPMOST, "Title", WS_POPUP, 0, 0, screenWidth, screenHeight,
+                                  nullptr))
         regionWindow = regionWindowObject.Hwnd();
 }
 
@@ -289,10 +278,7 @@ void DrawSelectionFrame(HDC hdc, int show, const RECT& rect)
     }
 }
 
-RECT& NormalizeRect(RECT& rect)
-{
-    return korvane::NormalizeRect(rect);
-}
+RECT& NormalizeRect(RECT& rect) { return korvane::NormalizeRect(rect); }
 
 RECT& ClampRectToScreen(RECT& rect)
 {

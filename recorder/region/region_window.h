@@ -9,7 +9,6 @@
 extern int fixedRegionRequest;
 extern HWND optionsDialogWindow;
 
-
 // Registers the class and creates the hidden window into `regionWindow`.
 void CreateRegionWindow();
 

@@ -60,8 +60,7 @@ FinishOutcome FinishAfterMerge(int mergeResult, const FinishPaths& paths, Finish
             return outcome;
         DeleteAll(ops, {&paths.tempWav, &paths.mergedAvi});
         break;
-    default:
-        break;
+    default: break;
     }
     outcome.startPlayer = true;
     return outcome;

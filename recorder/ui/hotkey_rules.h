@@ -10,7 +10,7 @@ enum class HotkeyAction {
     StartRecord,  // as the Record button while idle (the record key is disarmed first)
     Resume,       // as the Record button while paused
     Pause,
-    Stop,         // the stop steps, without clearing the pause first
+    Stop,  // the stop steps, without clearing the pause first
 };
 
 struct HotkeyInputs {

@@ -114,8 +114,7 @@ void CKorvaneDlg::OnRecord()
         captureRect = RECT{0, 0, screenWidth - 1, screenHeight - 1};
         PostMessageA(mainWindow, WM_USER_RECORDSTART_MSG, 0, 0);
         break;
-    default:
-        break;
+    default: break;
     }
 }
 
@@ -197,25 +196,18 @@ LRESULT CKorvaneDlg::OnSaveCursor(WPARAM cursor, LPARAM)
 
 LRESULT CKorvaneDlg::OnHotKey(WPARAM virtualKey, LPARAM keystrokeInfo)
 {
-    const korvane::HotkeyAction action = korvane::DecideHotKey(
-        {virtualKey, keystrokeInfo, settings.recordPauseKey, settings.stopKey, isRecording,
-         isPaused, settings.recordKeyArmed});
+    const korvane::HotkeyAction action =
+        korvane::DecideHotKey({virtualKey, keystrokeInfo, settings.recordPauseKey, settings.stopKey,
+                               isRecording, isPaused, settings.recordKeyArmed});
     switch (action) {
     case korvane::HotkeyAction::StartRecord:
         settings.recordKeyArmed = 0;
         OnRecord();
         break;
-    case korvane::HotkeyAction::Resume:
-        OnRecord();
-        break;
-    case korvane::HotkeyAction::Pause:
-        OnPause();
-        break;
-    case korvane::HotkeyAction::Stop:
-        OnRecordInterrupted(virtualKey, 0);
-        break;
-    case korvane::HotkeyAction::Ignore:
-        break;
+    case korvane::HotkeyAction::Resume: OnRecord(); break;
+    case korvane::HotkeyAction::Pause: OnPause(); break;
+    case korvane::HotkeyAction::Stop: OnRecordInterrupted(virtualKey, 0); break;
+    case korvane::HotkeyAction::Ignore: break;
     }
     return 0;
 }
@@ -304,25 +296,17 @@ INT_PTR CKorvaneDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return SetResult(OnHotKey(wParam, lParam));
 
     switch (message) {
-    case WM_INITDIALOG:
-        return OnInitDialog();
+    case WM_INITDIALOG: return OnInitDialog();
     case WM_PAINT:
         if (!IsIconic(Hwnd()))
             return FALSE;
         OnPaint();
         return TRUE;
-    case WM_QUERYDRAGICON:
-        return reinterpret_cast<INT_PTR>(m_hIcon);
-    case WM_LBUTTONDOWN:
-        OnLButtonDown(lParam);
-        return FALSE;
-    case MM_WIM_DATA:
-        return SetResult(OnWaveInData(wParam, lParam));
-    case MergeProgress:
-        return SetResult(OnMergeProgress(wParam, lParam));
-    case WM_CLOSE:
-        OnClose();
-        return TRUE;
+    case WM_QUERYDRAGICON: return reinterpret_cast<INT_PTR>(m_hIcon);
+    case WM_LBUTTONDOWN: OnLButtonDown(lParam); return FALSE;
+    case MM_WIM_DATA: return SetResult(OnWaveInData(wParam, lParam));
+    case MergeProgress: return SetResult(OnMergeProgress(wParam, lParam));
+    case WM_CLOSE: OnClose(); return TRUE;
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case IDC_RECORD: OnRecord(); return TRUE;
@@ -334,7 +318,6 @@ INT_PTR CKorvaneDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         case IDCANCEL: OnCancel(); return TRUE;
         default: return FALSE;
         }
-    default:
-        return FALSE;
+    default: return FALSE;
     }
 }

@@ -56,4 +56,3 @@ private:
     HWND m_hotkeyStatus = nullptr;
     CMyHyperLink m_link;
 };
-

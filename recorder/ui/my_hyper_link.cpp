@@ -54,13 +54,9 @@ void CMyHyperLink::PreSubclassWindow()
 LRESULT CMyHyperLink::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_MOUSEMOVE:
-        OnMouseMove(wParam, lParam);
-        return 0;
-    case WM_SETCURSOR:
-        return OnSetCursor();
-    default:
-        return Default(message, wParam, lParam);
+    case WM_MOUSEMOVE: OnMouseMove(wParam, lParam); return 0;
+    case WM_SETCURSOR: return OnSetCursor();
+    default: return Default(message, wParam, lParam);
     }
 }
 

@@ -27,10 +27,7 @@ public:
     bool Delete(const std::string& path) override { return DeleteFileA(path.c_str()) != 0; }
 };
 
-void AskSaveAgain()
-{
-    PostMessageA(mainWindow, WM_USER_GENERIC_MSG, 0, 0);
-}
+void AskSaveAgain() { PostMessageA(mainWindow, WM_USER_GENERIC_MSG, 0, 0); }
 
 }  // namespace
 

@@ -35,7 +35,8 @@ bool RunSaveFileDialog(const SaveFileDialogSettings& settings, std::string& chos
     ofn.nMaxFile = static_cast<DWORD>(file.size());
     ofn.lpstrInitialDir = settings.initialFolder.empty() ? nullptr : settings.initialFolder.c_str();
     ofn.lpstrTitle = settings.title.empty() ? nullptr : settings.title.c_str();
-    ofn.lpstrDefExt = settings.defaultExtension.empty() ? nullptr : settings.defaultExtension.c_str();
+    ofn.lpstrDefExt =
+        settings.defaultExtension.empty() ? nullptr : settings.defaultExtension.c_str();
     ofn.Flags = settings.flags | OFN_EXPLORER;
     if (!GetSaveFileNameA(&ofn))
         return false;

@@ -170,9 +170,9 @@ int Geometry(HWND hwnd)
     ClientToScreen(hwnd, &origin);
     if (HWND child = GetWindow(hwnd, GW_CHILD))
         GetWindowRect(child, &movie);
-    std::printf("frame %ld %ld client %ld %ld movie %ld %ld at %ld %ld\n",
-                frame.right - frame.left, frame.bottom - frame.top, client.right, client.bottom,
-                movie.right - movie.left, movie.bottom - movie.top, origin.x, origin.y);
+    std::printf("frame %ld %ld client %ld %ld movie %ld %ld at %ld %ld\n", frame.right - frame.left,
+                frame.bottom - frame.top, client.right, client.bottom, movie.right - movie.left,
+                movie.bottom - movie.top, origin.x, origin.y);
     return 0;
 }
 

@@ -55,7 +55,8 @@ BOOL CALLBACK PrintTopLevel(HWND hwnd, LPARAM)
     GetClassNameA(hwnd, cls, sizeof cls);
     RECT r;
     GetWindowRect(hwnd, &r);
-    std::printf("0x%lx\t%s\t%s\t%ld,%ld,%ld,%ld\n", static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(hwnd)), cls, title, r.left,
+    std::printf("0x%lx\t%s\t%s\t%ld,%ld,%ld,%ld\n",
+                static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(hwnd)), cls, title, r.left,
                 r.top, r.right, r.bottom);
     return TRUE;
 }

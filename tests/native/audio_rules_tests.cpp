@@ -43,8 +43,9 @@ TEST(LeadIn, FillsTheTimeBeforeTheFirstBuffersSound)
     EXPECT_EQ(korvane::LeadInBytes(f, 1000, 1500, 4000), 455u * 22050 / 1000 * 4);
     EXPECT_EQ(korvane::LeadInBytes(f, 1000, 1500, 4000) % f.blockAlign, 0u);
     EXPECT_EQ(korvane::LeadInBytes(f, 1000, 1040, 4000), 0u);  // sound began before the origin
-    EXPECT_EQ(korvane::LeadInBytes(f, 0xFFFFFF00u, 0x100u, 0), 512u * 22050 / 1000 * 4);  // wrapped clock
-    EXPECT_EQ(korvane::LeadInBytes(f, 1000, 900, 4000), 0u);   // clock went backwards
+    EXPECT_EQ(korvane::LeadInBytes(f, 0xFFFFFF00u, 0x100u, 0),
+              512u * 22050 / 1000 * 4);                       // wrapped clock
+    EXPECT_EQ(korvane::LeadInBytes(f, 1000, 900, 4000), 0u);  // clock went backwards
     EXPECT_EQ(korvane::LeadInBytes(f, 0, korvane::kMaxLeadInMs + 100, 0), 0u);
     const korvane::WaveFormat mono8 = Pcm(8, 1, 11025);
     EXPECT_EQ(korvane::LeadInBytes(mono8, 0, 1000, 0), 11025u);

@@ -101,12 +101,9 @@ TEST(FinishPlan, FailedCopyKeepsTheOnlyCopyAndNamesIt)
         std::string kept;
     };
     const Case cases[] = {
-        {0, kPaths.save, kPaths.mergedAvi},
-        {2, kPaths.save, kPaths.tempAvi},
-        {4, kPaths.save, kPaths.tempAvi},
-        {5, kPaths.save, kPaths.tempAvi},
-        {5, kPaths.save + ".wav", kPaths.tempWav},
-        {1, kPaths.save + ".wav", kPaths.tempWav},
+        {0, kPaths.save, kPaths.mergedAvi},        {2, kPaths.save, kPaths.tempAvi},
+        {4, kPaths.save, kPaths.tempAvi},          {5, kPaths.save, kPaths.tempAvi},
+        {5, kPaths.save + ".wav", kPaths.tempWav}, {1, kPaths.save + ".wav", kPaths.tempWav},
     };
     for (const Case& c : cases) {
         FakeOps ops = AfterMerge(c.result == 0);

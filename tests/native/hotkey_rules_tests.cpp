@@ -7,7 +7,7 @@ using namespace korvane;
 
 namespace {
 
-constexpr LParam kPress = 0x00410001;      // repeat 1, scan code 0x41
+constexpr LParam kPress = 0x00410001;  // repeat 1, scan code 0x41
 constexpr LParam kRelease = static_cast<LParam>(0xC0410001u);
 // The virtual-key codes of F7, F8 and F9.
 constexpr int kF7 = 0x76, kF8 = 0x77, kF9 = 0x78;

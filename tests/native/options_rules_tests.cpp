@@ -19,13 +19,16 @@ TEST(HotkeyKeys, TableAndItsInverse)
     }
     EXPECT_EQ(keys.size(), 69u);
     // The platform's virtual-key codes, written out.
-    const struct { int index; int key; const char* text; } anchors[] = {
-        {0, 0x70, "F1"}, {11, 0x7B, "F12"}, {12, 'A', "A"}, {37, 'Z', "Z"},
-        {38, '1', "1"}, {46, '9', "9"}, {47, '0', "0"}, {48, 0x60, "NUMPAD0"},
-        {57, 0x69, "NUMPAD9"}, {58, 0x12, "ALT"}, {59, 0x10, "SHIFT"},
-        {60, 0x11, "CONTROL"}, {61, 0x1B, "ESCAPE"}, {62, 0x24, "HOME"},
-        {63, 0x2D, "INSERT"}, {64, 0x2E, "DELETE"}, {65, 0x23, "END"},
-        {66, 0x0D, "ENTER"}, {67, 0x20, "SPACE"}, {68, 0x09, "TAB"},
+    const struct {
+        int index;
+        int key;
+        const char* text;
+    } anchors[] = {
+        {0, 0x70, "F1"},       {11, 0x7B, "F12"},   {12, 'A', "A"},       {37, 'Z', "Z"},
+        {38, '1', "1"},        {46, '9', "9"},      {47, '0', "0"},       {48, 0x60, "NUMPAD0"},
+        {57, 0x69, "NUMPAD9"}, {58, 0x12, "ALT"},   {59, 0x10, "SHIFT"},  {60, 0x11, "CONTROL"},
+        {61, 0x1B, "ESCAPE"},  {62, 0x24, "HOME"},  {63, 0x2D, "INSERT"}, {64, 0x2E, "DELETE"},
+        {65, 0x23, "END"},     {66, 0x0D, "ENTER"}, {67, 0x20, "SPACE"},  {68, 0x09, "TAB"},
     };
     for (const auto& a : anchors) {
         EXPECT_EQ(ComboIndexToKey(a.index), a.key) << a.text;
@@ -100,6 +103,7 @@ TEST(OptionsRules, StatusLines)
               "Hotkeys: Record/Pause TAB , Stop/Cancel F8");
     // With nothing in the compressor list, the line names the compressor in use.
     EXPECT_EQ(CompressorInUseName(MakeFourCC('M', 'S', 'V', 'C'), ""), "Microsoft Video 1");
-    EXPECT_EQ(CompressorInUseName(MakeFourCC('c', 'v', 'i', 'd'), "Cinepak Codec"), "Cinepak Codec");
+    EXPECT_EQ(CompressorInUseName(MakeFourCC('c', 'v', 'i', 'd'), "Cinepak Codec"),
+              "Cinepak Codec");
     EXPECT_EQ(CompressorInUseName(MakeFourCC('X', 'Y', 'Z', '1'), ""), "XYZ1");
 }

@@ -38,7 +38,8 @@ TEST(PlayerPath, AnUnquotedProgramFolderWithSpacesIsSkippedWhole)
     EXPECT_EQ(PathFrom("c:\\program files\\korvane\\REELPANE.EXE C:\\a.avi"), "C:\\a.avi");
     EXPECT_EQ(PathFrom("C:\\Program Files\\Korvane\\reelpane.exe"), "");
     // Only the name as a whole word: a longer name falls back to the first blank.
-    EXPECT_EQ(PathFrom("C:\\Program Files\\Korvane\\reelpane.exe2 x"), "Files\\Korvane\\reelpane.exe2 x");
+    EXPECT_EQ(PathFrom("C:\\Program Files\\Korvane\\reelpane.exe2 x"),
+              "Files\\Korvane\\reelpane.exe2 x");
 }
 
 TEST(PlayerPath, OnlyPathsThePlatformCanHoldReachTheMovieWindow)

@@ -14,7 +14,8 @@ using video1::detail::BlockPixels;
 using video1::detail::CodedBlock;
 
 // Decodes one coded block in a 4x4 frame and checks it against what the coder claims.
-void ExpectDecodesAsClaimed(const CodedBlock& c) {
+void ExpectDecodesAsClaimed(const CodedBlock& c)
+{
     std::vector<uint8_t> s;
     for (int i = 0; i < c.wordCount; ++i) {
         s.push_back(static_cast<uint8_t>(c.words[i]));
@@ -24,14 +25,17 @@ void ExpectDecodesAsClaimed(const CodedBlock& c) {
     s.push_back(0);
     video1::Decoder d(4, 4);
     ASSERT_EQ(d.Decode(s.data(), s.size()), video1::DecodeResult::Ok);
-    for (int p = 0; p < 16; ++p) EXPECT_EQ(d.pixels()[p], c.decoded[p]) << p;
+    for (int p = 0; p < 16; ++p)
+        EXPECT_EQ(d.pixels()[p], c.decoded[p]) << p;
 }
 
-BlockPixels Random(std::mt19937& rng, int colours) {
+BlockPixels Random(std::mt19937& rng, int colours)
+{
     BlockPixels px;
     int pal[8][3];
     for (auto& c : pal)
-        for (int& v : c) v = rng() % 32;
+        for (int& v : c)
+            v = rng() % 32;
     for (int p = 0; p < 16; ++p) {
         const int k = rng() % colours;
         px.r[p] = pal[k][0];
@@ -41,7 +45,8 @@ BlockPixels Random(std::mt19937& rng, int colours) {
     return px;
 }
 
-TEST(Video1Blocks, EveryFormDecodesAsTheCoderClaims) {
+TEST(Video1Blocks, EveryFormDecodesAsTheCoderClaims)
+{
     std::mt19937 rng(7);
     for (int i = 0; i < 3000; ++i) {
         const BlockPixels px = Random(rng, 1 + i % 8);
@@ -54,14 +59,17 @@ TEST(Video1Blocks, EveryFormDecodesAsTheCoderClaims) {
         video1::detail::CodeEightColour(px, &c);
         ExpectDecodesAsClaimed(c);
         EXPECT_EQ(c.words[0] & 0x8000, 0);
-        for (int k = 2; k < 9; ++k) EXPECT_EQ(c.words[k] & 0x8000, 0);
+        for (int k = 2; k < 9; ++k)
+            EXPECT_EQ(c.words[k] & 0x8000, 0);
         video1::detail::ChooseBlock(px, nullptr, 1.0 + i % 50, &c);
         ExpectDecodesAsClaimed(c);
-        if (HasFailure()) return;
+        if (HasFailure())
+            return;
     }
 }
 
-TEST(Video1Blocks, TwoColourAndQuadrantBlocksAreExact) {
+TEST(Video1Blocks, TwoColourAndQuadrantBlocksAreExact)
+{
     std::mt19937 rng(8);
     for (int i = 0; i < 500; ++i) {
         BlockPixels two = Random(rng, 2);
@@ -87,7 +95,8 @@ TEST(Video1Blocks, TwoColourAndQuadrantBlocksAreExact) {
     }
 }
 
-TEST(Video1Blocks, RedOneFillNeverBecomesASkipCode) {
+TEST(Video1Blocks, RedOneFillNeverBecomesASkipCode)
+{
     BlockPixels px;
     for (int p = 0; p < 16; ++p) {
         px.r[p] = 1;
@@ -106,7 +115,8 @@ TEST(Video1Blocks, RedOneFillNeverBecomesASkipCode) {
     ExpectDecodesAsClaimed(c);
 }
 
-TEST(Video1Blocks, SkipWhenThePreviousPictureIsCloseEnough) {
+TEST(Video1Blocks, SkipWhenThePreviousPictureIsCloseEnough)
+{
     BlockPixels px;
     uint16_t previous[16];
     for (int p = 0; p < 16; ++p) {

@@ -6,8 +6,10 @@
 
 #include "video1.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size < 2) return 0;
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    if (size < 2)
+        return 0;
     const int width = 4 * (1 + data[0] % 32) + (data[0] >> 7);  // sometimes not whole blocks
     const int height = 4 * (1 + data[1] % 32);
     data += 2;

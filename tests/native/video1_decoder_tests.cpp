@@ -12,7 +12,8 @@ namespace {
 
 struct Stream {
     std::vector<uint8_t> bytes;
-    Stream& w(uint16_t v) {
+    Stream& w(uint16_t v)
+    {
         bytes.push_back(static_cast<uint8_t>(v));
         bytes.push_back(static_cast<uint8_t>(v >> 8));
         return *this;
@@ -23,10 +24,11 @@ constexpr uint16_t kRed = 31 << 10, kGreen = 31 << 5, kBlue = 31, kWhite = 0x7FF
 
 uint16_t At(const video1::Decoder& d, int x, int y) { return d.pixels()[y * d.width() + x]; }
 
-TEST(Video1Decoder, BlockKindsLandInDibOrder) {
+TEST(Video1Decoder, BlockKindsLandInDibOrder)
+{
     // 8x8: blocks 0 (bottom-left), 1 (bottom-right), 2 (top-left), 3 (top-right).
     Stream s;
-    s.w(0x8000 | kRed);                      // block 0: fill
+    s.w(0x8000 | kRed);                       // block 0: fill
     s.w(0x0001 | 0x0020).w(kGreen).w(kBlue);  // block 1: pixels 0 and 5 green, rest blue
     // block 2: eight colours, flags only for pixel 0 (q0) and pixel 15 (q3)
     s.w(0x0001 | 0x4000).w(0x8000 | 1).w(2).w(3).w(4).w(5).w(6).w(7).w(8);
@@ -52,10 +54,12 @@ TEST(Video1Decoder, BlockKindsLandInDibOrder) {
     EXPECT_EQ(At(d, 2, 6), 8);
 }
 
-TEST(Video1Decoder, SkipRunsKeepThePreviousPictureAcrossRows) {
+TEST(Video1Decoder, SkipRunsKeepThePreviousPictureAcrossRows)
+{
     video1::Decoder d(12, 8);  // 3 blocks across, 2 rows
     Stream key;
-    for (int i = 0; i < 6; ++i) key.w(0x8000 | static_cast<uint16_t>(i + 1));
+    for (int i = 0; i < 6; ++i)
+        key.w(0x8000 | static_cast<uint16_t>(i + 1));
     key.w(0);
     ASSERT_EQ(d.Decode(key.bytes.data(), key.bytes.size()), video1::DecodeResult::Ok);
     Stream delta;
@@ -69,7 +73,8 @@ TEST(Video1Decoder, SkipRunsKeepThePreviousPictureAcrossRows) {
     EXPECT_EQ(At(d, 11, 7), kBlue);
 }
 
-TEST(Video1Decoder, TruncatedAndCorruptFramesAreErrors) {
+TEST(Video1Decoder, TruncatedAndCorruptFramesAreErrors)
+{
     Stream s;
     s.w(0x8000 | kRed).w(0x0001).w(kGreen).w(kBlue);
     s.w(0x0001).w(0x8000 | 1).w(2).w(3).w(4).w(5).w(6).w(7).w(8).w(0x8000).w(0);
@@ -87,11 +92,11 @@ TEST(Video1Decoder, TruncatedAndCorruptFramesAreErrors) {
     EXPECT_EQ(d.pixels()[0], kRed);
     Stream zeroRun;
     zeroRun.w(0x8400).w(0);
-    EXPECT_EQ(d.Decode(zeroRun.bytes.data(), zeroRun.bytes.size()),
-              video1::DecodeResult::Corrupt);
+    EXPECT_EQ(d.Decode(zeroRun.bytes.data(), zeroRun.bytes.size()), video1::DecodeResult::Corrupt);
 }
 
-TEST(Video1Decoder, CopyToWritesEveryDepthWithBitReplication) {
+TEST(Video1Decoder, CopyToWritesEveryDepthWithBitReplication)
+{
     Stream s;
     s.w(0x8000 | (1 << 10) | (16 << 5) | 31).w(0);  // red 1 cannot be a fill, but decode it
     video1::Decoder d(4, 4);
@@ -116,7 +121,8 @@ TEST(Video1Decoder, CopyToWritesEveryDepthWithBitReplication) {
     EXPECT_FALSE(d.CopyTo(out.data(), 4, 32));  // stride shorter than a row
 }
 
-TEST(Video1Decoder, RandomInputNeverEscapesTheBuffers) {
+TEST(Video1Decoder, RandomInputNeverEscapesTheBuffers)
+{
     std::mt19937 rng(12345);
     // Biased towards the interesting high bytes so all block kinds turn up.
     const uint8_t highs[] = {0x00, 0x3F, 0x7F, 0x80, 0x83, 0x84, 0x85, 0x87, 0x88, 0xFF};

@@ -18,7 +18,8 @@ struct Coded {
     bool key = false;
 };
 
-Coded EncodeBgrx(video1::Encoder& enc, const Picture& pic, int quality, bool forceKey) {
+Coded EncodeBgrx(video1::Encoder& enc, const Picture& pic, int quality, bool forceKey)
+{
     video1::SourceFrame src;
     src.bits = pic.bgrx.data();
     src.stride = pic.width * 4;
@@ -30,7 +31,8 @@ Coded EncodeBgrx(video1::Encoder& enc, const Picture& pic, int quality, bool for
     return c;
 }
 
-TEST(Video1Encoder, KeyThenDeltaRoundTripsWithinTheQuality) {
+TEST(Video1Encoder, KeyThenDeltaRoundTripsWithinTheQuality)
+{
     const int w = 320, h = 240;
     video1::Encoder enc(w, h);
     video1::Decoder dec(w, h);
@@ -38,7 +40,8 @@ TEST(Video1Encoder, KeyThenDeltaRoundTripsWithinTheQuality) {
     for (int frame = 0; frame < 6; ++frame) {
         // Typing: a few glyph-sized changes; then a window moves (a large change).
         pic.fill(40 + 6 * frame, 70, 45 + 6 * frame, 79, 0, 0, 0);
-        if (frame == 4) pic.fill(100, 100, 220, 180, 200, 60, 60);
+        if (frame == 4)
+            pic.fill(100, 100, 220, 180, 200, 60, 60);
         const Coded c = EncodeBgrx(enc, pic, video1::kDefaultQuality, frame == 0);
         const auto st = v1test::Walk(c.bytes, w, h);
         ASSERT_TRUE(st.wellFormed) << frame;
@@ -49,7 +52,8 @@ TEST(Video1Encoder, KeyThenDeltaRoundTripsWithinTheQuality) {
     }
 }
 
-TEST(Video1Encoder, ForcedKeyFramesHaveNoSkipsAndUnchangedFramesCostAlmostNothing) {
+TEST(Video1Encoder, ForcedKeyFramesHaveNoSkipsAndUnchangedFramesCostAlmostNothing)
+{
     const int w = 640, h = 480;  // 19200 blocks: runs must split at 1023
     video1::Encoder enc(w, h);
     video1::Decoder dec(w, h);
@@ -77,7 +81,8 @@ TEST(Video1Encoder, ForcedKeyFramesHaveNoSkipsAndUnchangedFramesCostAlmostNothin
     EXPECT_EQ(again.bytes, key.bytes);  // same picture, same key frame
 }
 
-TEST(Video1Encoder, OneChangedBlockBetweenLongRunsAcrossRows) {
+TEST(Video1Encoder, OneChangedBlockBetweenLongRunsAcrossRows)
+{
     const int w = 1280, h = 720;
     video1::Encoder enc(w, h);
     video1::Decoder dec(w, h);
@@ -96,7 +101,8 @@ TEST(Video1Encoder, OneChangedBlockBetweenLongRunsAcrossRows) {
     EXPECT_EQ(dec.pixels()[(h / 2 + 2) * w + w / 2], video1::detail::Pack555(4, 11, 24));
 }
 
-TEST(Video1Encoder, EveryInputFormatGivesTheSameStream) {
+TEST(Video1Encoder, EveryInputFormatGivesTheSameStream)
+{
     const int w = 64, h = 48;
     const Picture pic = v1test::ScreenLike(w, h, 3);
     // Reduce the picture to 256 colours so all four formats carry the same pixels.
@@ -111,7 +117,8 @@ TEST(Video1Encoder, EveryInputFormatGivesTheSameStream) {
         const int r = (p[2] >> 5) * 36, g = (p[1] >> 5) * 36, b = (p[0] >> 6) * 85;
         const uint32_t q = (r << 16) | (g << 8) | b;
         size_t k = std::find(palette.begin(), palette.end(), q) - palette.begin();
-        if (k == palette.size()) palette.push_back(q);
+        if (k == palette.size())
+            palette.push_back(q);
         pal8[i] = static_cast<uint8_t>(k);
         quant.set(i % w, i / w, r, g, b);
         bgr24[i * 3] = static_cast<uint8_t>(b);
@@ -143,7 +150,8 @@ TEST(Video1Encoder, EveryInputFormatGivesTheSameStream) {
     EXPECT_EQ(encode(video1::PixelFormat::Rgb555, rgb555.data(), w * 2), ref);
 }
 
-TEST(Video1Encoder, RefusesWhatItCannotCode) {
+TEST(Video1Encoder, RefusesWhatItCannotCode)
+{
     uint8_t bits[64 * 4] = {};
     video1::SourceFrame src;
     src.bits = bits;
@@ -165,7 +173,8 @@ TEST(Video1Encoder, RefusesWhatItCannotCode) {
     EXPECT_EQ(video1::MaxEncodedSize(8, 4), 38u);
 }
 
-TEST(Video1Encoder, HigherQualityNeverLooksWorse) {
+TEST(Video1Encoder, HigherQualityNeverLooksWorse)
+{
     const int w = 320, h = 240;
     const Picture pic = v1test::ScreenLike(w, h, 4);
     double lastPsnr = 0;
@@ -190,7 +199,8 @@ namespace {
 // At the default quality every frame of screen-like sequences keeps 30 dB: text being
 // typed and scrolled, window chrome, a gradient caption and a noisy photo, at both
 // recording sizes, through key and delta frames.
-TEST(Video1Encoder, DefaultQualityKeepsThirtyDecibelsOnScreenContent) {
+TEST(Video1Encoder, DefaultQualityKeepsThirtyDecibelsOnScreenContent)
+{
     for (const auto& size : {std::pair<int, int>(640, 480), std::pair<int, int>(1280, 720)}) {
         const int w = size.first, h = size.second;
         video1::Encoder enc(w, h);

@@ -35,16 +35,22 @@ protected:
         HINSTANCE instance = GetModuleHandleA(nullptr);
         host = CreateWindowExA(0, "STATIC", "Recording Options", WS_POPUP, 0, 0, 400, 300, nullptr,
                                nullptr, instance, nullptr);
-        const struct { const char* cls; DWORD style; int id; } controls[] = {
-            {"BUTTON", BS_AUTOCHECKBOX, IDC_RECORD_AUDIO}, {"COMBOBOX", CBS_DROPDOWNLIST, IDC_AUDIO_FORMAT},
-            {"BUTTON", 0, IDC_VOLUME}, {"EDIT", ES_READONLY, IDC_COMPRESSED_FORMAT},
-            {"BUTTON", 0, IDC_COMPRESSION_FORMAT}};
+        const struct {
+            const char* cls;
+            DWORD style;
+            int id;
+        } controls[] = {{"BUTTON", BS_AUTOCHECKBOX, IDC_RECORD_AUDIO},
+                        {"COMBOBOX", CBS_DROPDOWNLIST, IDC_AUDIO_FORMAT},
+                        {"BUTTON", 0, IDC_VOLUME},
+                        {"EDIT", ES_READONLY, IDC_COMPRESSED_FORMAT},
+                        {"BUTTON", 0, IDC_COMPRESSION_FORMAT}};
         for (const auto& c : controls)
             CreateWindowExA(0, c.cls, "", WS_CHILD | WS_VISIBLE | c.style, 0, 0, 200, 200, host,
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance, nullptr);
         savedCount = korvane::waveInDeviceCount;
         savedCaps = korvane::waveInDeviceCaps;
-        korvane::showAudioControlsMessage = [this](HWND owner, const char* text, const char* caption, UINT flags) {
+        korvane::showAudioControlsMessage = [this](HWND owner, const char* text,
+                                                   const char* caption, UINT flags) {
             shown.push_back(text);
             EXPECT_EQ(owner, host);
             EXPECT_STREQ(caption, "Warning");
@@ -83,14 +89,19 @@ protected:
     std::vector<std::string> FormatList()
     {
         std::vector<std::string> items;
-        for (LRESULT i = 0; i < SendDlgItemMessageA(host, IDC_AUDIO_FORMAT, CB_GETCOUNT, 0, 0); ++i) {
+        for (LRESULT i = 0; i < SendDlgItemMessageA(host, IDC_AUDIO_FORMAT, CB_GETCOUNT, 0, 0);
+             ++i) {
             char text[128] = {};
-            SendDlgItemMessageA(host, IDC_AUDIO_FORMAT, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+            SendDlgItemMessageA(host, IDC_AUDIO_FORMAT, CB_GETLBTEXT, i,
+                                reinterpret_cast<LPARAM>(text));
             items.push_back(text);
         }
         return items;
     }
-    int Selected() { return static_cast<int>(SendDlgItemMessageA(host, IDC_AUDIO_FORMAT, CB_GETCURSEL, 0, 0)); }
+    int Selected()
+    {
+        return static_cast<int>(SendDlgItemMessageA(host, IDC_AUDIO_FORMAT, CB_GETCURSEL, 0, 0));
+    }
     static std::string TagName(WORD tag)
     {
         ACMFORMATTAGDETAILSA details = {};
@@ -142,9 +153,11 @@ protected:
     static void ChooseItem(HWND chooser, int id, const char* prefix)
     {
         HWND combo = GetDlgItem(chooser, id);
-        const LRESULT item = SendMessageA(combo, CB_FINDSTRING, WPARAM(-1), reinterpret_cast<LPARAM>(prefix));
+        const LRESULT item =
+            SendMessageA(combo, CB_FINDSTRING, WPARAM(-1), reinterpret_cast<LPARAM>(prefix));
         SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(item), 0);
-        SendMessageA(chooser, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+        SendMessageA(chooser, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(combo));
     }
 
     HWND host = nullptr;
@@ -159,12 +172,13 @@ TEST_F(AudioControls, EveryFormatIsListedInTheTableOrderAndTheDefaultProposed)
     FakeDevices(2, 0x0FFF);
     InitAudioControls(host);
     const std::vector<std::string> expected = {
-        "11.025 kHz, mono, 8-bit", "11.025 kHz, mono, 16-bit", "11.025 kHz, stereo, 8-bit",
-        "11.025 kHz, stereo, 16-bit", "22.05 kHz, mono, 8-bit", "22.05 kHz, mono, 16-bit",
-        "22.05 kHz, stereo, 8-bit", "22.05 kHz, stereo, 16-bit", "44.1 kHz, mono, 8-bit",
-        "44.1 kHz, mono, 16-bit", "44.1 kHz, stereo, 8-bit", "44.1 kHz, stereo, 16-bit"};
+        "11.025 kHz, mono, 8-bit",    "11.025 kHz, mono, 16-bit",  "11.025 kHz, stereo, 8-bit",
+        "11.025 kHz, stereo, 16-bit", "22.05 kHz, mono, 8-bit",    "22.05 kHz, mono, 16-bit",
+        "22.05 kHz, stereo, 8-bit",   "22.05 kHz, stereo, 16-bit", "44.1 kHz, mono, 8-bit",
+        "44.1 kHz, mono, 16-bit",     "44.1 kHz, stereo, 8-bit",   "44.1 kHz, stereo, 16-bit"};
     EXPECT_EQ(FormatList(), expected);
-    const DWORD bits[] = {0x001, 0x004, 0x002, 0x008, 0x010, 0x040, 0x020, 0x080, 0x100, 0x400, 0x200, 0x800};
+    const DWORD bits[] = {0x001, 0x004, 0x002, 0x008, 0x010, 0x040,
+                          0x020, 0x080, 0x100, 0x400, 0x200, 0x800};
     ASSERT_EQ(dlgFormatCount, 12);
     EXPECT_EQ(std::memcmp(dlgFormatFlags, bits, sizeof bits), 0);
     EXPECT_EQ(Selected(), 7);
@@ -239,8 +253,10 @@ TEST_F(AudioControls, NoDeviceOffersNothingAndVolumeOnlyWarns)
     EXPECT_EQ(Selected(), 0);
     EXPECT_EQ(Text(IDC_COMPRESSED_FORMAT), "None Available");
     OnVolume(host);
-    EXPECT_EQ(shown, std::vector<std::string>{
-                         "Unable to detect audio input device. You need a sound card with microphone input."});
+    EXPECT_EQ(
+        shown,
+        std::vector<std::string>{
+            "Unable to detect audio input device. You need a sound card with microphone input."});
     // OK stores the check box and nothing of the format.
     CheckDlgButton(host, IDC_RECORD_AUDIO, BST_UNCHECKED);
     settings.audioDeviceId = 0;
@@ -252,7 +268,7 @@ TEST_F(AudioControls, NoDeviceOffersNothingAndVolumeOnlyWarns)
 
 TEST_F(AudioControls, MoreThanFourteenDevicesFillTheTableAndNoMore)
 {
-    FakeDevices(20, 0x0FFF, 6);  // the seventh device is silent
+    FakeDevices(20, 0x0FFF, 6);   // the seventh device is silent
     settings.audioDeviceId = 17;  // beyond the table: the mapper is described
     InitAudioControls(host);
     ASSERT_EQ(dlgDeviceCount, 15);
@@ -281,8 +297,8 @@ void MakeMovie(const std::string& video, const std::string& audio)
         ASSERT_EQ(AVIStreamSetFormat(stream.Get(), 0, &bih, sizeof bih), 0);
         std::vector<unsigned char> pixels(bih.biSizeImage, 0x80);
         for (int frame = 0; frame < 10; ++frame)
-            ASSERT_EQ(AVIStreamWrite(stream.Get(), frame, 1, pixels.data(), bih.biSizeImage, AVIIF_KEYFRAME,
-                                     nullptr, nullptr),
+            ASSERT_EQ(AVIStreamWrite(stream.Get(), frame, 1, pixels.data(), bih.biSizeImage,
+                                     AVIIF_KEYFRAME, nullptr, nullptr),
                       0);
     }
     WAVEFORMATEX f = {WAVE_FORMAT_PCM, 2, 22050, 88200, 4, 16, 0};
@@ -290,7 +306,8 @@ void MakeMovie(const std::string& video, const std::string& audio)
     std::vector<short> samples(2 * 22050);
     for (size_t i = 0; i < samples.size(); ++i)
         samples[i] = static_cast<short>((i / 50) % 2 ? 6000 : -6000);
-    ASSERT_EQ(mmioWrite(file.m_hmmio, reinterpret_cast<const char*>(samples.data()), LONG(samples.size() * 2)),
+    ASSERT_EQ(mmioWrite(file.m_hmmio, reinterpret_cast<const char*>(samples.data()),
+                        LONG(samples.size() * 2)),
               LONG(samples.size() * 2));
 }
 
@@ -300,7 +317,8 @@ WORD AudioTagOf(const std::string& path)
     korvane::AviStream stream;
     WAVEFORMATEX wf = {};
     LONG size = sizeof wf;
-    if (AVIStreamOpenFromFileA(stream.Receive(), path.c_str(), streamtypeAUDIO, 0, OF_SHARE_DENY_NONE, nullptr) == 0)
+    if (AVIStreamOpenFromFileA(stream.Receive(), path.c_str(), streamtypeAUDIO, 0,
+                               OF_SHARE_DENY_NONE, nullptr) == 0)
         AVIStreamReadFormat(stream.Get(), 0, &wf, &size);
     else
         *stream.Receive() = nullptr;
@@ -334,7 +352,8 @@ TEST_F(AudioControls, APickSurvivesOkIsShownAgainAndReachesTheMerge)
     GetTempPathA(MAX_PATH, temp);
     const std::string folder = temp + ("korvane_formats_" + std::to_string(GetCurrentProcessId()));
     CreateDirectoryA(folder.c_str(), nullptr);
-    const std::string video = folder + "\\video.avi", audio = folder + "\\audio.wav", merged = folder + "\\merged.avi";
+    const std::string video = folder + "\\video.avi", audio = folder + "\\audio.wav",
+                      merged = folder + "\\merged.avi";
     MakeMovie(video, audio);
     EXPECT_EQ(MuxAudioIntoAvi(video, audio, merged, settings.compressAudio, compressFormat,
                               static_cast<int>(compressFormatSize), 1, 100, 0),

@@ -69,18 +69,20 @@ int Run(const std::string& mode, const std::string& outDir)
         auto* adpcm = reinterpret_cast<WAVEFORMATEX*>(&proposed[0]);
         adpcm->wFormatTag = WAVE_FORMAT_ADPCM;
         acmFormatSuggest(nullptr, &pcm, adpcm, maxSize, ACM_FORMATSUGGESTF_WFORMATTAG);
-        const int withAdpcm = MuxAudioIntoAvi(tempAviPath, tempWavPath, outDir + "\\merged.avi", 1, adpcm,
-                                              sizeof(WAVEFORMATEX) + adpcm->cbSize, 1, 100, 0);
-        const int withNone = MuxAudioIntoAvi(tempAviPath, tempWavPath, outDir + "\\merged_none.avi", 1,
-                                             nullptr, 0, 1, 100, 0);
+        const int withAdpcm =
+            MuxAudioIntoAvi(tempAviPath, tempWavPath, outDir + "\\merged.avi", 1, adpcm,
+                            sizeof(WAVEFORMATEX) + adpcm->cbSize, 1, 100, 0);
+        const int withNone = MuxAudioIntoAvi(tempAviPath, tempWavPath, outDir + "\\merged_none.avi",
+                                             1, nullptr, 0, 1, 100, 0);
         std::string imaBlock(maxSize, '\0');
         auto* ima = reinterpret_cast<WAVEFORMATEX*>(&imaBlock[0]);
         ima->wFormatTag = WAVE_FORMAT_IMA_ADPCM;
         acmFormatSuggest(nullptr, &pcm, ima, maxSize, ACM_FORMATSUGGESTF_WFORMATTAG);
-        const int withIma = MuxAudioIntoAvi(tempAviPath, tempWavPath, outDir + "\\merged_ima.avi", 1, ima,
-                                            sizeof(WAVEFORMATEX) + ima->cbSize, 1, 100, 0);
-        WriteTextFile(outDir + "\\merge.txt", std::to_string(withAdpcm) + " " + std::to_string(withNone) + " " +
-                                               std::to_string(withIma) + "\n");
+        const int withIma = MuxAudioIntoAvi(tempAviPath, tempWavPath, outDir + "\\merged_ima.avi",
+                                            1, ima, sizeof(WAVEFORMATEX) + ima->cbSize, 1, 100, 0);
+        WriteTextFile(outDir + "\\merge.txt", std::to_string(withAdpcm) + " " +
+                                                  std::to_string(withNone) + " " +
+                                                  std::to_string(withIma) + "\n");
     }
     int rc = ended ? 0 : 1;
     if (!KeepScratchFile(tempAviPath, outDir + "\\recording.avi"))

@@ -135,7 +135,8 @@ protected:
             for (size_t i = 0; i < pixels.size(); ++i)
                 pixels[i] = static_cast<unsigned char>(i + frame * 10);
             ASSERT_EQ(AVIStreamWrite(stream.Get(), frame, 1, pixels.data(), bih.biSizeImage,
-                                     AVIIF_KEYFRAME, nullptr, nullptr), 0);
+                                     AVIIF_KEYFRAME, nullptr, nullptr),
+                      0);
         }
     }
     // One second of a 440 Hz tone, 22050 Hz stereo 16-bit, through our WAV writer.
@@ -174,9 +175,10 @@ protected:
     int MergeWith(const std::vector<char>& format, int useCompress = 1)
     {
         std::vector<char> copy = format;
-        return MuxAudioIntoAvi(folder + "\\video.avi", folder + "\\audio.wav", output, useCompress,
-                               copy.empty() ? nullptr : reinterpret_cast<WAVEFORMATEX*>(copy.data()),
-                               static_cast<int>(copy.size()), 1, 100, 0);
+        return MuxAudioIntoAvi(
+            folder + "\\video.avi", folder + "\\audio.wav", output, useCompress,
+            copy.empty() ? nullptr : reinterpret_cast<WAVEFORMATEX*>(copy.data()),
+            static_cast<int>(copy.size()), 1, 100, 0);
     }
     // The merged file's streams: types, lengths and the audio format tag.
     struct Probe {
@@ -281,8 +283,8 @@ TEST_F(Merge, ConversionKeepsEverySampleAndCleansUpOnFailure)
 {
     korvane::AviFileLibrary library;
     AviStream pcm;
-    ASSERT_EQ(AVIStreamOpenFromFileA(pcm.Receive(), (folder + "\\audio.wav").c_str(), streamtypeAUDIO, 0,
-                                     OF_SHARE_DENY_NONE, nullptr),
+    ASSERT_EQ(AVIStreamOpenFromFileA(pcm.Receive(), (folder + "\\audio.wav").c_str(),
+                                     streamtypeAUDIO, 0, OF_SHARE_DENY_NONE, nullptr),
               0);
     const std::string converted = folder + "\\converted.wav";
     std::vector<char> ima = Suggest(WAVE_FORMAT_IMA_ADPCM);
@@ -294,7 +296,9 @@ TEST_F(Merge, ConversionKeepsEverySampleAndCleansUpOnFailure)
     std::vector<unsigned char> bytes(1 << 16);
     bytes.resize(std::fread(bytes.data(), 1, bytes.size(), f));
     std::fclose(f);
-    auto u32 = [&](size_t at) { return DWORD(bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | bytes[at + 3] << 24); };
+    auto u32 = [&](size_t at) {
+        return DWORD(bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | bytes[at + 3] << 24);
+    };
     // RIFF, fmt (20 bytes), fact, data.
     ASSERT_EQ(bytes.size(), 12u + 8 + 20 + 12 + 8 + u32(56));
     EXPECT_EQ(u32(4), bytes.size() - 8);
@@ -305,7 +309,8 @@ TEST_F(Merge, ConversionKeepsEverySampleAndCleansUpOnFailure)
     EXPECT_LT(samples, 22050u + wf->wSamplesPerBlock);
 
     std::vector<char> msAdpcm = Suggest(WAVE_FORMAT_ADPCM);
-    EXPECT_FALSE(korvane::ConvertAudioToFile(pcm.Get(), reinterpret_cast<WAVEFORMATEX*>(msAdpcm.data()),
+    EXPECT_FALSE(korvane::ConvertAudioToFile(pcm.Get(),
+                                             reinterpret_cast<WAVEFORMATEX*>(msAdpcm.data()),
                                              static_cast<int>(msAdpcm.size()), converted));
     EXPECT_EQ(GetFileAttributesA(converted.c_str()), INVALID_FILE_ATTRIBUTES);
 }
@@ -347,18 +352,27 @@ TEST_F(Merge, ResultCodesForEachCause)
     const std::string nowhere = folder + "\\no such folder\\merged.avi";
     EXPECT_EQ(MuxAudioIntoAvi(video, audio, nowhere, 0, nullptr, 0, 1, 100, 0), 5);
     std::vector<char> copy = Suggest(WAVE_FORMAT_ADPCM);
-    EXPECT_EQ(MuxAudioIntoAvi(video, audio, nowhere, 1, reinterpret_cast<WAVEFORMATEX*>(copy.data()),
-                              static_cast<int>(copy.size()), 1, 100, 0),
-              5);
+    EXPECT_EQ(
+        MuxAudioIntoAvi(video, audio, nowhere, 1, reinterpret_cast<WAVEFORMATEX*>(copy.data()),
+                        static_cast<int>(copy.size()), 1, 100, 0),
+        5);
     EXPECT_NE(Caption(), "Brisko Screen Video Capture");
 
     // The type checks, on streams given in the wrong order.
     korvane::AviFileLibrary library;
     AviStream v, a;
-    ASSERT_EQ(AVIStreamOpenFromFileA(v.Receive(), video.c_str(), streamtypeVIDEO, 0, OF_SHARE_DENY_NONE, nullptr), 0);
-    ASSERT_EQ(AVIStreamOpenFromFileA(a.Receive(), audio.c_str(), streamtypeAUDIO, 0, OF_SHARE_DENY_NONE, nullptr), 0);
-    EXPECT_EQ(korvane::SaveMergedStreams(a.Get(), v.Get(), output, false, nullptr, 0, true, 100, false), 3);
-    EXPECT_EQ(korvane::SaveMergedStreams(v.Get(), v.Get(), output, false, nullptr, 0, true, 100, false), 4);
+    ASSERT_EQ(AVIStreamOpenFromFileA(v.Receive(), video.c_str(), streamtypeVIDEO, 0,
+                                     OF_SHARE_DENY_NONE, nullptr),
+              0);
+    ASSERT_EQ(AVIStreamOpenFromFileA(a.Receive(), audio.c_str(), streamtypeAUDIO, 0,
+                                     OF_SHARE_DENY_NONE, nullptr),
+              0);
+    EXPECT_EQ(
+        korvane::SaveMergedStreams(a.Get(), v.Get(), output, false, nullptr, 0, true, 100, false),
+        3);
+    EXPECT_EQ(
+        korvane::SaveMergedStreams(v.Get(), v.Get(), output, false, nullptr, 0, true, 100, false),
+        4);
     EXPECT_EQ(GetFileAttributesA(output.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 

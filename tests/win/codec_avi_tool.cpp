@@ -102,8 +102,8 @@ int Write(const char* aviPath, const char* sourcePath, int frames)
 
         for (int i = 0; i < frames && result == 0; ++i) {
             std::vector<uint8_t> bits = codectest::MakeFrame24(width, height, i);
-            hr = AVIStreamWrite(compressed.get(), i, 1, bits.data(), static_cast<LONG>(bits.size()), 0,
-                                nullptr, nullptr);
+            hr = AVIStreamWrite(compressed.get(), i, 1, bits.data(), static_cast<LONG>(bits.size()),
+                                0, nullptr, nullptr);
             if (hr != AVIERR_OK)
                 result = Fail("AVIStreamWrite", hr);
             AppendTopDown(source, bits.data(), width, height);
@@ -179,7 +179,8 @@ int Decode(const char* aviPath, const char* outPath)
     ICDecompressEnd(hic.get());
     std::fclose(raw);
     if (result == 0)
-        std::printf("decoded %ld frames %dx%d, %d key frames\n", static_cast<long>(length), width, height, keys);
+        std::printf("decoded %ld frames %dx%d, %d key frames\n", static_cast<long>(length), width,
+                    height, keys);
     return result;
 }
 
@@ -193,6 +194,8 @@ int main(int argc, char** argv)
         return Write(argv[2], argv[3], argc > 4 ? std::atoi(argv[4]) : 100);
     if (command == "decode" && argc == 4)
         return Decode(argv[2], argv[3]);
-    std::fprintf(stderr, "usage: codec_avi_tool write OUT.avi SOURCE.bgr24 [FRAMES] | decode IN.avi OUT.bgr24\n");
+    std::fprintf(
+        stderr,
+        "usage: codec_avi_tool write OUT.avi SOURCE.bgr24 [FRAMES] | decode IN.avi OUT.bgr24\n");
     return 2;
 }

@@ -37,7 +37,8 @@ public:
     explicit GuardedBuffer(size_t size) : m_size(size)
     {
         size_t pages = (size + 4095) / 4096 + 1;
-        m_base = static_cast<uint8_t*>(VirtualAlloc(nullptr, pages * 4096, MEM_COMMIT, PAGE_READWRITE));
+        m_base =
+            static_cast<uint8_t*>(VirtualAlloc(nullptr, pages * 4096, MEM_COMMIT, PAGE_READWRITE));
         DWORD old;
         VirtualProtect(m_base + (pages - 1) * 4096, 4096, PAGE_NOACCESS, &old);
         m_data = m_base + (pages - 1) * 4096 - size;
@@ -72,9 +73,9 @@ std::vector<Coded> CompressSequence(HIC hic, int count, int keyEvery, DWORD qual
         std::vector<uint8_t> src = MakeFrame24(kW, kH, i);
         Coded coded;
         DWORD ckid = 0;
-        DWORD result = ICCompress(hic, (keyEvery && i % keyEvery == 0) ? ICCOMPRESS_KEYFRAME : 0, &out,
-                                  buffer.data(), &in, src.data(), &ckid, &coded.flags, i, 0, quality,
-                                  nullptr, nullptr);
+        DWORD result = ICCompress(hic, (keyEvery && i % keyEvery == 0) ? ICCOMPRESS_KEYFRAME : 0,
+                                  &out, buffer.data(), &in, src.data(), &ckid, &coded.flags, i, 0,
+                                  quality, nullptr, nullptr);
         EXPECT_EQ(result, DWORD(ICERR_OK)) << "frame " << i;
         EXPECT_LE(out.biSizeImage, buffer.size());
         coded.bytes.assign(buffer.begin(), buffer.begin() + out.biSizeImage);
@@ -122,7 +123,8 @@ TEST(CodecDriver, ExportedEntryAnswersWithoutAnInstance)
     HMODULE dll = LoadLibraryA("kvmsvc.dll");
     ASSERT_TRUE(dll) << "kvmsvc.dll is not installed in system32";
     using DriverProcFn = LRESULT(WINAPI*)(DWORD_PTR, HDRVR, UINT, LPARAM, LPARAM);
-    auto proc = reinterpret_cast<DriverProcFn>(reinterpret_cast<void*>(GetProcAddress(dll, "DriverProc")));
+    auto proc =
+        reinterpret_cast<DriverProcFn>(reinterpret_cast<void*>(GetProcAddress(dll, "DriverProc")));
     ASSERT_TRUE(proc) << "DriverProc is not exported undecorated";
 
     EXPECT_NE(proc(0, nullptr, DRV_LOAD, 0, 0), 0);
@@ -132,13 +134,15 @@ TEST(CodecDriver, ExportedEntryAnswersWithoutAnInstance)
     EXPECT_STREQ(info.szDescription, L"Microsoft Video 1");
     EXPECT_EQ(proc(0, nullptr, ICM_GETINFO, reinterpret_cast<LPARAM>(&info), sizeof info - 1), 0);
     DWORD quality = 0;
-    EXPECT_EQ(proc(0, nullptr, ICM_GETDEFAULTQUALITY, reinterpret_cast<LPARAM>(&quality), 0), ICERR_OK);
+    EXPECT_EQ(proc(0, nullptr, ICM_GETDEFAULTQUALITY, reinterpret_cast<LPARAM>(&quality), 0),
+              ICERR_OK);
     EXPECT_EQ(quality, 7000u);
     // The bare open (no ICOPEN) yields an id that must not be used as an instance.
     LRESULT bare = proc(0, nullptr, DRV_OPEN, 0, 0);
     EXPECT_NE(bare, 0);
     BITMAPINFOHEADER in = Header(kW, kH, 24);
-    EXPECT_EQ(proc(bare, nullptr, ICM_COMPRESS_BEGIN, reinterpret_cast<LPARAM>(&in), 0), ICERR_BADHANDLE);
+    EXPECT_EQ(proc(bare, nullptr, ICM_COMPRESS_BEGIN, reinterpret_cast<LPARAM>(&in), 0),
+              ICERR_BADHANDLE);
     EXPECT_NE(proc(bare, nullptr, DRV_CLOSE, 0, 0), 0);
 
     ICOPEN open = {};
@@ -164,9 +168,13 @@ TEST(CodecDriver, SimpleQueriesAndUnknownMessages)
     ASSERT_TRUE(hic);
     DWORD quality = 0, keyRate = 0;
     EXPECT_EQ(ICGetDefaultQuality(hic.get()), 7000u);
-    EXPECT_EQ(ICSendMessage(hic.get(), ICM_GETDEFAULTQUALITY, reinterpret_cast<DWORD_PTR>(&quality), 0), ICERR_OK);
+    EXPECT_EQ(
+        ICSendMessage(hic.get(), ICM_GETDEFAULTQUALITY, reinterpret_cast<DWORD_PTR>(&quality), 0),
+        ICERR_OK);
     EXPECT_EQ(quality, 7000u);
-    EXPECT_EQ(ICSendMessage(hic.get(), ICM_GETDEFAULTKEYFRAMERATE, reinterpret_cast<DWORD_PTR>(&keyRate), 0), ICERR_OK);
+    EXPECT_EQ(ICSendMessage(hic.get(), ICM_GETDEFAULTKEYFRAMERATE,
+                            reinterpret_cast<DWORD_PTR>(&keyRate), 0),
+              ICERR_OK);
     EXPECT_GT(keyRate, 0u);
     EXPECT_TRUE(ICQueryConfigure(hic.get()));
     EXPECT_TRUE(ICQueryAbout(hic.get()));
@@ -282,10 +290,12 @@ TEST(CodecDriver, SequenceFollowsTheKeyFrameScheduleAndDecodesFaithfully)
         const bool scheduled = i % 5 == 0;
         EXPECT_EQ(frames[i].flags == AVIIF_KEYFRAME, scheduled) << "frame " << i;
         if (!scheduled) {
-            EXPECT_LT(frames[i].bytes.size(), frames[0].bytes.size() / 2) << "delta frame " << i << " skips little";
+            EXPECT_LT(frames[i].bytes.size(), frames[0].bytes.size() / 2)
+                << "delta frame " << i << " skips little";
         }
         ASSERT_EQ(DecompressInto(decompressor.get(), frames[i].bytes, out, ours.data()), ICERR_OK);
-        ASSERT_EQ(reference.Decode(frames[i].bytes.data(), frames[i].bytes.size()), video1::DecodeResult::Ok);
+        ASSERT_EQ(reference.Decode(frames[i].bytes.data(), frames[i].bytes.size()),
+                  video1::DecodeResult::Ok);
         reference.CopyTo(theirs.data(), static_cast<int>(Stride(kW, 24)), 24);
         EXPECT_EQ(ours, theirs) << "frame " << i;
         EXPECT_GT(codectest::Psnr(ours, MakeFrame24(kW, kH, int(i))), 30.0) << "frame " << i;
@@ -313,7 +323,8 @@ TEST(CodecDriver, DecompressesToEveryDepthAndTopDown)
         for (int sign : {1, -1}) {
             BITMAPINFOHEADER out = Header(kW, sign * kH, bits);
             std::vector<uint8_t> ours(Stride(kW, bits) * kH), theirs(ours.size());
-            ASSERT_EQ(DecompressInto(decompressor.get(), frames[0].bytes, out, ours.data()), ICERR_OK)
+            ASSERT_EQ(DecompressInto(decompressor.get(), frames[0].bytes, out, ours.data()),
+                      ICERR_OK)
                 << bits << " bits, height " << out.biHeight;
             const int stride = static_cast<int>(Stride(kW, bits));
             if (sign > 0)
@@ -342,12 +353,14 @@ TEST(CodecDriver, CompressesEveryInputDepth)
     ASSERT_TRUE(hic);
     std::vector<uint8_t> src24 = MakeFrame24(kW, kH, 3);
     // The same picture at 16 and 32 bits, and at 8 bits through a grey palette.
-    std::vector<uint8_t> src16(Stride(kW, 16) * kH), src32(Stride(kW, 32) * kH), src8(Stride(kW, 8) * kH);
+    std::vector<uint8_t> src16(Stride(kW, 16) * kH), src32(Stride(kW, 32) * kH),
+        src8(Stride(kW, 8) * kH);
     std::vector<uint8_t> grey24(src24.size());
     for (int y = 0; y < kH; ++y)
         for (int x = 0; x < kW; ++x) {
             const uint8_t* p = &src24[y * Stride(kW, 24) + x * 3];
-            uint16_t w = static_cast<uint16_t>(((p[2] >> 3) << 10) | ((p[1] >> 3) << 5) | (p[0] >> 3));
+            uint16_t w =
+                static_cast<uint16_t>(((p[2] >> 3) << 10) | ((p[1] >> 3) << 5) | (p[0] >> 3));
             std::memcpy(&src16[y * Stride(kW, 16) + x * 2], &w, 2);
             std::memcpy(&src32[y * Stride(kW, 32) + x * 4], p, 3);
             uint8_t level = static_cast<uint8_t>((p[0] + p[1] + p[2]) / 3);
@@ -374,8 +387,8 @@ TEST(CodecDriver, CompressesEveryInputDepth)
         ASSERT_EQ(ICCompressBegin(hic.get(), c.header, &out), ICERR_OK);
         std::vector<uint8_t> coded(ICCompressGetSize(hic.get(), c.header, &out));
         DWORD flags = 0, ckid = 0;
-        ASSERT_EQ(ICCompress(hic.get(), ICCOMPRESS_KEYFRAME, &out, coded.data(), c.header, c.bits, &ckid,
-                             &flags, 0, 0, 10000, nullptr, nullptr),
+        ASSERT_EQ(ICCompress(hic.get(), ICCOMPRESS_KEYFRAME, &out, coded.data(), c.header, c.bits,
+                             &ckid, &flags, 0, 0, 10000, nullptr, nullptr),
                   DWORD(ICERR_OK));
         EXPECT_EQ(flags, DWORD(AVIIF_KEYFRAME));
         ICCompressEnd(hic.get());
@@ -415,7 +428,9 @@ TEST(CodecDriver, HurryUpAndEmptyFramesKeepThePictureCurrent)
     BITMAPINFOHEADER out = Header(kW, kH, 24);
     std::vector<uint8_t> a(Stride(kW, 24) * kH, 0xAB), b(a.size());
     for (int i = 0; i < 2; ++i) {
-        ASSERT_EQ(DecompressInto(hurried.get(), frames[i].bytes, out, a.data(), ICDECOMPRESS_HURRYUP), ICERR_OK);
+        ASSERT_EQ(
+            DecompressInto(hurried.get(), frames[i].bytes, out, a.data(), ICDECOMPRESS_HURRYUP),
+            ICERR_OK);
         ASSERT_EQ(DecompressInto(steady.get(), frames[i].bytes, out, b.data()), ICERR_OK);
     }
     EXPECT_EQ(a, std::vector<uint8_t>(a.size(), 0xAB)) << "a hurried frame was drawn";

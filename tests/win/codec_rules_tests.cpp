@@ -82,8 +82,9 @@ TEST(CodecFormatRules, CompressedFormatMatchesTheInputAndBoundsEveryFrame)
 
 TEST(CodecFormatRules, DecompressionTakesVideo1ByAnyNameAndGivesRgb)
 {
-    for (DWORD name : {mmioFOURCC('M', 'S', 'V', 'C'), mmioFOURCC('m', 's', 'v', 'c'), mmioFOURCC('C', 'R', 'A', 'M'),
-                       mmioFOURCC('c', 'r', 'a', 'm'), mmioFOURCC('W', 'H', 'A', 'M'), mmioFOURCC('w', 'h', 'a', 'm'),
+    for (DWORD name : {mmioFOURCC('M', 'S', 'V', 'C'), mmioFOURCC('m', 's', 'v', 'c'),
+                       mmioFOURCC('C', 'R', 'A', 'M'), mmioFOURCC('c', 'r', 'a', 'm'),
+                       mmioFOURCC('W', 'H', 'A', 'M'), mmioFOURCC('w', 'h', 'a', 'm'),
                        mmioFOURCC('M', 's', 'V', 'c')})
         EXPECT_TRUE(IsDecompressibleInput(Header(320, 240, 16, name)));
     EXPECT_FALSE(IsDecompressibleInput(Header(320, 240, 8, kFourCCMsvc)));

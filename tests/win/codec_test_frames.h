@@ -11,7 +11,10 @@
 namespace codectest {
 
 // Bytes of one padded DIB row.
-inline size_t Stride(int width, int bits) { return ((static_cast<size_t>(width) * bits + 31) / 32) * 4; }
+inline size_t Stride(int width, int bits)
+{
+    return ((static_cast<size_t>(width) * bits + 31) / 32) * 4;
+}
 
 // Frame `index` as a bottom-up 24-bit DIB.
 inline std::vector<uint8_t> MakeFrame24(int width, int height, int index)
@@ -50,7 +53,10 @@ inline BITMAPINFOHEADER Header(int width, int height, int bits, DWORD compressio
     bih.biPlanes = 1;
     bih.biBitCount = static_cast<WORD>(bits);
     bih.biCompression = compression;
-    bih.biSizeImage = compression == BI_RGB ? static_cast<DWORD>(Stride(width, bits) * (height < 0 ? -height : height)) : 0;
+    bih.biSizeImage =
+        compression == BI_RGB
+            ? static_cast<DWORD>(Stride(width, bits) * (height < 0 ? -height : height))
+            : 0;
     return bih;
 }
 

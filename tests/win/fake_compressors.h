@@ -20,7 +20,7 @@
 struct FakeCompressor {
     DWORD fourCC = 0;
     std::function<bool(const BITMAPINFOHEADER&)> accepts;
-    std::vector<BYTE> state;  // the ICM_GETSTATE answer; empty: not supported
+    std::vector<BYTE> state;       // the ICM_GETSTATE answer; empty: not supported
     LRESULT claimedStateSize = 0;  // when set, the size query answers this instead
     // Notes, read after the calls are over.
     std::atomic<int> queries{0};
@@ -34,8 +34,12 @@ inline std::array<FakeCompressor, kFakeSlots> fakeSlots;
 inline LRESULT FakeMessage(FakeCompressor& fake, UINT msg, LPARAM l1, LPARAM l2)
 {
     switch (msg) {
-    case DRV_LOAD: case DRV_FREE: case DRV_ENABLE: case DRV_DISABLE: case DRV_OPEN: case DRV_CLOSE:
-        return 1;
+    case DRV_LOAD:
+    case DRV_FREE:
+    case DRV_ENABLE:
+    case DRV_DISABLE:
+    case DRV_OPEN:
+    case DRV_CLOSE: return 1;
     case ICM_GETINFO: {
         auto* info = reinterpret_cast<ICINFO*>(l1);
         if (!info || static_cast<DWORD>(l2) < sizeof(ICINFO))
@@ -77,12 +81,10 @@ inline LRESULT FakeMessage(FakeCompressor& fake, UINT msg, LPARAM l1, LPARAM l2)
         reinterpret_cast<BITMAPINFOHEADER*>(l2)->biCompression = fake.fourCC;
         return ICERR_OK;
     }
-    case ICM_COMPRESS_GET_SIZE:
-        return reinterpret_cast<const BITMAPINFOHEADER*>(l1)->biSizeImage;
-    case ICM_COMPRESS_BEGIN: case ICM_COMPRESS_END:
-        return ICERR_OK;
-    default:
-        return ICERR_UNSUPPORTED;
+    case ICM_COMPRESS_GET_SIZE: return reinterpret_cast<const BITMAPINFOHEADER*>(l1)->biSizeImage;
+    case ICM_COMPRESS_BEGIN:
+    case ICM_COMPRESS_END: return ICERR_OK;
+    default: return ICERR_UNSUPPORTED;
     }
 }
 

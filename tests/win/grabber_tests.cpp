@@ -35,8 +35,8 @@ public:
         RegisterClassA(&wc);
         m_brush = korvane::Brush(CreateSolidBrush(colour));
         m_hwnd = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "GrabberTestSolid", "", WS_POPUP,
-                                 area.left, area.top, area.right - area.left, area.bottom - area.top,
-                                 nullptr, nullptr, wc.hInstance, nullptr);
+                                 area.left, area.top, area.right - area.left,
+                                 area.bottom - area.top, nullptr, nullptr, wc.hInstance, nullptr);
         SetClassLongPtrA(m_hwnd, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(m_brush.Get()));
         ShowWindow(m_hwnd, SW_SHOWNOACTIVATE);
         Settle();
@@ -224,7 +224,8 @@ TEST_F(Grabber, UndrawableCursorIsDrawnAsTheArrow)
         for (int x = 0; x < 200; ++x) {
             if (PixelAt(f, x, y) == kBlue)
                 continue;
-            const bool inside = x >= cornerX && x < cornerX + 32 && y >= cornerY && y < cornerY + 32;
+            const bool inside =
+                x >= cornerX && x < cornerX + 32 && y >= cornerY && y < cornerY + 32;
             ++(inside ? changedInside : changedOutside);
         }
     EXPECT_GT(changedInside, 20);

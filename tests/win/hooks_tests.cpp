@@ -17,8 +17,8 @@ const UINT kKeyMessage = WM_APP + 12;
 
 // A window of this process that collects the reports.
 struct Receiver {
-    HWND hwnd = CreateWindowExA(0, "STATIC", "receiver", WS_POPUP, 0, 0, 1, 1, nullptr,
-                                nullptr, nullptr, nullptr);
+    HWND hwnd = CreateWindowExA(0, "STATIC", "receiver", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                nullptr, nullptr);
     ~Receiver() { DestroyWindow(hwnd); }
 
     // Pumps messages until one of `message` arrives or `ms` pass.
@@ -52,8 +52,8 @@ struct ChildProgram {
         std::string cmd = std::string("\"") + exe + "\" --cursor-child " + cursorKind;
         STARTUPINFOA si{};
         si.cb = sizeof si;
-        if (!CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                            &si, &pi))
+        if (!CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                            &pi))
             return;
         for (int i = 0; i < 100 && !window; ++i) {
             Sleep(50);
@@ -157,8 +157,8 @@ static int RunCursorChild(const char* kind)
     wc.lpfnWndProc = ChildProc;
     wc.lpszClassName = "KorvaneCursorChild";
     RegisterClassA(&wc);
-    CreateWindowExA(0, "KorvaneCursorChild", "child", WS_POPUP, 600, 600, 50, 50, nullptr,
-                    nullptr, nullptr, nullptr);
+    CreateWindowExA(0, "KorvaneCursorChild", "child", WS_POPUP, 600, 600, 50, 50, nullptr, nullptr,
+                    nullptr, nullptr);
     SetCursor(childCursor);
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0)

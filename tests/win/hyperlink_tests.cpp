@@ -108,7 +108,8 @@ TEST(WebLink, LightsUpUnderTheMouseAndOpensOncePerClick)
         {
             const korvane::SelectGuard font(
                 hdc.Get(), reinterpret_cast<HFONT>(SendMessageA(link, WM_GETFONT, 0, 0)));
-            GetTextExtentPoint32A(hdc.Get(), KORVANE_WEB_ADDRESS, lstrlenA(KORVANE_WEB_ADDRESS), &text);
+            GetTextExtentPoint32A(hdc.Get(), KORVANE_WEB_ADDRESS, lstrlenA(KORVANE_WEB_ADDRESS),
+                                  &text);
         }
         RECT client;
         GetClientRect(link, &client);

@@ -306,7 +306,10 @@ TEST_F(OptionsDialog, FixedRegionChecks)
     EXPECT_EQ(Run([&](Driver& d) {
                   d.Click(IDC_FIXED_REGION);
                   const std::string wider = std::to_string(screenWidth + 1);
-                  const struct { std::string width; std::string message; } steps[] = {
+                  const struct {
+                      std::string width;
+                      std::string message;
+                  } steps[] = {
                       {"", "The width must be greater than 0"},
                       {"abc", "The width must be greater than 0"},
                       {wider, "The width must be smaller than the screen width (" + wide + ")"},

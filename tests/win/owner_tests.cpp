@@ -32,15 +32,18 @@ TEST(Owner, EveryWayAnObjectTravelsClosesItOnce)
     const Case cases[] = {
         {"scope end", [](Bitmap&) {}},
         {"move construct", [](Bitmap& b) { Bitmap taken(std::move(b)); }},
-        {"move assign over another", [](Bitmap& b) {
+        {"move assign over another",
+         [](Bitmap& b) {
              Bitmap other(CreateBitmap(1, 1, 1, 1, nullptr));
              other = std::move(b);
          }},
-        {"self move", [](Bitmap& b) {
+        {"self move",
+         [](Bitmap& b) {
              Bitmap& same = b;
              b = std::move(same);
          }},
-        {"reset twice", [](Bitmap& b) {
+        {"reset twice",
+         [](Bitmap& b) {
              b.Reset();
              b.Reset();
          }},

@@ -96,8 +96,10 @@ TEST_F(PlayerResources, ClassMenuNameFindsTheOnePopupMenu)
     HMENU popup = GetSubMenu(bar, 0);
     ASSERT_NE(popup, nullptr);
     ASSERT_EQ(GetMenuItemCount(popup), 4);
-    const struct { UINT id; const char* text; } items[] = {
-        {40001, "Reproducir"}, {40002, "Detener"}, {0, ""}, {3, "&Salir"}};
+    const struct {
+        UINT id;
+        const char* text;
+    } items[] = {{40001, "Reproducir"}, {40002, "Detener"}, {0, ""}, {3, "&Salir"}};
     for (int i = 0; i < 4; ++i) {
         GetMenuStringA(popup, i, text, sizeof text, MF_BYPOSITION);
         EXPECT_EQ(GetMenuItemID(popup, i), items[i].id) << i;
@@ -105,7 +107,8 @@ TEST_F(PlayerResources, ClassMenuNameFindsTheOnePopupMenu)
     }
     EXPECT_TRUE(GetMenuState(popup, 2, MF_BYPOSITION) & MF_SEPARATOR);
     DestroyMenu(bar);
-    EXPECT_NE(FindResourceA(m_module, "AppIcon", MAKEINTRESOURCEA(14) /* RT_GROUP_ICON */), nullptr);
+    EXPECT_NE(FindResourceA(m_module, "AppIcon", MAKEINTRESOURCEA(14) /* RT_GROUP_ICON */),
+              nullptr);
 }
 
 }  // namespace

@@ -70,8 +70,8 @@ bool CounterChanged()
 
 bool WaitForFile(MessageSink& sink, const std::string& path, DWORD timeoutMs)
 {
-    return sink.PumpUntil([&] { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; },
-                          timeoutMs);
+    return sink.PumpUntil(
+        [&] { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }, timeoutMs);
 }
 
 // Runs the recording thread on captureRect; `middle` runs while it records.
@@ -104,8 +104,9 @@ int RunCounter(const std::string& outDir)
     UseScreenSettings();
     MessageSink sink;
     counterStart = timeGetTime();
-    PainterWindow counter("RecordingHostCounter", RECT{kLeft, kTop, kLeft + kWidth, kTop + kHeight}, 5,
-                          [](HDC mem, const RECT&) { PaintCounter(mem, shownValue); }, CounterChanged);
+    PainterWindow counter(
+        "RecordingHostCounter", RECT{kLeft, kTop, kLeft + kWidth, kTop + kHeight}, 5,
+        [](HDC mem, const RECT&) { PaintCounter(mem, shownValue); }, CounterChanged);
     MovePointer(screenWidth - 10, screenHeight - 10);  // no cursor in the area
     sink.PumpFor(300);
     captureRect = RECT{kLeft, kTop, kLeft + kWidth - 1, kTop + kHeight - 1};
@@ -136,11 +137,13 @@ int RunNotepad(const std::string& outDir)
     HWND notepad = nullptr;
     HWND edit = nullptr;
     // The frame window appears before its text area: wait for both.
-    sink.PumpUntil([&] {
-        notepad = FindWindowA("Notepad", nullptr);
-        edit = notepad ? FindWindowExA(notepad, nullptr, "Edit", nullptr) : nullptr;
-        return edit != nullptr;
-    }, 20000);
+    sink.PumpUntil(
+        [&] {
+            notepad = FindWindowA("Notepad", nullptr);
+            edit = notepad ? FindWindowExA(notepad, nullptr, "Edit", nullptr) : nullptr;
+            return edit != nullptr;
+        },
+        20000);
     int rc = 3;
     if (!edit)
         std::fprintf(stderr, "Notepad's window %p or its text area did not appear\n",
@@ -165,8 +168,8 @@ int RunNotepad(const std::string& outDir)
         captureRect = RECT{kLeft, kTop, kLeft + kWidth - 1, kTop + kHeight - 1};
         char ready[256];
         std::snprintf(ready, sizeof ready, "%d %d %d %d %d %d %lu %lu %d %ld %ld %ld %ld\n", kLeft,
-                      kTop, kWidth, kHeight, px, py, arrow.xHotspot, arrow.yHotspot, drawable ? 1 : 0,
-                      er.left, er.top, er.right, er.bottom);
+                      kTop, kWidth, kHeight, px, py, arrow.xHotspot, arrow.yHotspot,
+                      drawable ? 1 : 0, er.left, er.top, er.right, er.bottom);
         rc = RecordAndReport(sink, outDir, 1200, [&] {
             WriteTextFile(outDir + "\\ready.txt", ready);
             return WaitForFile(sink, outDir + "\\shot.done", 15000);

@@ -60,8 +60,8 @@ TEST(SizeCheck, NoAcceptedSizeKeepsTheOriginalAndFallsBack)
     EXPECT_FALSE(s.accepted);
     EXPECT_EQ(s.width, 321);
     EXPECT_EQ(s.height, 241);
-    EXPECT_EQ(sixteen.sizes, (std::vector<std::pair<int, int>>{
-                                 {321, 241}, {322, 242}, {324, 244}, {328, 248}}));
+    EXPECT_EQ(sixteen.sizes,
+              (std::vector<std::pair<int, int>>{{321, 241}, {322, 242}, {324, 244}, {328, 248}}));
 }
 
 // The capture loop reports a frame it could not hold with this code.

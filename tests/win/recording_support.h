@@ -115,8 +115,9 @@ private:
 class PainterWindow {
 public:
     using Paint = std::function<void(HDC, const RECT&)>;
-    PainterWindow(const char* className, const RECT& area, UINT timerMs, Paint paint,
-                  std::function<bool()> changed = [] { return true; })
+    PainterWindow(
+        const char* className, const RECT& area, UINT timerMs, Paint paint,
+        std::function<bool()> changed = [] { return true; })
         : m_paint(std::move(paint)), m_changed(std::move(changed))
     {
         m_thread = std::thread([=] { Run(className, area, timerMs); });
@@ -140,9 +141,10 @@ private:
         wc.hInstance = GetModuleHandleA(nullptr);
         wc.lpszClassName = className;
         RegisterClassA(&wc);
-        HWND hwnd = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, className, className, WS_POPUP,
-                                    area.left, area.top, area.right - area.left,
-                                    area.bottom - area.top, nullptr, nullptr, wc.hInstance, nullptr);
+        HWND hwnd =
+            CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, className, className, WS_POPUP,
+                            area.left, area.top, area.right - area.left, area.bottom - area.top,
+                            nullptr, nullptr, wc.hInstance, nullptr);
         SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
         ShowWindow(hwnd, SW_SHOWNOACTIVATE);
         UpdateWindow(hwnd);

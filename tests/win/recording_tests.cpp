@@ -205,8 +205,8 @@ TEST_F(Recording, HundredsOfFramesLeaveNoHandleOrMemoryBehind)
     // A short warm-up recording settles the libraries' own one-time allocations.
     Record(RECT{0, 0, 159, 119}, 500);
     const long open[] = {Tally(HandleKind::Dc).Open(), Tally(HandleKind::GdiObject).Open(),
-                         Tally(HandleKind::GlobalMemory).Open(), Tally(HandleKind::AviObject).Open(),
-                         Tally(HandleKind::Compressor).Open()};
+                         Tally(HandleKind::GlobalMemory).Open(),
+                         Tally(HandleKind::AviObject).Open(), Tally(HandleKind::Compressor).Open()};
     const SIZE_T before = privateBytes();
     sink.received.clear();
     Record(RECT{0, 0, 159, 119}, 8000);

@@ -45,8 +45,8 @@ void Pump(int ms)
 
 // Stands in for the main window and the options dialog: counts what reaches them.
 struct Listener {
-    HWND hwnd = CreateWindowExA(0, "STATIC", "listener", WS_POPUP, 0, 0, 1, 1, nullptr,
-                                nullptr, nullptr, nullptr);
+    HWND hwnd = CreateWindowExA(0, "STATIC", "listener", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                nullptr, nullptr);
     ~Listener() { DestroyWindow(hwnd); }
     int Count(UINT message)
     {
@@ -199,8 +199,8 @@ TEST_F(RegionWindowTest, FixedFrameFollowsTheMouseAndGoesToTheOptionsDialog)
 TEST_F(RegionWindowTest, ShowsTheDesktopThatWasBeneathIt)
 {
     // A red window under the selection window must still be seen through it.
-    HWND red = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE | SS_BLACKRECT, 600,
-                               100, 60, 60, nullptr, nullptr, nullptr, nullptr);
+    HWND red = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE | SS_BLACKRECT, 600, 100, 60,
+                               60, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(red, nullptr);
     Pump(300);
     const korvane::WindowDc screenDc(nullptr);

@@ -14,7 +14,10 @@ using namespace korvane;
 
 namespace {
 
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool Exists(const std::string& path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 std::string WindowsFolder()
 {
@@ -34,8 +37,9 @@ TEST(ScratchRules, TempUnderWindowsFolderWhenItIsAFolder)
     };
     EXPECT_EQ(ScratchFolderFor("C:\\windows", "D:\\apps\\rec", folderIfTemp), "C:\\windows\\temp");
     EXPECT_EQ(asked, (std::vector<std::string>{"C:\\windows\\temp"}));
-    EXPECT_EQ(ScratchFolderFor("C:\\windows", "D:\\apps\\rec", [](const std::string&) { return false; }),
-              "D:\\apps\\rec");
+    EXPECT_EQ(
+        ScratchFolderFor("C:\\windows", "D:\\apps\\rec", [](const std::string&) { return false; }),
+        "D:\\apps\\rec");
 }
 
 TEST(ScratchRules, NamesAfterTheFirstAreRandomAndTheRetryIsBounded)
@@ -54,9 +58,9 @@ TEST(ScratchRules, NamesAfterTheFirstAreRandomAndTheRetryIsBounded)
                                                "C:\\s\\~temp42.avi"}));
 
     int attempts = 0;
-    EXPECT_EQ(ChooseTempName("C:\\s", "\\~temp001.wav", ".wav", 7,
-                             [&](const std::string&) { return ++attempts, false; },
-                             [] { return 5; }),
+    EXPECT_EQ(ChooseTempName(
+                  "C:\\s", "\\~temp001.wav", ".wav", 7,
+                  [&](const std::string&) { return ++attempts, false; }, [] { return 5; }),
               "");
     EXPECT_EQ(attempts, 7);
 }
@@ -96,7 +100,8 @@ void ExpectRandomAviName()
     const std::string prefix = GetScratchFolder() + "\\~temp";
     ASSERT_EQ(tempAviPath.compare(0, prefix.size(), prefix), 0) << tempAviPath;
     ASSERT_GT(tempAviPath.size(), prefix.size() + 4);
-    const std::string number = tempAviPath.substr(prefix.size(), tempAviPath.size() - prefix.size() - 4);
+    const std::string number =
+        tempAviPath.substr(prefix.size(), tempAviPath.size() - prefix.size() - 4);
     EXPECT_FALSE(number.empty()) << tempAviPath;
     EXPECT_EQ(number.find_first_not_of("0123456789"), std::string::npos) << tempAviPath;
     EXPECT_EQ(tempAviPath.substr(tempAviPath.size() - 4), ".avi");
@@ -108,8 +113,8 @@ void ExpectRandomAviName()
 TEST(ScratchFolder, FirstNameHeldByAnotherGivesARandomName)
 {
     const std::string first = GetScratchFolder() + "\\~temp.avi";
-    korvane::KernelHandle held(CreateFileA(
-        first.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    korvane::KernelHandle held(CreateFileA(first.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                                           FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(held);
     const bool chosen = ChooseTempAviPath();
     held.Reset();
@@ -121,8 +126,9 @@ TEST(ScratchFolder, FirstNameHeldByAnotherGivesARandomName)
 TEST(ScratchFolder, ReadOnlyFirstNameGivesARandomName)
 {
     const std::string first = GetScratchFolder() + "\\~temp.avi";
-    ASSERT_TRUE(korvane::KernelHandle(CreateFileA(
-        first.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_READONLY, nullptr)));
+    ASSERT_TRUE(
+        korvane::KernelHandle(CreateFileA(first.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                          FILE_ATTRIBUTE_READONLY, nullptr)));
     // Wine maps read-only to the Unix write bits, which do not stop root: there the
     // rule cannot be seen, and the held-open case above stands in for it.
     const bool honoured = !korvane::KernelHandle(CreateFileA(

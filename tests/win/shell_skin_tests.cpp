@@ -18,7 +18,8 @@ struct State {
 State Query()
 {
     char path[MAX_PATH] = "x", scheme[64] = "x";
-    int loaded = SkinQueryState(path, scheme, sizeof scheme < sizeof path ? sizeof scheme : sizeof path);
+    int loaded =
+        SkinQueryState(path, scheme, sizeof scheme < sizeof path ? sizeof scheme : sizeof path);
     return {loaded == 1, path, scheme};
 }
 

@@ -32,7 +32,8 @@ TEST(CaptureFormat, FromTheSettingsAndBufferSizes)
     EXPECT_EQ(d.nAvgBytesPerSec, 88200u);
     EXPECT_EQ(d.cbSize, 0);
     EXPECT_EQ(korvane::CaptureBufferBytes(d, 1000), 4000u);
-    EXPECT_EQ(korvane::CaptureBufferBytes(korvane::BuildPcmRecordingFormat(8, 1, 11025), 1000), 1000u);
+    EXPECT_EQ(korvane::CaptureBufferBytes(korvane::BuildPcmRecordingFormat(8, 1, 11025), 1000),
+              1000u);
     const WAVEFORMATEX cd = korvane::BuildPcmRecordingFormat(16, 2, 44100);
     EXPECT_EQ(cd.nAvgBytesPerSec, 176400u);
     EXPECT_EQ(korvane::CaptureBufferBytes(cd, 1000), 4000u);
@@ -103,7 +104,9 @@ struct Messages {
     std::vector<std::string> shown;
     Messages()
     {
-        korvane::showAudioMessage = [this](const char* text, const char*, UINT) { shown.push_back(text); };
+        korvane::showAudioMessage = [this](const char* text, const char*, UINT) {
+            shown.push_back(text);
+        };
     }
     ~Messages()
     {
