@@ -14,9 +14,13 @@ ExternalProject_Add(native
     INSTALL_COMMAND ""
     USES_TERMINAL_BUILD ON)
 include(${CMAKE_SOURCE_DIR}/tests/native/list.cmake)
+set(native_programs)
 foreach(t ${KORVANE_NATIVE_TESTS})
     add_test(NAME native.${t} COMMAND ${KORVANE_NATIVE_DIR}/tests/native/${t})
+    list(APPEND native_programs ${KORVANE_NATIVE_DIR}/tests/native/${t})
 endforeach()
+# Says (and checks) that the native tests above run with both sanitizers.
+add_test(NAME native.asan_ubsan COMMAND ${KORVANE_TOOLS}/check-sanitized ${native_programs})
 
 option(KORVANE_WITH_WIN32 "Also build (and where possible test) the 32-bit build" ON)
 if(NOT KORVANE_WITH_WIN32)

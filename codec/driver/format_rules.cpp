@@ -35,6 +35,21 @@ bool SizeImageCovers(const BITMAPINFOHEADER& bih)
     return bih.biSizeImage == 0 || bih.biSizeImage >= DibStride(bih.biWidth, bih.biBitCount) * rows;
 }
 
+// A 16-bit picture of the same size as `in`, in `compression`.
+BITMAPINFOHEADER SixteenBitFormatLike(const BITMAPINFOHEADER& in, DWORD compression,
+                                      DWORD sizeImage)
+{
+    BITMAPINFOHEADER out = {};
+    out.biSize = sizeof(BITMAPINFOHEADER);
+    out.biWidth = in.biWidth;
+    out.biHeight = in.biHeight;
+    out.biPlanes = 1;
+    out.biBitCount = 16;
+    out.biCompression = compression;
+    out.biSizeImage = sizeImage;
+    return out;
+}
+
 }  // namespace
 
 size_t DibStride(LONG width, int bitCount)
@@ -81,16 +96,9 @@ bool IsCompressedOutputFor(const BITMAPINFOHEADER& in, const BITMAPINFOHEADER& o
 
 BITMAPINFOHEADER CompressedFormatFor(const BITMAPINFOHEADER& in)
 {
-    BITMAPINFOHEADER out = {};
-    out.biSize = sizeof(BITMAPINFOHEADER);
-    out.biWidth = in.biWidth;
-    out.biHeight = in.biHeight;
-    out.biPlanes = 1;
-    out.biBitCount = 16;
-    out.biCompression = kFourCCMsvc;
     // Callers size their frame buffer from this; it exceeds the worst coded frame.
-    out.biSizeImage = static_cast<DWORD>(in.biWidth) * static_cast<DWORD>(in.biHeight) * 2;
-    return out;
+    return SixteenBitFormatLike(
+        in, kFourCCMsvc, static_cast<DWORD>(in.biWidth) * static_cast<DWORD>(in.biHeight) * 2);
 }
 
 bool IsDecompressibleInput(const BITMAPINFOHEADER& in)
@@ -111,15 +119,8 @@ bool IsDecompressedOutputFor(const BITMAPINFOHEADER& in, const BITMAPINFOHEADER&
 
 BITMAPINFOHEADER DecompressedFormatFor(const BITMAPINFOHEADER& in)
 {
-    BITMAPINFOHEADER out = {};
-    out.biSize = sizeof(BITMAPINFOHEADER);
-    out.biWidth = in.biWidth;
-    out.biHeight = in.biHeight;
-    out.biPlanes = 1;
-    out.biBitCount = 16;
-    out.biCompression = BI_RGB;
-    out.biSizeImage = static_cast<DWORD>(DibStride(in.biWidth, 16) * in.biHeight);
-    return out;
+    return SixteenBitFormatLike(in, BI_RGB,
+                                static_cast<DWORD>(DibStride(in.biWidth, 16) * in.biHeight));
 }
 
 }  // namespace kvmsvc
