@@ -1,11 +1,13 @@
-// Recording benchmark: records 20 s of a scrolling text window at 25 fps for 640x480
-// and 1280x720 areas with the real recording thread, and prints frames written,
-// distinct positions per second and the average grab, encode-and-write and loop times.
-// No target: the figures are a baseline. Run by hand through run.sh (needs a desktop of
-// at least 1280x720 with the Video 1 codec installed).
+// Recording benchmark: records 20 s of a scrolling text window at 25 fps for 640x480,
+// 1280x720 and (on a desktop that large) 1920x1080 areas with the real recording thread,
+// and prints frames written, distinct positions per second, the average grab,
+// encode-and-write and loop times, the process's CPU time per frame and its private
+// bytes after the recording. Run by hand through run.sh (the Video 1 codec installed).
 //   recording_bench [SECONDS]
 #include "capture/recording_stats.h"
 #include "recording_support.h"
+
+#include <psapi.h>
 
 #include <windows.h>
 #include <mmsystem.h>
@@ -37,6 +39,24 @@ void PaintScroll(HDC mem, const RECT& client)
     }
 }
 
+double ProcessCpuSeconds()
+{
+    FILETIME created, exited, kernel, user;
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+    auto seconds = [](const FILETIME& t) {
+        return ((static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
+    };
+    return seconds(kernel) + seconds(user);
+}
+
+double PrivateMegabytes()
+{
+    PROCESS_MEMORY_COUNTERS_EX counters = {};
+    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                         sizeof counters);
+    return counters.PrivateUsage / (1024.0 * 1024.0);
+}
+
 bool RunOne(int width, int height, int seconds)
 {
     scrollStart = timeGetTime();
@@ -46,18 +66,25 @@ bool RunOne(int width, int height, int seconds)
 
     captureRect = RECT{0, 0, width - 1, height - 1};
     const double start = korvane::StatsClockSeconds();
-    sink.Record([&] { sink.PumpFor(static_cast<DWORD>(seconds) * 1000); });
+    const double cpuStart = ProcessCpuSeconds();
+    double privateMb = 0;
+    sink.Record([&] {
+        sink.PumpFor(static_cast<DWORD>(seconds) * 1000);
+        privateMb = PrivateMegabytes();
+    });
+    const double cpu = ProcessCpuSeconds() - cpuStart;
     const double total = korvane::StatsClockSeconds() - start;
     const bool finished = sink.received.size() == 1 && sink.received[0] == "WM_USER_GENERIC_MSG";
 
     const korvane::RecordingStats& s = korvane::lastRecordingStats;
     const double loopSeconds = s.loopSeconds > 0 ? s.loopSeconds : 1;
-    std::printf("%4dx%-4d  %-11s %6u %7u %10.1f %10.1f %8.2f %9.2f %8.2f %7.1f\n", width, height,
-                finished ? "finished" : "interrupted", s.grabs, s.framesWritten,
+    std::printf("%4dx%-4d  %-11s %6u %7u %10.1f %10.1f %8.2f %9.2f %8.2f %7.1f %8.2f %8.1f\n",
+                width, height, finished ? "finished" : "interrupted", s.grabs, s.framesWritten,
                 s.framesWritten / loopSeconds, (s.lastWrittenIndex + 1) / loopSeconds,
                 s.grabs ? 1000 * s.grabSeconds / s.grabs : 0,
                 s.framesWritten ? 1000 * s.writeSeconds / s.framesWritten : 0,
-                s.grabs ? 1000 * s.loopSeconds / s.grabs : 0, total);
+                s.grabs ? 1000 * s.loopSeconds / s.grabs : 0, total,
+                s.grabs ? 1000 * cpu / s.grabs : 0, privateMb);
     std::fflush(stdout);
     DeleteFileA(tempAviPath.c_str());
     return finished;
@@ -83,8 +110,10 @@ int main(int argc, char** argv)
         settings.compressorQuality);
     std::printf(
         "area       end          grabs written distinct/s timeline/s  grab ms enc+wr ms  loop ms  "
-        "wall s\n");
+        "wall s   cpu ms  priv MB\n");
     bool ok = RunOne(640, 480, seconds);
     ok = RunOne(1280, 720, seconds) && ok;
+    if (screenWidth >= 1920 && screenHeight >= 1080)
+        ok = RunOne(1920, 1080, seconds) && ok;
     return ok ? 0 : 1;
 }

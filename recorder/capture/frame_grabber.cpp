@@ -2,13 +2,15 @@
 // green afterwards, so the user sees each grab.
 #include "frame_grabber.h"
 
+#include "app/recording_settings.h"
+#include "app/recording_state.h"
 #include "border_seam.h"
 #include "cursor_overlay.h"
 #include "frame_dib.h"
-#include "gdi_owners.h"
-#include "app/recording_state.h"
 #include "global_mem.h"
 
+#include <algorithm>
+#include <cstring>
 #include <utility>
 
 namespace {
@@ -31,6 +33,13 @@ HCURSOR CursorForFrame()
     return cursor;
 }
 
+void DrawCursorAt(HDC frameDc, int left, int top)
+{
+    POINT pointer = {};
+    GetCursorPos(&pointer);
+    korvane::DrawCursorInFrame(frameDc, pointer, POINT{left, top}, CursorForFrame());
+}
+
 }  // namespace
 
 BITMAPINFOHEADER* GrabRegionFrame(int width, int height, int left, int top, bool quiet)
@@ -49,16 +58,76 @@ BITMAPINFOHEADER* GrabRegionFrame(int width, int height, int left, int top, bool
             {
                 korvane::SelectGuard select(memory.Get(), bitmap.Get());
                 BitBlt(memory.Get(), 0, 0, width, height, screen.Get(), left, top, SRCCOPY);
-                POINT pointer = {};
-                GetCursorPos(&pointer);
-                korvane::DrawCursorInFrame(memory.Get(), pointer, POINT{left, top},
-                                           CursorForFrame());
+                DrawCursorAt(memory.Get(), left, top);
             }
             // BitmapToPackedDib hands over a block it has already counted.
             packed = korvane::GlobalBlock::Reclaim(BitmapToPackedDib(bitmap.Get()));
         }
     }
     korvane::LockedGlobal frame = korvane::LockGlobal(std::move(packed));
+    if (!quiet)
+        PaintBorder(kGrabbedColour);
+    // Still counted as open: ReleaseFrameDib takes it back by its pointer.
+    return static_cast<BITMAPINFOHEADER*>(frame.Detach().data);
+}
+
+ScreenGrabber::ScreenGrabber(int width, int height, int left, int top)
+    : m_width(width),
+      m_height(height),
+      m_left(left),
+      m_top(top),
+      m_layout(korvane::LayoutForPackedDib(width, height, settings.captureBitsPerPixel)),
+      m_screen(nullptr)
+{
+    const int bits = settings.captureBitsPerPixel;
+    if (bits < 16 || m_layout.blockBytes == 0 || !m_screen)
+        return;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = static_cast<WORD>(bits);
+    info.bmiHeader.biCompression = BI_RGB;
+    void* pixels = nullptr;
+    korvane::Bitmap section(
+        CreateDIBSection(m_screen.Get(), &info, DIB_RGB_COLORS, &pixels, nullptr, 0));
+    korvane::MemoryDc memory(m_screen.Get());
+    if (!section || !memory || !pixels)
+        return;
+    m_selected = korvane::SelectGuard(memory.Get(), section.Get());
+    m_memory = std::move(memory);
+    m_section = std::move(section);
+    m_bits = pixels;
+}
+
+BITMAPINFOHEADER* ScreenGrabber::Grab(bool quiet)
+{
+    if (!m_bits)
+        return GrabRegionFrame(m_width, m_height, m_left, m_top, quiet);
+    if (!quiet)
+        PaintBorder(kGrabbingColour);
+    const size_t bandRows = std::max<size_t>(1, kBandBytes / m_layout.stride);
+    for (int y = 0; y < m_height; y += static_cast<int>(bandRows)) {
+        const int rows = std::min(static_cast<int>(bandRows), m_height - y);
+        BitBlt(m_memory.Get(), 0, y, m_width, rows, m_screen.Get(), m_left, m_top + y, SRCCOPY);
+    }
+    DrawCursorAt(m_memory.Get(), m_left, m_top);
+    GdiFlush();  // the section's bits are read directly next
+
+    korvane::LockedGlobal frame = korvane::LockGlobal(korvane::AllocateGlobal(m_layout.blockBytes));
+    auto* header = static_cast<BITMAPINFOHEADER*>(frame.Get());
+    if (!header)
+        return nullptr;
+    header->biSize = sizeof(BITMAPINFOHEADER);
+    header->biWidth = m_width;
+    header->biHeight = m_height;
+    header->biPlanes = 1;
+    header->biBitCount = static_cast<WORD>(settings.captureBitsPerPixel);
+    header->biCompression = BI_RGB;
+    header->biSizeImage = static_cast<DWORD>(m_layout.imageBytes);
+    std::memcpy(reinterpret_cast<BYTE*>(header) + m_layout.headerBytes, m_bits,
+                m_layout.imageBytes);
     if (!quiet)
         PaintBorder(kGrabbedColour);
     // Still counted as open: ReleaseFrameDib takes it back by its pointer.

@@ -23,7 +23,12 @@ double StatsClockSeconds()
 }  // namespace korvane
 
 ScreenCaptureIo::ScreenCaptureIo(RecordingAvi& avi, int left, int top, int width, int height)
-    : m_avi(avi), m_left(left), m_top(top), m_width(width), m_height(height)
+    : m_avi(avi),
+      m_left(left),
+      m_top(top),
+      m_width(width),
+      m_height(height),
+      m_grabber(width, height, left, top)
 {
 }
 
@@ -38,7 +43,7 @@ bool ScreenCaptureIo::Paused() { return isPaused.load() != 0; }
 bool ScreenCaptureIo::Grab()
 {
     const double start = korvane::StatsClockSeconds();
-    m_frame = PackedFrame(GrabRegionFrame(m_width, m_height, m_left, m_top, false));
+    m_frame = PackedFrame(m_grabber.Grab(false));
     m_grabSeconds += korvane::StatsClockSeconds() - start;
     return static_cast<bool>(m_frame);
 }

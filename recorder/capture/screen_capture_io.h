@@ -3,6 +3,7 @@
 #pragma once
 #include "capture_loop.h"
 #include "frame_dib.h"
+#include "frame_grabber.h"
 #include "recording_avi.h"
 
 class ScreenCaptureIo : public korvane::CaptureIo {
@@ -25,6 +26,7 @@ public:
 private:
     RecordingAvi& m_avi;
     int m_left, m_top, m_width, m_height;
+    ScreenGrabber m_grabber;
     PackedFrame m_frame;
     double m_grabSeconds = 0;
     double m_writeSeconds = 0;

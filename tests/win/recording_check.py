@@ -76,6 +76,17 @@ if mode == "counter":
     check(values[-1] == frozen, f"last frame shows the final counter {frozen}")
     db = psnr(frames[-1], shot)
     check(db >= 30, f"PSNR of the last frame against the screenshot {db:.1f} dB")
+elif mode == "wide":
+    # The page is still: every frame is the screenshot, but for the cursor X leaves out.
+    px, py, hot_x, hot_y = (int(v) for v in ready[4:8])
+    frame = frames[-1]
+    db = psnr(frame, shot)
+    check(db >= 30, f"PSNR of the last frame against the screenshot {db:.1f} dB")
+    box_x, box_y = px - int(ready[0]) - hot_x, py - int(ready[1]) - hot_y
+    dark = sum(1 for y in range(box_y, box_y + 32) for x in range(box_x, box_x + 32)
+               if 0 <= x < width and 0 <= y < height and luma(frame, x, y) < 100
+               and luma(shot, x, y) > 200)
+    check(dark >= 15, f"cursor drawn at the pointer: {dark} dark pixels in its box")
 else:
     px, py, hot_x, hot_y, drawable = (int(v) for v in ready[4:9])
     edit = [int(v) for v in ready[9:13]]

@@ -5,6 +5,8 @@
 //                                   40 ms, recorded for about 3 s at 320x240
 //   recording_host notepad OUTDIR   Notepad's text area with the pointer over it, where
 //                                   the reported cursor is Notepad's own handle
+//   recording_host wide OUTDIR      a 1280x720 page of text and colour with the arrow
+//                                   over it (needs a desktop of at least 1440x860)
 // Handshake: the host writes OUTDIR\ready.txt (what to screenshot) and waits for the
 // script's OUTDIR\shot.done before it stops the recording.
 #include "app/recording_settings.h"
@@ -123,6 +125,55 @@ int RunCounter(const std::string& outDir)
     return rc;
 }
 
+// Text lines and colour blocks on white; the right half of the lower part stays white
+// for the cursor.
+void PaintPage(HDC mem, const RECT& client)
+{
+    FillRect(mem, &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    for (int y = 8, n = 0; y < 400; y += 18, ++n) {
+        char text[128];
+        std::snprintf(text, sizeof text,
+                      "%03d  Pack my box with five dozen liquor jugs; the quick brown fox.", n);
+        SetTextColor(mem, n % 4 == 0 ? RGB(170, 0, 0) : RGB(0, 0, 0));
+        TextOutA(mem, 12, y, text, lstrlenA(text));
+    }
+    const COLORREF blocks[] = {RGB(220, 60, 60), RGB(60, 170, 80), RGB(60, 80, 220),
+                               RGB(240, 210, 60)};
+    for (int i = 0; i < 4; ++i) {
+        RECT r = {40 + i * 140, 440, 160 + i * 140, 680};
+        FillRect(mem, &r, korvane::Brush(CreateSolidBrush(blocks[i])).Get());
+    }
+}
+
+int RunWide(const std::string& outDir)
+{
+    UseScreenSettings();
+    const int left = 100, top = 80, width = 1280, height = 720;
+    if (screenWidth < left + width + 60 || screenHeight < top + height + 60) {
+        std::fprintf(stderr, "the desktop %dx%d is too small\n", screenWidth, screenHeight);
+        return 2;
+    }
+    MessageSink sink;
+    PainterWindow page("RecordingHostPage", RECT{left, top, left + width, top + height}, 1000,
+                       PaintPage, [] { return false; });
+    const int px = left + 1000, py = top + 560;
+    MovePointer(px, py);
+    sink.PumpFor(300);
+    // The arrow, as the cursor hook reports it over a window of ours.
+    HCURSOR arrow = LoadCursor(nullptr, IDC_ARROW);
+    savedCursor = arrow;
+    const korvane::IconParts arrowParts(arrow);
+    captureRect = RECT{left, top, left + width - 1, top + height - 1};
+    char ready[128];
+    std::snprintf(ready, sizeof ready, "%d %d %d %d %d %d %lu %lu\n", left, top, width, height, px,
+                  py, arrowParts.info.xHotspot, arrowParts.info.yHotspot);
+    return RecordAndReport(sink, outDir, 2000, [&] {
+        sink.PumpFor(1000);
+        WriteTextFile(outDir + "\\ready.txt", ready);
+        return WaitForFile(sink, outDir + "\\shot.done", 15000);
+    });
+}
+
 int RunNotepad(const std::string& outDir)
 {
     UseScreenSettings();
@@ -184,7 +235,7 @@ int RunNotepad(const std::string& outDir)
 int main(int argc, char** argv)
 {
     if (argc != 3) {
-        std::fprintf(stderr, "usage: recording_host counter|notepad OUTDIR\n");
+        std::fprintf(stderr, "usage: recording_host counter|notepad|wide OUTDIR\n");
         return 2;
     }
     const std::string mode = argv[1];
@@ -192,5 +243,7 @@ int main(int argc, char** argv)
         return RunCounter(argv[2]);
     if (mode == "notepad")
         return RunNotepad(argv[2]);
+    if (mode == "wide")
+        return RunWide(argv[2]);
     return 2;
 }

@@ -8,11 +8,19 @@
 #    messages posted are exactly WM_USER_GENERIC_MSG.
 # 2. Notepad's text area with the pointer over it: the cursor is in the frame at the
 #    pointer although Notepad's cursor handle cannot be drawn in our process.
+# 3. wide (run in a bench of its own, large enough): a still 1280x720 page recorded with
+#    the arrow over it; the last frame against a screenshot >= 30 dB, the cursor in it.
+#   recording_real.sh HOST_EXE [MODE...]     (default: counter notepad)
 set -euo pipefail
 host=$1
+shift
+modes=("${@:-counter}")
+[ $# -gt 0 ] || modes=(counter notepad)
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-# shellcheck disable=SC1091
-. "$KORVANE_BENCH_DIR/default/env"
+if [ -z "${KORVANE_BENCH_INSTANCE:-}" ]; then
+    # shellcheck disable=SC1091
+    . "$KORVANE_BENCH_DIR/default/env"
+fi
 work=$(mktemp -d "${TMPDIR:-/tmp}/korvane-recording.XXXXXX")
 # KORVANE_KEEP_OUTPUT=1 keeps the movies and screenshots for a look by eye.
 if [ "${KORVANE_KEEP_OUTPUT:-0}" = 1 ]; then echo "output in $work"; else trap 'rm -rf "$work"' EXIT; fi
@@ -40,6 +48,7 @@ run_case() { # mode
 }
 
 fail=0
-run_case counter || fail=1
-run_case notepad || fail=1
+for mode in "${modes[@]}"; do
+    run_case "$mode" || fail=1
+done
 exit $fail
