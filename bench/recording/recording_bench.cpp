@@ -54,7 +54,9 @@ double PrivateMegabytes()
     PROCESS_MEMORY_COUNTERS_EX counters = {};
     GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
                          sizeof counters);
-    return counters.PrivateUsage / (1024.0 * 1024.0);
+    // Wine leaves PrivateUsage at zero; the committed page-file bytes are the same figure.
+    const SIZE_T bytes = counters.PrivateUsage ? counters.PrivateUsage : counters.PagefileUsage;
+    return bytes / (1024.0 * 1024.0);
 }
 
 bool RunOne(int width, int height, int seconds)
