@@ -7,12 +7,14 @@
 #include "app/recording_state.h"
 #include "app/registered_messages.h"
 #include "audio/wave_in_capture.h"
+#include "capture/frame_grabber.h"
 #include "capture/recording_thread.h"
 #include "gdi_owners.h"
 #include "message_pump.h"
 
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <fstream>
@@ -166,7 +168,13 @@ private:
         const korvane::Bitmap bmp(CreateCompatibleBitmap(hdc, client.right, client.bottom));
         const korvane::SelectGuard selected(mem.Get(), bmp.Get());
         m_paint(mem.Get(), client);
-        BitBlt(hdc, 0, 0, client.right, client.bottom, mem.Get(), 0, 0, SRCCOPY);
+        // In bands, as the recorder grabs: on Wine one large copy to the screen would take
+        // a slow path and hold up the X server, and with it every grab.
+        const int bandRows = std::max(1, static_cast<int>(ScreenGrabber::kBandBytes) /
+                                             std::max(1, static_cast<int>(client.right) * 4));
+        for (int y = 0; y < client.bottom; y += bandRows)
+            BitBlt(hdc, 0, y, client.right, std::min<int>(bandRows, client.bottom - y), mem.Get(),
+                   0, y, SRCCOPY);
     }
     static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     {
