@@ -50,8 +50,10 @@ LRESULT CKorvaneDlg::OnRecordingDone(WPARAM, LPARAM)
     std::string savePath;
     if (!korvane::RunSaveFileDialog(dialog, savePath)) {
         DeleteFileA(tempAviPath.c_str());
-        if (settings.recordAudio)
+        if (settings.recordAudio) {
             DeleteFileA(tempWavPath.c_str());
+            DeleteFileA(mergedAviPath.c_str());
+        }
         return 0;
     }
     lastSaveFolder = korvane::FolderOf(savePath);
@@ -74,12 +76,13 @@ LRESULT CKorvaneDlg::OnRecordingDone(WPARAM, LPARAM)
             SendMessageA(m_pProgressDlg->m_progress, PBM_SETPOS, 0, 0);
             ShowWindow(progressWindow, SW_SHOW);
         }
-        mergedAviPath = GetScratchFolder() + "\\tempaudiovideomerge.avi";
+        // The merge writes over the empty file the recording reserved for it.
         paths.mergedAvi = mergedAviPath;
-        DeleteFileA(mergedAviPath.c_str());
         const korvane::MergeResult result =
-            MuxAudioIntoAvi(tempAviPath, tempWavPath, mergedAviPath, settings.compressAudio,
-                            compressFormat, static_cast<int>(compressFormatSize), 1, 100, 0);
+            mergedAviPath.empty()
+                ? korvane::SaveFailed
+                : MuxAudioIntoAvi(tempAviPath, tempWavPath, mergedAviPath, settings.compressAudio,
+                                  compressFormat, static_cast<int>(compressFormatSize), 1, 100, 0);
         const korvane::FinishOutcome outcome = korvane::FinishAfterMerge(result, paths, ops);
         if (progressWindow)
             ShowWindow(progressWindow, SW_HIDE);

@@ -129,9 +129,12 @@ if [ -n "$unwritable" ] && [ ! -e "$drive" ]; then
     fi
 
     echo "== the merge cannot write: video at the name, audio at the name + .wav"
-    # A folder in the way of the merged file makes the merge fail at its save step.
-    mkdir -p "$scratch/tempaudiovideomerge.avi"
+    # The recording reserves its merge output as an empty file when it starts; a folder
+    # put in its place makes the merge fail at its save step.
+    merge=$scratch/tempaudiovideomerge.avi
     if record_short; then
+        { [ -f "$merge" ] && [ ! -s "$merge" ]; } || fail "no empty merge output reserved at $merge"
+        rm -f "$merge" && mkdir -p "$merge"
         save_as third.avi
         info wait Player 30000 || fail "no Player window after the failed merge"
         third=$work/rdir/third.avi
@@ -140,7 +143,7 @@ if [ -n "$unwritable" ] && [ ! -e "$drive" ]; then
         soxi "$third.wav" >/dev/null 2>&1 || fail "no readable third.avi.wav beside it"
         info close Player || true
     fi
-    rmdir "$scratch/tempaudiovideomerge.avi"
+    rmdir "$merge"
     rm -f "$drive"
 else
     fail "no unwritable folder for drive R: (or R: already taken)"
