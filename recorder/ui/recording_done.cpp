@@ -33,6 +33,18 @@ void AskSaveAgain() { PostMessageA(mainWindow, WM_USER_GENERIC_MSG, 0, 0); }
 
 LRESULT CKorvaneDlg::OnRecordingDone(WPARAM, LPARAM)
 {
+    m_workerRunning = false;
+    m_finishing = true;
+    ShowButtons();
+    // Asked again: the state holds until the re-posted message has its answer.
+    if (SaveRecording())
+        EndFinishing();
+    return 0;
+}
+
+// False when the save is to be asked again.
+bool CKorvaneDlg::SaveRecording()
+{
     BringToFront();
     if (lastSaveFolder.empty())
         lastSaveFolder = GetExeFolder();
@@ -54,7 +66,7 @@ LRESULT CKorvaneDlg::OnRecordingDone(WPARAM, LPARAM)
             DeleteFileA(tempWavPath.c_str());
             DeleteFileA(mergedAviPath.c_str());
         }
-        return 0;
+        return true;
     }
     lastSaveFolder = korvane::FolderOf(savePath);
 
@@ -63,12 +75,12 @@ LRESULT CKorvaneDlg::OnRecordingDone(WPARAM, LPARAM)
     if (!settings.recordAudio) {
         if (!korvane::FinishWithoutAudio(paths, ops)) {
             AskSaveAgain();
-            return 0;
+            return false;
         }
     } else {
         if (!CanCreateFile(savePath)) {
             AskSaveAgain();
-            return 0;
+            return false;
         }
         HWND progressWindow = m_pProgressDlg ? m_pProgressDlg->Hwnd() : nullptr;
         if (progressWindow) {
@@ -90,12 +102,12 @@ LRESULT CKorvaneDlg::OnRecordingDone(WPARAM, LPARAM)
             if (!outcome.keptInScratch.empty())
                 MessageBoxA(Hwnd(), korvane::KeptInScratchMessage(outcome.keptInScratch).c_str(),
                             "Korvane", MB_OK | MB_ICONWARNING);
-            return 0;
+            return true;
         }
     }
 
     m_lastSavedFile = savePath;
     const std::string command = korvane::PlayerCommandLine(GetExeFolder(), savePath);
     WinExec(command.c_str(), SW_SHOW);
-    return 0;
+    return true;
 }
