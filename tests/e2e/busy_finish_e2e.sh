@@ -13,12 +13,14 @@ sleep 0.5
 
 drag() {
     xdotool mousemove "$1" "$2" mousedown 1; sleep 0.2
+    xdotool mousemove $((($1 + $3) / 2)) $((($2 + $4) / 2)); sleep 0.1
     xdotool mousemove "$3" "$4"; sleep 0.2
     xdotool mouseup 1; xdotool mousemove 600 500
 }
 touch "$work/before-recording"
 xdotool mousemove 600 500 key F7
 info wait Title 2000 || fail "F7 did not show the selection window"
+sleep 0.3
 drag 300 200 100 100
 sleep 3
 xdotool key F8
