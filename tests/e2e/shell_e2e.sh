@@ -102,7 +102,7 @@ sleep 2
 
 echo "== the temporary AVI"
 # Not the empty file the recording keeps reserved for the merge.
-avi=$(find "$scratch" -maxdepth 1 -iname '~temp*.avi' -newer "$work/before-recording" -printf '%f\n' | head -1)
+avi=$(find "$scratch" -maxdepth 1 -iname '*.avi' -size +0 -newer "$work/before-recording" -printf '%f\n' | head -1)
 if [ -z "$avi" ]; then
     fail "no new AVI file in $scratch"
 else
