@@ -1,9 +1,10 @@
-// Scratch folder and temporary names. The name is only reserved by creating and
-// deleting the file, so another program could still take it in between; the recorder
-// accepts that, as the names are its own.
+// Scratch folder and temporary names. A name is reserved by creating its file new and
+// keeping it: an earlier recording's leftovers, a file a message still points to, and
+// another instance's files all exist, so they are skipped rather than truncated.
 #include "scratch_paths.h"
 
 #include "kernel_owners.h"
+#include "recording_settings.h"
 #include "recording_state.h"
 
 #include <windows.h>
@@ -37,6 +38,12 @@ std::string ChooseTempName(const std::string& folder, const std::string& first,
 }  // namespace korvane
 
 // Not OpenFile: its 128-character path limit would reject every name in a deep folder.
+bool ReserveNewFile(const std::string& path)
+{
+    return static_cast<bool>(korvane::KernelHandle(CreateFileA(
+        path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr)));
+}
+
 bool CanCreateFile(const std::string& path)
 {
     {
@@ -67,7 +74,7 @@ std::string ChooseTempPath(const char* first, const char* extension)
     // the same number again and again.
     srand(static_cast<unsigned>(time(nullptr)) ^ GetTickCount() ^ GetCurrentThreadId());
     return korvane::ChooseTempName(GetScratchFolder(), first, extension, korvane::kTempNameTries,
-                                   CanCreateFile, [] { return rand(); });
+                                   ReserveNewFile, [] { return rand(); });
 }
 
 }  // namespace
@@ -98,4 +105,10 @@ bool ChooseTempWavPath()
 {
     tempWavPath = ChooseTempPath("\\~temp001.wav", ".wav");
     return !tempWavPath.empty();
+}
+
+bool ChooseMergedAviPath()
+{
+    mergedAviPath = ChooseTempPath("\\tempaudiovideomerge.avi", ".avi");
+    return !mergedAviPath.empty();
 }

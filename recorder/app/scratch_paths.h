@@ -9,14 +9,21 @@
 std::string GetScratchFolder();
 std::string GetExeFolder();
 
-// Set tempAviPath / tempWavPath to a name in the scratch folder that could be created,
-// and leave no file behind. False when no name could be created within the bounded
-// number of tries; the path is then left empty.
+// Set tempAviPath / tempWavPath / mergedAviPath to a name in the scratch folder that
+// was free, and keep the new empty file there: the name then belongs to this recording
+// until its finish deletes it, whatever another recording or instance chooses meanwhile.
+// False when no name could be reserved within the bounded number of tries; the path is
+// then left empty.
 bool ChooseTempAviPath();
 bool ChooseTempWavPath();
+bool ChooseMergedAviPath();
+
+// Creates the file only if no file of that name exists (never truncates one), and
+// leaves it there, empty and closed.
+bool ReserveNewFile(const std::string& path);
 
 // Whether a file of that name can be made: creates (or truncates) it exclusively,
-// closes it and deletes it again.
+// closes it and deletes it again. For the user's chosen file, which may be replaced.
 bool CanCreateFile(const std::string& path);
 
 namespace korvane {

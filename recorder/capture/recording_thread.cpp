@@ -89,6 +89,11 @@ unsigned RecordingThreadMain(void*)
     bool named = false;
     try {
         named = ChooseTempAviPath();
+        // Without a merge name of its own the finish saves video and sound apart, as
+        // after a merge that could not write.
+        mergedAviPath.clear();
+        if (named && settings.recordAudio)
+            ChooseMergedAviPath();
     } catch (...) {
         // Out of memory for a path: handled as no name at all.
         korvane::LogCaughtException("the recording thread (naming)");

@@ -8,7 +8,7 @@ namespace korvane {
 HotkeyAction DecideHotKey(const HotkeyInputs& in)
 {
     // A release has bit 31 set, so its low 32 bits read as negative.
-    if (static_cast<int32_t>(in.keystrokeInfo) <= 0)
+    if (static_cast<int32_t>(in.keystrokeInfo) <= 0 || in.finishing)
         return HotkeyAction::Ignore;
     if (in.virtualKey == static_cast<WParam>(in.recordPauseKey)) {
         if (!in.isRecording)
@@ -20,13 +20,15 @@ HotkeyAction DecideHotKey(const HotkeyInputs& in)
     return HotkeyAction::Ignore;
 }
 
-ButtonStates ButtonsFor(int isRecording, int isPaused)
+ButtonStates ButtonsFor(int isRecording, int isPaused, bool finishing)
 {
+    if (finishing)
+        return {false, false, false, false, false};
     if (!isRecording)
-        return {true, false, false};
+        return {true, false, false, true, true};
     if (isPaused)
-        return {true, false, true};
-    return {false, true, true};
+        return {true, false, true, true, true};
+    return {false, true, true, true, true};
 }
 
 }  // namespace korvane

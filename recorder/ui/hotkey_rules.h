@@ -1,5 +1,5 @@
 // What a reported key does to the recorder, and which buttons each recording state
-// enables. Pure; the main window gathers the inputs and applies the result (UI thread).
+// enables (and so which commands it accepts). Pure; the main window gathers the inputs and applies the result (UI thread).
 #pragma once
 #include "win_scalars.h"
 
@@ -21,6 +21,9 @@ struct HotkeyInputs {
     int isRecording;
     int isPaused;
     int recordKeyArmed;
+    // From Stop until the stopped recording is saved or given up; its scratch files
+    // would be taken over by anything started meanwhile.
+    bool finishing;
 };
 
 HotkeyAction DecideHotKey(const HotkeyInputs& in);
@@ -33,8 +36,12 @@ struct ButtonStates {
     bool record;
     bool pause;
     bool stop;
+    bool options;  // still refused while recording, but without greying
+    bool exit;
 };
 
-ButtonStates ButtonsFor(int isRecording, int isPaused);
+// Also whether each command may act: a click that slips through the merge's message
+// pumping while finishing is dropped.
+ButtonStates ButtonsFor(int isRecording, int isPaused, bool finishing);
 
 }  // namespace korvane

@@ -54,6 +54,8 @@ BOOL CKorvaneDlg::OnInitDialog()
     m_btnRecord = GetDlgItem(hwnd, IDC_RECORD);
     m_btnPause = GetDlgItem(hwnd, IDC_PAUSE);
     m_btnStop = GetDlgItem(hwnd, IDC_STOP);
+    m_btnOptions = GetDlgItem(hwnd, IDC_OPTIONS);
+    m_btnExit = GetDlgItem(hwnd, IDC_EXIT);
     m_videoStatus = GetDlgItem(hwnd, IDC_VIDEO_STATUS);
     m_audioStatus = GetDlgItem(hwnd, IDC_AUDIO_STATUS);
     m_hotkeyStatus = GetDlgItem(hwnd, IDC_HOTKEY_STATUS);
@@ -79,16 +81,38 @@ BOOL CKorvaneDlg::OnInitDialog()
     return TRUE;
 }
 
+korvane::ButtonStates CKorvaneDlg::Allowed() const
+{
+    return korvane::ButtonsFor(isRecording, isPaused, m_finishing);
+}
+
 void CKorvaneDlg::ShowButtons()
 {
-    const korvane::ButtonStates b = korvane::ButtonsFor(isRecording, isPaused);
+    const korvane::ButtonStates b = Allowed();
     EnableWindow(m_btnRecord, b.record);
     EnableWindow(m_btnPause, b.pause);
     EnableWindow(m_btnStop, b.stop);
+    EnableWindow(m_btnOptions, b.options);
+    EnableWindow(m_btnExit, b.exit);
+}
+
+void CKorvaneDlg::BeginFinishing()
+{
+    // A thread that never started posts no end message, so nothing would end the state.
+    if (m_workerRunning)
+        m_finishing = true;
+}
+
+void CKorvaneDlg::EndFinishing()
+{
+    m_finishing = false;
+    ShowButtons();
 }
 
 void CKorvaneDlg::OnRecord()
 {
+    if (!Allowed().record)
+        return;
     const int wasPaused = isPaused;
     isPaused = 0;
     if (wasPaused) {
@@ -132,6 +156,7 @@ LRESULT CKorvaneDlg::OnRecordStart(WPARAM, LPARAM)
     // Never joined: the thread reports its end by posting to this window.
     try {
         std::thread(RecordingThreadMain, nullptr).detach();
+        m_workerRunning = true;
     } catch (...) {
         // As with a thread that could not start: Stop brings the window back to idle.
     }
@@ -151,8 +176,16 @@ void CKorvaneDlg::OnStop()
 {
     if (isRecording) {
         isPaused = 0;
+        BeginFinishing();
         OnRecordInterrupted(0, 0);
     }
+}
+
+LRESULT CKorvaneDlg::OnRecordingFailed(WPARAM wParam, LPARAM lParam)
+{
+    m_workerRunning = false;
+    m_finishing = false;
+    return OnRecordInterrupted(wParam, lParam);
 }
 
 LRESULT CKorvaneDlg::OnRecordInterrupted(WPARAM, LPARAM)
@@ -198,7 +231,7 @@ LRESULT CKorvaneDlg::OnHotKey(WPARAM virtualKey, LPARAM keystrokeInfo)
 {
     const korvane::HotkeyAction action =
         korvane::DecideHotKey({virtualKey, keystrokeInfo, settings.recordPauseKey, settings.stopKey,
-                               isRecording, isPaused, settings.recordKeyArmed});
+                               isRecording, isPaused, settings.recordKeyArmed, m_finishing});
     switch (action) {
     case korvane::HotkeyAction::StartRecord:
         settings.recordKeyArmed = 0;
@@ -206,7 +239,10 @@ LRESULT CKorvaneDlg::OnHotKey(WPARAM virtualKey, LPARAM keystrokeInfo)
         break;
     case korvane::HotkeyAction::Resume: OnRecord(); break;
     case korvane::HotkeyAction::Pause: OnPause(); break;
-    case korvane::HotkeyAction::Stop: OnRecordInterrupted(virtualKey, 0); break;
+    case korvane::HotkeyAction::Stop:
+        BeginFinishing();
+        OnRecordInterrupted(virtualKey, 0);
+        break;
     case korvane::HotkeyAction::Ignore: break;
     }
     return 0;
@@ -214,7 +250,7 @@ LRESULT CKorvaneDlg::OnHotKey(WPARAM virtualKey, LPARAM keystrokeInfo)
 
 void CKorvaneDlg::OnOptions()
 {
-    if (isRecording == 1)
+    if (isRecording == 1 || !Allowed().options)
         return;
     {
         COptionsDlg dialog;
@@ -235,8 +271,11 @@ LRESULT CKorvaneDlg::OnMergeProgress(WPARAM percent, LPARAM)
     return 1;
 }
 
-bool CKorvaneDlg::RefuseExitWhileRecording()
+bool CKorvaneDlg::RefuseExit()
 {
+    // While finishing, the recording is not saved yet: the exit is simply not acted on.
+    if (!Allowed().exit)
+        return true;
     if (isRecording != 1)
         return false;
     MessageBoxA(Hwnd(), kExitWhileRecording, kPlainTitle, MB_OK | MB_ICONINFORMATION);
@@ -247,19 +286,19 @@ void CKorvaneDlg::OnExit() { OnCancel(); }
 
 void CKorvaneDlg::OnOK()
 {
-    if (!RefuseExitWhileRecording())
+    if (!RefuseExit())
         EndDialog(IDOK);
 }
 
 void CKorvaneDlg::OnCancel()
 {
-    if (!RefuseExitWhileRecording())
+    if (!RefuseExit())
         EndDialog(IDCANCEL);
 }
 
 void CKorvaneDlg::OnClose()
 {
-    if (!RefuseExitWhileRecording())
+    if (!RefuseExit())
         EndDialog(IDCANCEL);
 }
 
@@ -287,7 +326,7 @@ INT_PTR CKorvaneDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     if (message == WM_USER_RECORDSTART_MSG)
         return SetResult(OnRecordStart(wParam, lParam));
     if (message == WM_USER_RECORDINTERRUPTED_MSG)
-        return SetResult(OnRecordInterrupted(wParam, lParam));
+        return SetResult(OnRecordingFailed(wParam, lParam));
     if (message == WM_USER_SAVECURSOR_MSG)
         return SetResult(OnSaveCursor(wParam, lParam));
     if (message == WM_USER_GENERIC_MSG)

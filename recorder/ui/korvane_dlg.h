@@ -3,6 +3,7 @@
 // the recording thread, the hooks and the wave-in device post back. UI thread only.
 #pragma once
 #include "dialog_base.h"
+#include "hotkey_rules.h"
 #include "my_hyper_link.h"
 
 #include <memory>
@@ -37,13 +38,18 @@ private:
     void OnLButtonDown(LPARAM point);
     LRESULT OnRecordStart(WPARAM, LPARAM);
     LRESULT OnRecordInterrupted(WPARAM, LPARAM);
+    LRESULT OnRecordingFailed(WPARAM, LPARAM);
     LRESULT OnSaveCursor(WPARAM cursor, LPARAM);
     LRESULT OnRecordingDone(WPARAM, LPARAM);
+    bool SaveRecording();
     LRESULT OnHotKey(WPARAM virtualKey, LPARAM keystrokeInfo);
     LRESULT OnMergeProgress(WPARAM percent, LPARAM);
 
-    bool RefuseExitWhileRecording();
+    bool RefuseExit();
+    korvane::ButtonStates Allowed() const;
     void ShowButtons();
+    void BeginFinishing();
+    void EndFinishing();
 
     std::string m_lastSavedFile;
     std::unique_ptr<CProgressDialog> m_pProgressDlg;  // made hidden with the main window
@@ -51,6 +57,12 @@ private:
     HWND m_btnRecord = nullptr;
     HWND m_btnPause = nullptr;
     HWND m_btnStop = nullptr;
+    HWND m_btnOptions = nullptr;
+    HWND m_btnExit = nullptr;
+    // The recording thread has started and not yet posted its end.
+    bool m_workerRunning = false;
+    // From Stop until the save step is over; see HotkeyInputs::finishing.
+    bool m_finishing = false;
     HWND m_videoStatus = nullptr;
     HWND m_audioStatus = nullptr;
     HWND m_hotkeyStatus = nullptr;

@@ -33,6 +33,18 @@ void AskSaveAgain() { PostMessageA(mainWindow, WM_USER_GENERIC_MSG, 0, 0); }
 
 LRESULT CKorvaneDlg::OnRecordingDone(WPARAM, LPARAM)
 {
+    m_workerRunning = false;
+    m_finishing = true;
+    ShowButtons();
+    // Asked again: the state holds until the re-posted message has its answer.
+    if (SaveRecording())
+        EndFinishing();
+    return 0;
+}
+
+// False when the save is to be asked again.
+bool CKorvaneDlg::SaveRecording()
+{
     BringToFront();
     if (lastSaveFolder.empty())
         lastSaveFolder = GetExeFolder();
@@ -50,9 +62,11 @@ LRESULT CKorvaneDlg::OnRecordingDone(WPARAM, LPARAM)
     std::string savePath;
     if (!korvane::RunSaveFileDialog(dialog, savePath)) {
         DeleteFileA(tempAviPath.c_str());
-        if (settings.recordAudio)
+        if (settings.recordAudio) {
             DeleteFileA(tempWavPath.c_str());
-        return 0;
+            DeleteFileA(mergedAviPath.c_str());
+        }
+        return true;
     }
     lastSaveFolder = korvane::FolderOf(savePath);
 
@@ -61,12 +75,12 @@ LRESULT CKorvaneDlg::OnRecordingDone(WPARAM, LPARAM)
     if (!settings.recordAudio) {
         if (!korvane::FinishWithoutAudio(paths, ops)) {
             AskSaveAgain();
-            return 0;
+            return false;
         }
     } else {
         if (!CanCreateFile(savePath)) {
             AskSaveAgain();
-            return 0;
+            return false;
         }
         HWND progressWindow = m_pProgressDlg ? m_pProgressDlg->Hwnd() : nullptr;
         if (progressWindow) {
@@ -74,12 +88,13 @@ LRESULT CKorvaneDlg::OnRecordingDone(WPARAM, LPARAM)
             SendMessageA(m_pProgressDlg->m_progress, PBM_SETPOS, 0, 0);
             ShowWindow(progressWindow, SW_SHOW);
         }
-        mergedAviPath = GetScratchFolder() + "\\tempaudiovideomerge.avi";
+        // The merge writes over the empty file the recording reserved for it.
         paths.mergedAvi = mergedAviPath;
-        DeleteFileA(mergedAviPath.c_str());
         const korvane::MergeResult result =
-            MuxAudioIntoAvi(tempAviPath, tempWavPath, mergedAviPath, settings.compressAudio,
-                            compressFormat, static_cast<int>(compressFormatSize), 1, 100, 0);
+            mergedAviPath.empty()
+                ? korvane::SaveFailed
+                : MuxAudioIntoAvi(tempAviPath, tempWavPath, mergedAviPath, settings.compressAudio,
+                                  compressFormat, static_cast<int>(compressFormatSize), 1, 100, 0);
         const korvane::FinishOutcome outcome = korvane::FinishAfterMerge(result, paths, ops);
         if (progressWindow)
             ShowWindow(progressWindow, SW_HIDE);
@@ -87,12 +102,12 @@ LRESULT CKorvaneDlg::OnRecordingDone(WPARAM, LPARAM)
             if (!outcome.keptInScratch.empty())
                 MessageBoxA(Hwnd(), korvane::KeptInScratchMessage(outcome.keptInScratch).c_str(),
                             "Korvane", MB_OK | MB_ICONWARNING);
-            return 0;
+            return true;
         }
     }
 
     m_lastSavedFile = savePath;
     const std::string command = korvane::PlayerCommandLine(GetExeFolder(), savePath);
     WinExec(command.c_str(), SW_SHOW);
-    return 0;
+    return true;
 }

@@ -129,9 +129,15 @@ if [ -n "$unwritable" ] && [ ! -e "$drive" ]; then
     fi
 
     echo "== the merge cannot write: video at the name, audio at the name + .wav"
-    # A folder in the way of the merged file makes the merge fail at its save step.
-    mkdir -p "$scratch/tempaudiovideomerge.avi"
+    # The recording reserves its merge output as an empty file when it starts (under
+    # another name when an earlier run left one behind); a folder put in its place makes
+    # the merge fail at its save step.
+    touch "$work/before-third"
+    merge=
     if record_short; then
+        merge=$(find "$scratch" -maxdepth 1 -iname '*.avi' -empty -newer "$work/before-third" | head -n 1)
+        [ -n "$merge" ] || fail "no empty merge output reserved in $scratch"
+        [ -n "$merge" ] && rm -f "$merge" && mkdir "$merge"
         save_as third.avi
         info wait Player 30000 || fail "no Player window after the failed merge"
         third=$work/rdir/third.avi
@@ -140,7 +146,7 @@ if [ -n "$unwritable" ] && [ ! -e "$drive" ]; then
         soxi "$third.wav" >/dev/null 2>&1 || fail "no readable third.avi.wav beside it"
         info close Player || true
     fi
-    rmdir "$scratch/tempaudiovideomerge.avi"
+    [ -n "$merge" ] && rmdir "$merge"
     rm -f "$drive"
 else
     fail "no unwritable folder for drive R: (or R: already taken)"

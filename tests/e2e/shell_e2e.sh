@@ -96,11 +96,13 @@ xdotool key F7
 expect_buttons "$main" "0 1 1" "resumed by F7"
 sleep 1
 xdotool key F8
-expect_buttons "$main" "1 0 0" "stopped by F8"
+# Until the save is over nothing new may start, so Record stays grey too.
+expect_buttons "$main" "0 0 0" "stopped by F8, finishing"
 sleep 2
 
 echo "== the temporary AVI"
-avi=$(find "$scratch" -maxdepth 1 -iname '*.avi' -newer "$work/before-recording" -printf '%f\n' | head -1)
+# Not the empty file the recording keeps reserved for the merge.
+avi=$(find "$scratch" -maxdepth 1 -iname '*.avi' -size +0 -newer "$work/before-recording" -printf '%f\n' | head -1)
 if [ -z "$avi" ]; then
     fail "no new AVI file in $scratch"
 else
@@ -116,6 +118,7 @@ echo "== cancelling the save dialog discards the recording"
 if info wait "Save to..." 10000; then
     xdotool key Escape
     info gone "Save to..." 5000 || fail "Escape did not close the save dialog"
+    expect_buttons "$main" "1 0 0" "after the cancelled save"
     sleep 1
     left=$(find "$scratch" -maxdepth 1 \( -iname '*.avi' -o -iname '*.wav' \) -newer "$work/before-recording" -printf '%f ' )
     [ -z "$left" ] || fail "cancelled save left temporary files: $left"

@@ -13,9 +13,9 @@ constexpr LParam kRelease = static_cast<LParam>(0xC0410001u);
 constexpr int kF7 = 0x76, kF8 = 0x77, kF9 = 0x78;
 
 HotkeyAction Decide(WParam vk, LParam info, int recording, int paused, int armed,
-                    int recordKey = kF7, int stopKey = kF8)
+                    int recordKey = kF7, int stopKey = kF8, bool finishing = false)
 {
-    return DecideHotKey({vk, info, recordKey, stopKey, recording, paused, armed});
+    return DecideHotKey({vk, info, recordKey, stopKey, recording, paused, armed, finishing});
 }
 
 }  // namespace
@@ -61,16 +61,38 @@ TEST(HotkeyRules, CaptionResetOnlyWhenStopStepsFindAPause)
 
 TEST(HotkeyRules, ButtonStatesPerState)
 {
-    ButtonStates idle = ButtonsFor(0, 0);
+    ButtonStates idle = ButtonsFor(0, 0, false);
     EXPECT_TRUE(idle.record);
     EXPECT_FALSE(idle.pause);
     EXPECT_FALSE(idle.stop);
-    ButtonStates rec = ButtonsFor(1, 0);
+    ButtonStates rec = ButtonsFor(1, 0, false);
     EXPECT_FALSE(rec.record);
     EXPECT_TRUE(rec.pause);
     EXPECT_TRUE(rec.stop);
-    ButtonStates paused = ButtonsFor(1, 1);
+    ButtonStates paused = ButtonsFor(1, 1, false);
     EXPECT_TRUE(paused.record);
     EXPECT_FALSE(paused.pause);
     EXPECT_TRUE(paused.stop);
+}
+
+// A stopped recording whose files are not saved yet: nothing may start a new one (which
+// would take over its scratch files), open the options or end the program.
+TEST(HotkeyRules, FinishingStartsNothing)
+{
+    const struct {
+        WParam key;
+        int recording, paused, armed;
+    } presses[] = {{kF7, 0, 0, 1}, {kF7, 0, 0, 0}, {kF8, 0, 0, 1}, {kF8, 1, 0, 0}, {kF7, 1, 1, 0}};
+    for (const auto& p : presses)
+        EXPECT_EQ(Decide(p.key, kPress, p.recording, p.paused, p.armed, kF7, kF8, true),
+                  HotkeyAction::Ignore)
+            << p.key << " " << p.recording << p.paused << p.armed;
+    for (int recording = 0; recording <= 1; ++recording)
+        for (int paused = 0; paused <= 1; ++paused) {
+            const ButtonStates b = ButtonsFor(recording, paused, true);
+            EXPECT_FALSE(b.record || b.pause || b.stop || b.options || b.exit)
+                << recording << paused;
+            const ButtonStates after = ButtonsFor(recording, paused, false);
+            EXPECT_TRUE(after.options && after.exit) << recording << paused;
+        }
 }

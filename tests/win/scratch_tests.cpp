@@ -14,9 +14,13 @@ using namespace korvane;
 
 namespace {
 
-bool Exists(const std::string& path)
+// -1 when there is no such file.
+long long FileSize(const std::string& path)
 {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+        return -1;
+    return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
 std::string WindowsFolder()
@@ -78,7 +82,9 @@ TEST(ScratchFolder, IsTheWindowsTempFolderInThePrefix)
     EXPECT_EQ(std::string(module).compare(0, exeFolder.size(), exeFolder), 0);
 }
 
-TEST(ScratchFolder, ChosenNamesLeaveNoFileBehind)
+// Each chosen name is kept as an empty file, so a second recording (or instance)
+// choosing meanwhile gets other names.
+TEST(ScratchFolder, ChosenNamesAreReservedAndNotReused)
 {
     ASSERT_TRUE(ChooseTempAviPath());
     ASSERT_TRUE(ChooseTempWavPath());
@@ -87,14 +93,21 @@ TEST(ScratchFolder, ChosenNamesLeaveNoFileBehind)
     EXPECT_EQ(tempAviPath.compare(0, folder.size() + 6, folder + "\\~temp"), 0);
     EXPECT_EQ(tempAviPath.substr(tempAviPath.size() - 4), ".avi");
     EXPECT_EQ(tempWavPath.substr(tempWavPath.size() - 4), ".wav");
-    EXPECT_FALSE(Exists(tempAviPath));
-    EXPECT_FALSE(Exists(tempWavPath));
+    EXPECT_EQ(FileSize(tempAviPath), 0);
+    EXPECT_EQ(FileSize(tempWavPath), 0);
+    const std::string firstAvi = tempAviPath, firstWav = tempWavPath;
+    ASSERT_TRUE(ChooseTempAviPath());
+    ASSERT_TRUE(ChooseTempWavPath());
+    EXPECT_NE(tempAviPath, firstAvi);
+    EXPECT_NE(tempWavPath, firstWav);
+    for (const std::string& p : {firstAvi, firstWav, tempAviPath, tempWavPath})
+        DeleteFileA(p.c_str());
 }
 
 namespace {
 
 // Checks that the chosen name is "~temp" + a decimal number + ".avi" in the scratch
-// folder, and that it was not left behind.
+// folder, reserved empty; then gives it up.
 void ExpectRandomAviName()
 {
     const std::string prefix = GetScratchFolder() + "\\~temp";
@@ -105,7 +118,8 @@ void ExpectRandomAviName()
     EXPECT_FALSE(number.empty()) << tempAviPath;
     EXPECT_EQ(number.find_first_not_of("0123456789"), std::string::npos) << tempAviPath;
     EXPECT_EQ(tempAviPath.substr(tempAviPath.size() - 4), ".avi");
-    EXPECT_FALSE(Exists(tempAviPath));
+    EXPECT_EQ(FileSize(tempAviPath), 0);
+    DeleteFileA(tempAviPath.c_str());
 }
 
 }  // namespace
@@ -120,6 +134,30 @@ TEST(ScratchFolder, FirstNameHeldByAnotherGivesARandomName)
     held.Reset();
     DeleteFileA(first.c_str());
     ASSERT_TRUE(chosen);
+    ExpectRandomAviName();
+}
+
+// A file at the first name may be what a message told the user to fetch, or another
+// instance's recording: it is skipped, never truncated.
+TEST(ScratchFolder, ExistingFirstNameKeepsItsContent)
+{
+    const std::string first = GetScratchFolder() + "\\~temp.avi";
+    // A file another run left there serves as well; only one made here is removed.
+    const bool made = FileSize(first) < 0;
+    if (made) {
+        korvane::KernelHandle file(CreateFileA(first.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                               FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(file);
+        DWORD written = 0;
+        ASSERT_TRUE(WriteFile(file.Get(), "kept", 4, &written, nullptr));
+    }
+    const long long before = FileSize(first);
+    const bool chosen = ChooseTempAviPath();
+    const long long after = FileSize(first);
+    if (made)
+        DeleteFileA(first.c_str());
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(after, before);
     ExpectRandomAviName();
 }
 
