@@ -9,7 +9,7 @@ struct RecordingStats {
     unsigned grabs = 0;
     unsigned framesWritten = 0;
     unsigned lastWrittenIndex = 0;
-    double grabSeconds = 0;   // inside GrabRegionFrame
+    double grabSeconds = 0;   // inside the frame grab (screen copy, cursor, packed frame)
     double writeSeconds = 0;  // compressing and writing
     double loopSeconds = 0;   // the whole loop, sleeps included
 };

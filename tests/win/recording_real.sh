@@ -14,7 +14,7 @@
 set -euo pipefail
 host=$1
 shift
-modes=("${@:-counter}")
+modes=("$@")
 [ $# -gt 0 ] || modes=(counter notepad)
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 if [ -z "${KORVANE_BENCH_INSTANCE:-}" ]; then
