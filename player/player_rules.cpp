@@ -47,6 +47,13 @@ std::string MoviePathFromCommandLine(const char* commandLine, const char* module
     }
     while (*p && static_cast<unsigned char>(*p) <= ' ')
         ++p;
+    // A quoted path (the recorder quotes it, as paths may hold blanks) is taken without
+    // its quotes; an unclosed quote leaves the rest as it is.
+    if (*p == '"') {
+        const char* close = std::strchr(p + 1, '"');
+        if (close)
+            return std::string(p + 1, close);
+    }
     return std::string(p);
 }
 

@@ -9,11 +9,11 @@
 namespace reelpane {
 
 // The path to play from the process's whole command line: everything after the program
-// name, spaces and all, with no quote handling; any length is kept (whether it can be
-// opened is decided later). The program name ends as the C start-up code ends it (at
-// its closing quote, else at the first blank), except that an unquoted name equal to
-// `modulePath` is skipped whole: the recorder starts us without quotes, so a program
-// folder with spaces would otherwise cut the path in two.
+// name, spaces and all; a path in quotes is taken without them. Any length is kept
+// (whether it can be opened is decided later). The program name ends as the C start-up
+// code ends it (at its closing quote, else at the first blank), except that an unquoted
+// name equal to `modulePath` is skipped whole: older recorders start us without quotes,
+// so a program folder with spaces would otherwise cut the path in two.
 std::string MoviePathFromCommandLine(const char* commandLine, const char* modulePath);
 
 // MAX_PATH: the longest path the platform holds, its terminator included.

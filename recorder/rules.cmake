@@ -3,6 +3,7 @@
 # tests them (with sanitizers). Add each new rule source here.
 set(_dir ${CMAKE_CURRENT_LIST_DIR})
 add_library(korvane_rules STATIC
+    ${_dir}/app/recording_limits.cpp
     ${_dir}/audio/lead_in.cpp
     ${_dir}/capture/capture_loop.cpp
     ${_dir}/capture/frame_pacing.cpp

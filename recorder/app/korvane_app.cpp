@@ -1,6 +1,7 @@
 // CKorvaneApp: process start-up and shutdown (first thread only).
 #include "korvane_app.h"
 
+#include "capture/recording_thread.h"
 #include "registered_messages.h"
 
 #include "skin_api.h"
@@ -30,6 +31,8 @@ BOOL CKorvaneApp::InitInstance()
         CKorvaneDlg dialog;
         dialog.DoModal();
     }
+    // The process must not end under a recording thread still finishing its files.
+    WaitForRecordingThread(10000);
     return FALSE;
 }
 

@@ -16,5 +16,7 @@ void RegisterAppMessages();
 // Private messages of single windows.
 // To the main window, posted by the merge with the percentage in WPARAM.
 constexpr UINT MergeProgress = WM_USER + 222;
+// To the main window when the sound capture meets a trouble; WPARAM is the AudioTrouble.
+constexpr UINT AudioTroubleNotice = WM_USER + 223;
 // To the options dialog (optionsDialogWindow) when its requested area has been chosen.
 constexpr UINT FixedRegionSelected = 0x500;

@@ -44,16 +44,22 @@ bool ReserveNewFile(const std::string& path)
         path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr)));
 }
 
-bool CanCreateFile(const std::string& path)
+bool CanCreateFile(const std::string& path, unsigned long* error)
 {
+    // Never truncated here: until the new content is complete, the old one is the user's.
+    const bool existed = GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
     {
         const korvane::KernelHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr,
-                                                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                                     nullptr));
-        if (!file)
+                                                     existed ? OPEN_EXISTING : CREATE_NEW,
+                                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) {
+            if (error)
+                *error = GetLastError();
             return false;
+        }
     }
-    DeleteFileA(path.c_str());
+    if (!existed)
+        DeleteFileA(path.c_str());
     return true;
 }
 
@@ -90,6 +96,10 @@ std::string GetExeFolder()
 
 std::string GetScratchFolder()
 {
+    char configured[MAX_PATH] = {};
+    const DWORD length = GetEnvironmentVariableA("KORVANE_SCRATCH_FOLDER", configured, MAX_PATH);
+    if (length > 0 && length < MAX_PATH && IsFolder(configured))
+        return configured;
     char buffer[300] = {};
     GetWindowsDirectoryA(buffer, sizeof buffer);
     return korvane::ScratchFolderFor(buffer, GetExeFolder(), IsFolder);
@@ -105,6 +115,11 @@ bool ChooseTempWavPath()
 {
     tempWavPath = ChooseTempPath("\\~temp001.wav", ".wav");
     return !tempWavPath.empty();
+}
+
+std::string ReserveScratchFile(const std::string& firstName, const std::string& extension)
+{
+    return ChooseTempPath(firstName.c_str(), extension.c_str());
 }
 
 bool ChooseMergedAviPath()

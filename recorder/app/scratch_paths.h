@@ -5,7 +5,8 @@
 #include <functional>
 #include <string>
 
-// Both without a trailing backslash.
+// Both without a trailing backslash. The scratch folder may be set by the environment
+// variable KORVANE_SCRATCH_FOLDER (tests use it to record onto a small drive).
 std::string GetScratchFolder();
 std::string GetExeFolder();
 
@@ -17,14 +18,18 @@ std::string GetExeFolder();
 bool ChooseTempAviPath();
 bool ChooseTempWavPath();
 bool ChooseMergedAviPath();
+// The same for another file of the recording: `firstName` (with its leading backslash)
+// when free, else a numbered name. Returns the reserved path, or "" when none could be had.
+std::string ReserveScratchFile(const std::string& firstName, const std::string& extension);
 
 // Creates the file only if no file of that name exists (never truncates one), and
 // leaves it there, empty and closed.
 bool ReserveNewFile(const std::string& path);
 
-// Whether a file of that name can be made: creates (or truncates) it exclusively,
-// closes it and deletes it again. For the user's chosen file, which may be replaced.
-bool CanCreateFile(const std::string& path);
+// Whether the user's chosen file can be written, without touching what it holds: an
+// existing file is opened for writing and left as it was, a new one is created and
+// deleted again. On failure `error` gets the system's error code.
+bool CanCreateFile(const std::string& path, unsigned long* error = nullptr);
 
 namespace korvane {
 

@@ -3,7 +3,9 @@
 // capture ends; a notification for a buffer that is no longer owned is ignored.
 #include "wave_in_capture.h"
 
+#include "app/recording_report.h"
 #include "app/recording_settings.h"
+#include "app/registered_messages.h"
 #include "audio_state.h"
 #include "app/recording_state.h"
 #include "app/scratch_paths.h"
@@ -25,6 +27,11 @@ std::function<void(const char*, const char*, UINT)> showAudioMessage =
     [](const char* text, const char* caption, UINT flags) {
         MessageBoxA(nullptr, text, caption, flags);
     };
+std::function<void(AudioTrouble)> noteAudioTrouble = [](AudioTrouble trouble) {
+    int none = 0;
+    if (audioTrouble.compare_exchange_strong(none, static_cast<int>(trouble)) && mainWindow)
+        PostMessageA(mainWindow, AudioTroubleNotice, static_cast<WPARAM>(trouble), 0);
+};
 std::function<bool()> chooseTempWavPath = [] { return ChooseTempWavPath(); };
 }  // namespace korvane
 
@@ -32,6 +39,11 @@ namespace {
 
 const int kCaptureBuffers = 3;
 const DWORD kResetSettleMs = 500;
+// A device that hands back no buffer for this long is taken as gone.
+const DWORD kLostDeviceMs = 3000;
+
+std::atomic<unsigned long long> storedBytes{0};
+std::atomic<DWORD> lastBufferTick{0};
 
 // A wave header and its data block, freed together (data first).
 struct HeaderDeleter {
@@ -149,6 +161,7 @@ int PrepareAudioCapture()
         deviceOpen = false;
         closing = false;
         leadInPending = false;
+        storedBytes = 0;
         DeleteSoundFileLocked();
     }
     korvane::chooseTempWavPath();
@@ -160,8 +173,7 @@ int PrepareAudioCapture()
     }
     // The failed object stays: the first returning buffer then shuts the capture down.
     if (!opened)
-        korvane::showAudioMessage("getString(ID_ERR_CREATE_SOUND_FILE)",
-                                  "getString(ID_TITLE_MSGBOX_NOTE)", MB_OK | MB_ICONWARNING);
+        korvane::noteAudioTrouble(korvane::AudioTrouble::FileNotCreated);
     return 1;
 }
 
@@ -173,6 +185,7 @@ bool OpenWaveInput()
                        reinterpret_cast<DWORD_PTR>(mainWindow), 0,
                        CALLBACK_WINDOW) != MMSYSERR_NOERROR) {
             *waveIn.Receive() = nullptr;
+            korvane::noteAudioTrouble(korvane::AudioTrouble::DeviceNotOpened);
             return false;
         }
         deviceOpen = true;
@@ -180,7 +193,11 @@ bool OpenWaveInput()
     // Queued before the start, so no notification can come while they are counted.
     for (int i = 0; i < kCaptureBuffers; ++i)
         QueueCaptureBuffer();
-    return waveInStart(waveIn.Get()) == MMSYSERR_NOERROR;
+    lastBufferTick = GetTickCount();
+    if (waveInStart(waveIn.Get()) == MMSYSERR_NOERROR)
+        return true;
+    korvane::noteAudioTrouble(korvane::AudioTrouble::DeviceNotOpened);
+    return false;
 }
 
 void AlignCaptureWithVideoClock(unsigned originMs)
@@ -223,6 +240,7 @@ LRESULT OnWaveInData(WPARAM, LPARAM header)
         return 0;
     }
     HandledHeader hdr(std::move(owned));
+    lastBufferTick = GetTickCount();
     if (!isRecording || closing || !deviceOpen)
         return 0;
     // Only the bytes the device filled: a short buffer adds no stale bytes.
@@ -246,8 +264,13 @@ void StoreCaptureBuffer(const CBuffer& buffer)
         return;
     if (soundFile->m_openMode == ForWriting &&
         mmioWrite(soundFile->m_hmmio, static_cast<const char*>(buffer.m_data),
-                  static_cast<LONG>(buffer.m_byteCount)) == static_cast<LONG>(buffer.m_byteCount))
+                  static_cast<LONG>(buffer.m_byteCount)) == static_cast<LONG>(buffer.m_byteCount)) {
+        storedBytes += buffer.m_byteCount;
         return;
+    }
+    // A file that was never made was told of when it failed.
+    if (soundFile->m_openMode == ForWriting)
+        korvane::noteAudioTrouble(korvane::AudioTrouble::WriteFailed);
     // The file cannot take the audio: video goes on without it. Blocks this thread for
     // the settle time, as the device must hand back its buffers before it can close.
     if (deviceOpen && waveInReset(waveIn.Get()) == MMSYSERR_NOERROR) {
@@ -280,4 +303,43 @@ void CloseWaveInput()
             deviceOpen = false;
     }
     DeleteSoundFileLocked();
+}
+
+unsigned long long korvane::StoredSoundBytes() { return storedBytes.load(); }
+
+void WatchSoundFlow()
+{
+    std::lock_guard<std::recursive_mutex> lock(captureLock);
+    if (!deviceOpen || closing || !soundFile)
+        return;
+    if (GetTickCount() - lastBufferTick.load() > kLostDeviceMs)
+        korvane::noteAudioTrouble(korvane::AudioTrouble::DeviceLost);
+}
+
+void FillLostSound(unsigned durationMs)
+{
+    if (audioTrouble.load() != static_cast<int>(korvane::AudioTrouble::DeviceLost))
+        return;
+    std::lock_guard<std::recursive_mutex> lock(captureLock);
+    const unsigned block = captureFormat.nBlockAlign ? captureFormat.nBlockAlign : 1;
+    const unsigned long long want = static_cast<unsigned long long>(durationMs) *
+                                    captureFormat.nAvgBytesPerSec / 1000 / block * block;
+    // A second at a time: an hour of lost sound is not one allocation.
+    const size_t second = captureFormat.nAvgBytesPerSec / block * block;
+    if (second == 0)
+        return;
+    std::vector<unsigned char> silence;
+    try {
+        silence.assign(second, korvane::SilenceByte(captureFormat.wBitsPerSample));
+    } catch (...) {
+        return;  // the sound ends early, as it did
+    }
+    while (soundFile && storedBytes.load() < want) {
+        const unsigned long long missing = want - storedBytes.load();
+        const size_t bytes = missing < second ? static_cast<size_t>(missing) : second;
+        const unsigned long long before = storedBytes.load();
+        StoreCaptureBuffer(CBuffer(silence.data(), static_cast<DWORD>(bytes)));
+        if (storedBytes.load() == before)
+            return;  // the file took nothing more
+    }
 }

@@ -4,6 +4,7 @@
 // The two meet only under the capture's lock: a buffer is never written while the
 // file is being closed, and the device is closed by one of them only.
 #pragma once
+#include "app/stop_cause.h"
 #include "capture_buffer.h"
 
 #include <windows.h>
@@ -27,11 +28,23 @@ LRESULT OnWaveInData(WPARAM, LPARAM header);
 void StoreCaptureBuffer(const CBuffer& buffer);
 // Stops and closes the device, reclaims every buffer and finishes the WAV file.
 void CloseWaveInput();
+// Recording thread, about once a second: notes a device that has stopped handing back
+// buffers for a while although the capture runs.
+void WatchSoundFlow();
+// Recording thread, before CloseWaveInput: when the device was lost, fills the sound file
+// with silence up to `durationMs` of sound, so that it still lasts as long as the video.
+void FillLostSound(unsigned durationMs);
 
 namespace korvane {
 
 // The capture's message boxes (no owner window). Replaceable so tests can count them.
 extern std::function<void(const char* text, const char* caption, UINT flags)> showAudioMessage;
+// Tells of a trouble of the sound capture: the first of a recording is kept in
+// audioTrouble and the main window is told (AudioTroubleNotice), which says so to the
+// user. Replaceable so tests can see them.
+extern std::function<void(AudioTrouble)> noteAudioTrouble;
+// The sound bytes stored in the file by the running capture.
+unsigned long long StoredSoundBytes();
 // Names the WAV file (sets tempWavPath). Replaceable so tests can give an unusable path.
 extern std::function<bool()> chooseTempWavPath;
 

@@ -40,19 +40,36 @@ CaptureLoopResult RunCaptureLoop(CaptureIo& io, int frameIntervalMs, unsigned st
     bool firstFrame = true;
     unsigned index = 0;
     unsigned lastRepaintTick = 0;
+    unsigned partStart = 0;
     while (io.RecordingFlag() != 0) {
+        if (io.SpaceLow()) {
+            out.cause = StopCause::DiskLow;
+            break;
+        }
         const unsigned elapsed = firstFrame ? 0 : io.Now() - startTime;
         if (!io.Grab()) {
             out.result = kFrameMemoryError;
+            out.cause = StopCause::FrameMemory;
             break;
         }
         ++out.grabs;
         index = FrameIndexFor(firstFrame, elapsed, frameIntervalMs, index);
         firstFrame = false;
         if (ShouldWriteFrame(out.framesWritten > 0, index, out.lastWrittenIndex)) {
-            const HResult hr = io.Write(index);
+            if (out.framesWritten > 0 && io.PartFull()) {
+                const HResult hr = io.StartNextPart(index);
+                if (hr != kResultOk) {
+                    out.result = hr;
+                    out.cause = StopCause::NextPartFailed;
+                    io.ReleaseFrame();
+                    break;
+                }
+                partStart = index;
+            }
+            const HResult hr = io.Write(index - partStart);
             if (hr != kResultOk) {
                 out.result = hr;
+                out.cause = StopCause::WriteFailed;
                 io.ReleaseFrame();
                 break;
             }

@@ -2,6 +2,7 @@
 // the flags, the grabber and the stream, so that its decisions can be driven by a
 // controllable clock. The real implementation is ScreenCaptureIo. Recording thread.
 #pragma once
+#include "app/stop_cause.h"
 #include "win_scalars.h"
 
 namespace korvane {
@@ -20,6 +21,12 @@ public:
     virtual void ReleaseFrame() = 0;
     virtual void RepaintMainWindow() = 0;
     virtual void BlankCaption() = 0;
+    // True when the scratch drive has too little room left to finish the recording.
+    virtual bool SpaceLow() = 0;
+    // True when the file being written has reached its size ceiling; the next frame then
+    // goes into a new part, opened by StartNextPart with the frame it will hold.
+    virtual bool PartFull() = 0;
+    virtual HResult StartNextPart(unsigned firstIndex) = 0;
 };
 
 // The loop's result when a frame's memory cannot be had: AVIFile's AVIERR_MEMORY.
@@ -27,12 +34,15 @@ constexpr HResult kFrameMemoryError = static_cast<HResult>(0x80044067u);
 
 struct CaptureLoopResult {
     HResult result = kResultOk;  // the failed write's error, or kFrameMemoryError
+    StopCause cause = StopCause::User;
     unsigned grabs = 0;
     unsigned framesWritten = 0;
     unsigned lastWrittenIndex = 0;
 };
 
-// Runs while RecordingFlag() is non-zero; `startTime` is the Now() of the set-up's end.
+// Runs while RecordingFlag() is non-zero, or until a failure or a low disk ends it; the
+// frames written so far stay in their files either way. Each part's stream positions start
+// at 0. `startTime` is the Now() of the set-up's end.
 CaptureLoopResult RunCaptureLoop(CaptureIo& io, int frameIntervalMs, unsigned startTime);
 
 }  // namespace korvane

@@ -16,9 +16,21 @@ RecordingAvi::~RecordingAvi()
     m_compressed.Reset();
 }
 
+unsigned long long RecordingAvi::Bytes() const
+{
+    // The file grows as frames are written, less what the writer still buffers; the index
+    // comes at the end. (The compressed stream does not say what it wrote.)
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    unsigned long long onDisk = 0;
+    if (GetFileAttributesExA(m_path.c_str(), GetFileExInfoStandard, &data))
+        onDisk = (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    return onDisk + kWriterBufferBytes + 16ull * m_frames;
+}
+
 HRESULT RecordingAvi::Open(const std::string& path, const PackedFrame& testFrame,
                            int framesPerSecond)
 {
+    m_path = path;
     const BITMAPINFOHEADER* header = testFrame.Header();
     HRESULT hr = AVIFileOpenA(m_file.Receive(), path.c_str(), OF_WRITE | OF_CREATE, nullptr);
     if (hr != 0)
@@ -56,6 +68,10 @@ HRESULT RecordingAvi::Open(const std::string& path, const PackedFrame& testFrame
 
 HRESULT RecordingAvi::Write(unsigned position, const PackedFrame& frame)
 {
-    return AVIStreamWrite(m_compressed.Get(), static_cast<LONG>(position), 1, frame.Bits(),
-                          static_cast<LONG>(frame.Header()->biSizeImage), 0, nullptr, nullptr);
+    const HRESULT hr =
+        AVIStreamWrite(m_compressed.Get(), static_cast<LONG>(position), 1, frame.Bits(),
+                       static_cast<LONG>(frame.Header()->biSizeImage), 0, nullptr, nullptr);
+    if (hr == 0)
+        ++m_frames;
+    return hr;
 }

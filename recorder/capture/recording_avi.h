@@ -25,10 +25,20 @@ public:
     // One frame as one sample at `position`.
     HRESULT Write(unsigned position, const PackedFrame& frame);
 
+    // Whether Open got as far as creating the file (what failed after is the stream's).
+    bool FileCreated() const { return m_file.Get() != nullptr; }
+
+    // What the file will take once finished, as far as can be told now (from above).
+    unsigned long long Bytes() const;
+
 private:
     korvane::AviFileLibrary m_library;
     korvane::AviFile m_file;
     korvane::AviStream m_raw;
     korvane::AviStream m_compressed;
     AVICOMPRESSOPTIONS m_options = {};
+    std::string m_path;
+    unsigned long long m_frames = 0;
+    // More than the writer keeps in memory before it reaches the file.
+    static constexpr unsigned long long kWriterBufferBytes = 64 * 1024;
 };

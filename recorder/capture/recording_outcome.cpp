@@ -1,6 +1,7 @@
 // The end of a recording as the main window hears of it.
 #include "recording_outcome.h"
 
+#include "app/recording_report.h"
 #include "app/recording_settings.h"
 #include "app/registered_messages.h"
 #include "app/recording_state.h"
@@ -13,11 +14,13 @@ namespace {
 const DWORD kDefaultCompressor = mmioFOURCC('M', 'S', 'V', 'C');
 }
 
-RecordingOutcome DecideOutcome(HRESULT result, DWORD compressorFourCC)
+RecordingOutcome DecideOutcome(HRESULT result, unsigned framesWritten, bool compressorFault,
+                               DWORD compressorFourCC)
 {
-    if (result == 0)
+    if (result == 0 || framesWritten > 0)
         return RecordingOutcome{EndMessage::Generic, false};
-    return RecordingOutcome{EndMessage::Interrupted, compressorFourCC != kDefaultCompressor};
+    return RecordingOutcome{EndMessage::Interrupted,
+                            compressorFault && compressorFourCC != kDefaultCompressor};
 }
 
 std::function<bool()> askUseDefaultCompressor = [] {
@@ -29,15 +32,17 @@ std::function<bool()> askUseDefaultCompressor = [] {
 
 }  // namespace korvane
 
-void ReportRecordingEnd(HRESULT result)
+void ReportRecordingEnd(HRESULT result, bool compressorFault)
 {
-    const korvane::RecordingOutcome outcome =
-        korvane::DecideOutcome(result, settings.compressorFourCC);
+    const korvane::RecordingOutcome outcome = korvane::DecideOutcome(
+        result, recordingReport.framesWritten, compressorFault, settings.compressorFourCC);
     if (outcome.message == korvane::EndMessage::Generic) {
         PostMessageA(mainWindow, WM_USER_GENERIC_MSG, 0, 0);
         return;
     }
-    PostMessageA(mainWindow, WM_USER_RECORDINTERRUPTED_MSG, 0, 0);
+    // WPARAM 1: the question follows and says what failed.
+    PostMessageA(mainWindow, WM_USER_RECORDINTERRUPTED_MSG, outcome.askForDefaultCompressor ? 1 : 0,
+                 0);
     if (outcome.askForDefaultCompressor && korvane::askUseDefaultCompressor()) {
         settings.compressorFourCC = korvane::kDefaultCompressor;
         PostMessageA(mainWindow, WM_USER_RECORDSTART_MSG, 0, 0);

@@ -15,9 +15,12 @@ struct RecordingOutcome {
     bool askForDefaultCompressor = false;
 };
 
-// Success posts WM_USER_GENERIC_MSG; a failure WM_USER_RECORDINTERRUPTED_MSG, with the
-// question only when a compressor other than the default was in use.
-RecordingOutcome DecideOutcome(HRESULT result, DWORD compressorFourCC);
+// A recording that wrote frames goes to the finish (WM_USER_GENERIC_MSG), however it
+// ended: a failure part way keeps what was recorded. So does a stop before the first frame.
+// A failure before any frame posts WM_USER_RECORDINTERRUPTED_MSG, with the question only
+// when the compressor failed and it was not the default one.
+RecordingOutcome DecideOutcome(HRESULT result, unsigned framesWritten, bool compressorFault,
+                               DWORD compressorFourCC);
 
 // Asks "use the default compressor?"; true for Yes. A message box without owner unless
 // replaced (tests answer without a box).
@@ -25,6 +28,6 @@ extern std::function<bool()> askUseDefaultCompressor;
 
 }  // namespace korvane
 
-// Posts the outcome to mainWindow and, on Yes to the question, switches to the default
-// compressor and posts WM_USER_RECORDSTART_MSG.
-void ReportRecordingEnd(HRESULT result);
+// Posts the outcome of the recording in recordingReport to mainWindow and, on Yes to the
+// question, switches to the default compressor and posts WM_USER_RECORDSTART_MSG.
+void ReportRecordingEnd(HRESULT result, bool compressorFault);

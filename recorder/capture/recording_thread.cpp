@@ -2,6 +2,8 @@
 // past the version check ends in exactly one report to mainWindow. Recording thread.
 #include "recording_thread.h"
 
+#include "app/recording_limits.h"
+#include "app/recording_report.h"
 #include "app/recording_settings.h"
 #include "app/registered_messages.h"
 #include "audio/wave_in_capture.h"
@@ -14,11 +16,16 @@
 #include "recording_outcome.h"
 #include "app/recording_state.h"
 #include "recording_stats.h"
+#include "scratch_reserve.h"
 #include "app/scratch_paths.h"
 #include "screen_capture_io.h"
 
 #include <mmsystem.h>
 #include <vfw.h>
+
+#include <atomic>
+#include <memory>
+#include <thread>
 
 namespace {
 
@@ -33,38 +40,57 @@ struct BorderAndAudioCleanUp {
     }
 };
 
-// Set-up and loop; returns the HRESULT that decides the report. The AVI file is
-// finished (released) before this returns, so the report always follows a complete file.
+// Where a set-up or a first frame failed: only a compressor's failure is worth the
+// question about the default compressor.
+struct SetUpFault {
+    bool compressor = false;
+};
+
+// Set-up and loop; returns the HRESULT that decides the report and fills the report's
+// cause and frame count. The AVI file is finished (released) before this returns, so the
+// report always follows a complete file.
 HRESULT Record(int top, int left, int width, int height, int framesPerSecond,
-               const std::string& aviPath)
+               const std::string& aviPath, SetUpFault& fault)
 {
     korvane::lastRecordingStats = korvane::RecordingStats();
+    // A drive that is already too full would fail the first frames or the merge.
+    if (korvane::SpaceIsLow(FreeBytesFor(GetScratchFolder()), 0, 0)) {
+        recordingReport.cause = korvane::StopCause::DiskLow;
+        return AVIERR_FILEWRITE;
+    }
     PackedFrame testFrame(GrabRegionFrame(width, height, left, top, true));
-    if (!testFrame)
+    if (!testFrame || !CheckCompressorForSize(left, top, width, height, testFrame)) {
+        recordingReport.cause = korvane::StopCause::FrameMemory;
         return AVIERR_MEMORY;
-    if (!CheckCompressorForSize(left, top, width, height, testFrame))
-        return AVIERR_MEMORY;
+    }
 
     // Destroyed in reverse: border hidden and audio closed first, then the file.
-    RecordingAvi avi;
+    std::unique_ptr<RecordingAvi> avi(new RecordingAvi);
     BorderAndAudioCleanUp cleanUp;
+    // Freed first of all, so that the file being finished has room for its index.
+    ScratchReserve reserve;
     FitBorder(left, top, width, height);
     ShowBorder();
 
-    HRESULT result = avi.Open(aviPath, testFrame, framesPerSecond);
+    HRESULT result = avi->Open(aviPath, testFrame, framesPerSecond);
     testFrame.Reset();
-    if (result != 0)
+    if (result != 0) {
+        // Past the file's creation, what failed is the compressor's stream or format.
+        fault.compressor = avi->FileCreated();
+        recordingReport.cause = korvane::StopCause::WriteFailed;
         return result;
+    }
 
     const unsigned startTime = timeGetTime();
     if (settings.recordAudio) {
         cleanUp.audio = true;
-        // A recording without working audio goes on as video only.
+        // A recording without working audio goes on as video only; the capture has told
+        // the main window why.
         PrepareAudioCapture();
         AlignCaptureWithVideoClock(startTime);
         OpenWaveInput();
     }
-    ScreenCaptureIo io(avi, left, top, width, height);
+    ScreenCaptureIo io(avi, framesPerSecond, left, top, width, height);
     const double loopStart = korvane::StatsClockSeconds();
     const korvane::CaptureLoopResult loop =
         korvane::RunCaptureLoop(io, settings.frameIntervalMs, startTime);
@@ -75,6 +101,15 @@ HRESULT Record(int top, int left, int width, int height, int framesPerSecond,
     stats.lastWrittenIndex = loop.lastWrittenIndex;
     stats.grabSeconds = io.GrabSeconds();
     stats.writeSeconds = io.WriteSeconds();
+    recordingReport.cause = loop.cause;
+    recordingReport.framesWritten = loop.framesWritten;
+    // A first frame the compressor would not take, on a drive with room, is its failure.
+    fault.compressor = loop.framesWritten == 0 && loop.cause == korvane::StopCause::WriteFailed &&
+                       !korvane::SpaceIsLow(FreeBytesFor(GetScratchFolder()), 0, 0);
+    if (cleanUp.audio && loop.framesWritten > 0)
+        FillLostSound(static_cast<unsigned>(
+            (static_cast<unsigned long long>(loop.lastWrittenIndex) + 1) * 1000 /
+            static_cast<unsigned>(framesPerSecond > 0 ? framesPerSecond : 1)));
     return loop.result;
 }
 
@@ -88,12 +123,16 @@ unsigned RecordingThreadMain(void*)
     const int framesPerSecond = settings.framesPerSecond;
     bool named = false;
     try {
+        recordingReport = korvane::RecordingReport();
+        audioTrouble = 0;
         named = ChooseTempAviPath();
         // Without a merge name of its own the finish saves video and sound apart, as
         // after a merge that could not write.
         mergedAviPath.clear();
         if (named && settings.recordAudio)
             ChooseMergedAviPath();
+        if (named)
+            recordingReport.parts.push_back(korvane::RecordingPart{tempAviPath, mergedAviPath, 0});
     } catch (...) {
         // Out of memory for a path: handled as no name at all.
         korvane::LogCaughtException("the recording thread (naming)");
@@ -101,7 +140,8 @@ unsigned RecordingThreadMain(void*)
     try {
         if (!named) {
             // No name could be made in the scratch folder: a failed recording.
-            ReportRecordingEnd(AVIERR_FILEOPEN);
+            recordingReport.cause = korvane::StopCause::WriteFailed;
+            ReportRecordingEnd(AVIERR_FILEOPEN, false);
             return 0;
         }
         RunRecording(area.top, area.left, width, height, framesPerSecond, tempAviPath);
@@ -113,18 +153,57 @@ unsigned RecordingThreadMain(void*)
     return 0;
 }
 
+namespace {
+std::atomic<int> startedThreadsRunning{0};
+}  // namespace
+
+bool StartRecordingThread()
+{
+    ++startedThreadsRunning;
+    try {
+        std::thread([] {
+            RecordingThreadMain(nullptr);
+            --startedThreadsRunning;
+        }).detach();
+        return true;
+    } catch (...) {
+        --startedThreadsRunning;
+        return false;
+    }
+}
+
+bool WaitForRecordingThread(unsigned timeoutMs)
+{
+    const DWORD start = GetTickCount();
+    while (startedThreadsRunning.load() > 0) {
+        if (GetTickCount() - start >= timeoutMs)
+            return false;
+        MSG msg;
+        PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_SENDMESSAGE);
+    }
+    return true;
+}
+
 int RunRecording(int top, int left, int width, int height, int framesPerSecond,
                  const std::string& aviPath)
 {
     if (HIWORD(VideoForWindowsVersion()) < 0x010A)
         return 0;
+    recordingReport.cause = korvane::StopCause::User;
+    recordingReport.result = 0;
+    recordingReport.framesWritten = 0;
     HRESULT result = AVIERR_ERROR;
+    SetUpFault fault;
     try {
-        result = Record(top, left, width, height, framesPerSecond, aviPath);
+        result = Record(top, left, width, height, framesPerSecond, aviPath, fault);
     } catch (...) {
-        // Nothing may leave the thread; a failure of our own is a failed recording.
+        // Nothing may leave the thread; a failure of our own is a failed recording, which
+        // keeps what it wrote.
         korvane::LogCaughtException("the recording");
+        recordingReport.cause = korvane::StopCause::WriteFailed;
     }
-    ReportRecordingEnd(result);
+    recordingReport.result = result;
+    ReportRecordingEnd(result, fault.compressor);
     return 0;
 }

@@ -1,9 +1,14 @@
 // The capture loop's real world.
 #include "screen_capture_io.h"
 
-#include "frame_grabber.h"
 #include "app/main_title.h"
+#include "app/recording_limits.h"
+#include "app/recording_report.h"
+#include "app/recording_settings.h"
 #include "app/recording_state.h"
+#include "app/scratch_paths.h"
+#include "audio/wave_in_capture.h"
+#include "frame_grabber.h"
 #include "recording_stats.h"
 
 #include <mmsystem.h>
@@ -22,13 +27,38 @@ double StatsClockSeconds()
 
 }  // namespace korvane
 
-ScreenCaptureIo::ScreenCaptureIo(RecordingAvi& avi, int left, int top, int width, int height)
+namespace {
+// The free space is asked for at most this often: the call goes to the file system.
+const unsigned kSpaceCheckMs = 1000;
+
+// The process environment's value (not the C runtime's copy, which misses later changes).
+std::string PartSizeSetting()
+{
+    char value[32] = {};
+    const DWORD length = GetEnvironmentVariableA("KORVANE_PART_BYTES", value, sizeof value);
+    return length > 0 && length < sizeof value ? std::string(value) : std::string();
+}
+}  // namespace
+
+unsigned long long FreeBytesFor(const std::string& folder)
+{
+    ULARGE_INTEGER available = {};
+    if (!GetDiskFreeSpaceExA((folder + "\\").c_str(), &available, nullptr, nullptr))
+        return ~0ull;
+    return available.QuadPart;
+}
+
+ScreenCaptureIo::ScreenCaptureIo(std::unique_ptr<RecordingAvi>& avi, int framesPerSecond, int left,
+                                 int top, int width, int height)
     : m_avi(avi),
+      m_framesPerSecond(framesPerSecond),
       m_left(left),
       m_top(top),
       m_width(width),
       m_height(height),
-      m_grabber(width, height, left, top)
+      m_grabber(width, height, left, top),
+      m_partCeiling(korvane::PartCeilingFrom(PartSizeSetting().c_str())),
+      m_scratchFolder(GetScratchFolder())
 {
 }
 
@@ -51,7 +81,7 @@ bool ScreenCaptureIo::Grab()
 HRESULT ScreenCaptureIo::Write(unsigned index)
 {
     const double start = korvane::StatsClockSeconds();
-    const HRESULT hr = m_avi.Write(index, m_frame);
+    const HRESULT hr = m_avi->Write(index, m_frame);
     m_writeSeconds += korvane::StatsClockSeconds() - start;
     return hr;
 }
@@ -65,3 +95,54 @@ void ScreenCaptureIo::RepaintMainWindow()
 }
 
 void ScreenCaptureIo::BlankCaption() { SetMainTitle(""); }
+
+bool ScreenCaptureIo::SpaceLow()
+{
+    const unsigned now = timeGetTime();
+    if (m_spaceChecked && now - m_lastSpaceCheck < kSpaceCheckMs)
+        return false;
+    m_spaceChecked = true;
+    m_lastSpaceCheck = now;
+    // The same once-a-second look notices a sound device that has gone.
+    if (settings.recordAudio)
+        WatchSoundFlow();
+    return korvane::SpaceIsLow(FreeBytesFor(m_scratchFolder), m_avi->Bytes(),
+                               korvane::StoredSoundBytes());
+}
+
+bool ScreenCaptureIo::PartFull()
+{
+    // The merge puts the part's sound into the same file, so it counts too. The ceiling
+    // leaves more room than any one frame takes for the frame that crosses it.
+    const unsigned long long sound = korvane::StoredSoundBytes() - m_soundAtPartStart;
+    return m_avi->Bytes() + sound > m_partCeiling;
+}
+
+HRESULT ScreenCaptureIo::StartNextPart(unsigned firstIndex)
+{
+    korvane::RecordingPart part;
+    part.firstIndex = firstIndex;
+    const int number = static_cast<int>(recordingReport.parts.size()) + 1;
+    part.aviPath = ReserveScratchFile("\\~temp part" + std::to_string(number) + ".avi", ".avi");
+    if (part.aviPath.empty())
+        return AVIERR_FILEOPEN;
+    if (!recordingReport.parts.empty() && !recordingReport.parts.front().mergedPath.empty())
+        part.mergedPath = ReserveScratchFile(
+            "\\tempaudiovideomerge part" + std::to_string(number) + ".avi", ".avi");
+    // The new file is opened before the full one is finished, so a failure leaves the
+    // recording as it was: complete up to here, in the parts it has.
+    std::unique_ptr<RecordingAvi> next(new RecordingAvi);
+    const HRESULT hr = next->Open(part.aviPath, m_frame, m_framesPerSecond);
+    if (hr != 0) {
+        next.reset();
+        DeleteFileA(part.aviPath.c_str());
+        if (!part.mergedPath.empty())
+            DeleteFileA(part.mergedPath.c_str());
+        return hr;
+    }
+    m_avi.swap(next);
+    next.reset();  // the full part is complete on disk from here
+    m_soundAtPartStart = korvane::StoredSoundBytes();
+    recordingReport.parts.push_back(part);
+    return 0;
+}

@@ -1,14 +1,21 @@
 // The capture loop's real world: timeGetTime, Sleep, the recording flags, the frame
-// grabber and the temporary AVI file. Times its grabs and writes. Recording thread.
+// grabber, the scratch drive's free space and the temporary AVI files of the recording's
+// parts. Times its grabs and writes. Recording thread.
 #pragma once
 #include "capture_loop.h"
 #include "frame_dib.h"
 #include "frame_grabber.h"
 #include "recording_avi.h"
 
+#include <memory>
+#include <string>
+
 class ScreenCaptureIo : public korvane::CaptureIo {
 public:
-    ScreenCaptureIo(RecordingAvi& avi, int left, int top, int width, int height);
+    // `avi` is the open first part; StartNextPart replaces it, so the caller's owner always
+    // holds the part being written.
+    ScreenCaptureIo(std::unique_ptr<RecordingAvi>& avi, int framesPerSecond, int left, int top,
+                    int width, int height);
 
     unsigned Now() override;
     void Sleep(unsigned ms) override;
@@ -19,15 +26,28 @@ public:
     void ReleaseFrame() override;
     void RepaintMainWindow() override;
     void BlankCaption() override;
+    bool SpaceLow() override;
+    bool PartFull() override;
+    HRESULT StartNextPart(unsigned firstIndex) override;
 
     double GrabSeconds() const { return m_grabSeconds; }
     double WriteSeconds() const { return m_writeSeconds; }
 
 private:
-    RecordingAvi& m_avi;
+    std::unique_ptr<RecordingAvi>& m_avi;
+    int m_framesPerSecond;
     int m_left, m_top, m_width, m_height;
     ScreenGrabber m_grabber;
     PackedFrame m_frame;
     double m_grabSeconds = 0;
     double m_writeSeconds = 0;
+    unsigned long long m_partCeiling;
+    unsigned long long m_soundAtPartStart = 0;
+    std::string m_scratchFolder;
+    unsigned m_lastSpaceCheck = 0;
+    bool m_spaceChecked = false;
 };
+
+// The free bytes on the drive of `folder`; all ones when that cannot be learnt, so that
+// an unknown drive never stops a recording.
+unsigned long long FreeBytesFor(const std::string& folder);

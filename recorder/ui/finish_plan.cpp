@@ -3,6 +3,7 @@
 
 #include "audio/merge_result.h"
 
+#include <cmath>
 #include <initializer_list>
 
 namespace korvane {
@@ -10,13 +11,15 @@ namespace korvane {
 namespace {
 
 // Copies `from` to `to`; when that fails, `from` is noted as the file that keeps the
-// recording and nothing more may be deleted.
+// recording (if it is there at all) and nothing more may be deleted.
 bool CopyOrKeep(FinishFileOps& ops, const std::string& from, const std::string& to,
                 FinishOutcome& outcome)
 {
     if (ops.Copy(from, to))
         return true;
-    outcome.keptInScratch = from;
+    if (ops.Exists(from))
+        outcome.keptInScratch.push_back(from);
+    outcome.failedTarget = to;
     return false;
 }
 
@@ -26,6 +29,14 @@ void DeleteAll(FinishFileOps& ops, std::initializer_list<const std::string*> pat
         ops.Delete(*path);
 }
 
+void KeepExisting(FinishFileOps& ops, std::initializer_list<const std::string*> paths,
+                  FinishOutcome& outcome)
+{
+    for (const std::string* path : paths)
+        if (ops.Exists(*path))
+            outcome.keptInScratch.push_back(*path);
+}
+
 }  // namespace
 
 FinishOutcome FinishAfterMerge(int mergeResult, const FinishPaths& paths, FinishFileOps& ops)
@@ -33,6 +44,13 @@ FinishOutcome FinishAfterMerge(int mergeResult, const FinishPaths& paths, Finish
     FinishOutcome outcome;
     switch (mergeResult) {
     case Merged:
+        if (!ops.MergedIsWhole(paths)) {
+            // A merge that reported success may still have been cut short (a full disk):
+            // the sources are the recording until a good copy exists.
+            ops.Delete(paths.mergedAvi);
+            KeepExisting(ops, {&paths.tempAvi, &paths.tempWav}, outcome);
+            return outcome;
+        }
         if (!CopyOrKeep(ops, paths.mergedAvi, paths.save, outcome))
             return outcome;
         DeleteAll(ops, {&paths.tempAvi, &paths.tempWav, &paths.mergedAvi});
@@ -82,12 +100,99 @@ std::string FolderOf(const std::string& path)
 
 std::string PlayerCommandLine(const std::string& exeFolder, const std::string& savePath)
 {
-    return exeFolder + "\\reelpane.exe " + savePath;
+    return "\"" + exeFolder + "\\reelpane.exe\" \"" + savePath + "\"";
 }
 
-std::string KeptInScratchMessage(const std::string& keptPath)
+std::string KeptInScratchMessage(const std::vector<std::string>& keptPaths)
 {
-    return "The recording could not be saved. It is kept in:\n" + keptPath;
+    if (keptPaths.empty())
+        return "The recording could not be saved.";
+    std::string text = "The recording could not be saved. It is kept in:";
+    for (const std::string& path : keptPaths)
+        text += "\n" + path;
+    return text;
+}
+
+bool MergedLengthsAgree(long sourceFrames, long mergedFrames, double sourceSoundSeconds,
+                        double mergedSoundSeconds)
+{
+    if (mergedFrames != sourceFrames)
+        return false;
+    const double tolerance = std::fmax(0.25, 0.02 * sourceSoundSeconds);
+    return std::fabs(mergedSoundSeconds - sourceSoundSeconds) <= tolerance;
+}
+
+std::string AudioTroubleLine(AudioTrouble trouble)
+{
+    switch (trouble) {
+    case AudioTrouble::FileNotCreated: return "Sound: the sound file could not be created";
+    case AudioTrouble::DeviceNotOpened: return "Sound: the sound device could not be opened";
+    case AudioTrouble::WriteFailed: return "Sound: the sound file could not be written";
+    case AudioTrouble::DeviceLost: return "Sound: the sound device stopped";
+    case AudioTrouble::None: break;
+    }
+    return std::string();
+}
+
+namespace {
+
+std::string StopReason(StopCause cause, const std::string& scratchFolder)
+{
+    switch (cause) {
+    case StopCause::WriteFailed: return "the temporary movie file could not be written";
+    case StopCause::FrameMemory: return "there was not enough memory for a frame";
+    case StopCause::DiskLow:
+        return "the drive of the temporary files (" + scratchFolder + ") is nearly full";
+    case StopCause::NextPartFailed: return "the file for its next part could not be created";
+    case StopCause::User: break;
+    }
+    return std::string();
+}
+
+std::string SoundSentence(AudioTrouble trouble, bool recorded)
+{
+    switch (trouble) {
+    case AudioTrouble::FileNotCreated:
+        return "The sound file could not be created, so the recording has no sound.";
+    case AudioTrouble::DeviceNotOpened:
+        return "The sound device could not be opened, so the recording has no sound.";
+    case AudioTrouble::WriteFailed:
+        return recorded ? "The sound file stopped taking data; the sound ends there."
+                        : std::string();
+    case AudioTrouble::DeviceLost:
+        return "The sound device stopped delivering sound; from there on the sound is "
+               "silence.";
+    case AudioTrouble::None: break;
+    }
+    return std::string();
+}
+
+}  // namespace
+
+std::string EndOfRecordingNotice(StopCause cause, AudioTrouble trouble, bool recorded,
+                                 const std::string& scratchFolder)
+{
+    std::string text;
+    const std::string reason = StopReason(cause, scratchFolder);
+    if (!reason.empty())
+        text = recorded ? "The recording stopped because " + reason +
+                              ". What was recorded until then is saved next."
+                        : "The recording could not start: " + reason + ".";
+    if (recorded) {
+        const std::string sound = SoundSentence(trouble, recorded);
+        if (!sound.empty())
+            text += (text.empty() ? "" : "\n\n") + sound;
+    }
+    return text;
+}
+
+std::string SavedPartsMessage(const std::vector<std::string>& savedPaths)
+{
+    std::string text = "The recording was saved in " + std::to_string(savedPaths.size()) +
+                       " parts, each a movie of its own:";
+    for (const std::string& path : savedPaths)
+        text += "\n" + path;
+    return text;
 }
 
 }  // namespace korvane

@@ -1,8 +1,12 @@
 // The decisions of finishing a recording, free of windows: which file is copied where,
-// which temporary files may go, and whether the player starts. File work goes through
-// FinishFileOps so tests can replace it. UI thread only (called by the main window).
+// which temporary files may go, whether the player starts, and what the user is told.
+// File work goes through FinishFileOps so tests can replace it. UI thread only (called
+// by the main window).
 #pragma once
+#include "app/stop_cause.h"
+
 #include <string>
+#include <vector>
 
 namespace korvane {
 
@@ -13,24 +17,30 @@ struct FinishPaths {
     std::string save;  // the user's chosen file
 };
 
-// Copy replaces an existing target; both report success.
 class FinishFileOps {
 public:
     virtual ~FinishFileOps() = default;
+    // Replaces an existing target; true only when the whole file arrived.
     virtual bool Copy(const std::string& from, const std::string& to) = 0;
     virtual bool Delete(const std::string& path) = 0;
+    virtual bool Exists(const std::string& path) = 0;
+    // Whether the merged file opens and its streams last as long as the sources'.
+    virtual bool MergedIsWhole(const FinishPaths& paths) = 0;
 };
 
 struct FinishOutcome {
     bool startPlayer = false;
-    // Non-empty when a copy failed: the scratch file that now holds the recording (or
-    // the part of it that could not be saved), so the user can be told.
-    std::string keptInScratch;
+    // When something could not be saved: the scratch files that still hold the recording
+    // (only files that exist), so the user can be told.
+    std::vector<std::string> keptInScratch;
+    // The target a copy failed to write, if any.
+    std::string failedTarget;
 };
 
 // After the merge returned `mergeResult` (a MergeResult; any other number copies and
-// deletes nothing): copy what can be saved, delete only the
-// temporary files whose content is safe elsewhere (or unusable).
+// deletes nothing): copy what can be saved, delete only the temporary files whose content
+// is safe elsewhere (or unusable). A merged file that does not check out is not trusted:
+// the sources stay.
 FinishOutcome FinishAfterMerge(int mergeResult, const FinishPaths& paths, FinishFileOps& ops);
 
 // Without audio: the video copied to the chosen name. False when the copy failed; the
@@ -41,10 +51,27 @@ bool FinishWithoutAudio(const FinishPaths& paths, FinishFileOps& ops);
 // there is none).
 std::string FolderOf(const std::string& path);
 
-// The player's command line: the path goes unquoted; the player takes the whole rest.
+// The player's command line: program and movie each in quotes, as either may hold blanks.
 std::string PlayerCommandLine(const std::string& exeFolder, const std::string& savePath);
 
 // The text that tells the user where an unsaved recording stayed.
-std::string KeptInScratchMessage(const std::string& keptPath);
+std::string KeptInScratchMessage(const std::vector<std::string>& keptPaths);
+
+// Whether a merged file's streams match their sources: every video frame, and the sound
+// within a quarter second or 2 % (a converted sound may round its last block).
+bool MergedLengthsAgree(long sourceFrames, long mergedFrames, double sourceSoundSeconds,
+                        double mergedSoundSeconds);
+
+// What the user is told at the end of a recording that stopped by itself or lost its
+// sound, before its finish; empty when there is nothing to tell. `recorded` says
+// whether any frame was written (the finish follows) or the recording never started.
+std::string EndOfRecordingNotice(StopCause cause, AudioTrouble trouble, bool recorded,
+                                 const std::string& scratchFolder);
+
+// The short line shown in the main window while a recording goes on without its sound.
+std::string AudioTroubleLine(AudioTrouble trouble);
+
+// The message that lists every file a recording in several parts was saved as.
+std::string SavedPartsMessage(const std::vector<std::string>& savedPaths);
 
 }  // namespace korvane

@@ -7,6 +7,7 @@
 #include "audio/wave_in_capture.h"
 #include "capture/compressor_catalogue.h"
 #include "app/main_title.h"
+#include "app/recording_report.h"
 #include "app/recording_state.h"
 #include "capture/recording_thread.h"
 #include "app/scratch_paths.h"
@@ -21,12 +22,13 @@
 #include <commctrl.h>
 #include <mmsystem.h>
 
-#include <thread>
-
 namespace {
 
 const char kExitWhileRecording[] = "Please stop video screen capture before exit!";
 const char kPlainTitle[] = "Brisko Screen Video Capture";
+// How long the end of the process waits for a stopped recording to finish its files: the
+// sound device alone takes half a second to hand its buffers back.
+const unsigned kRecordingThreadWaitMs = 10000;
 
 }  // namespace
 
@@ -106,6 +108,8 @@ void CKorvaneDlg::BeginFinishing()
 void CKorvaneDlg::EndFinishing()
 {
     m_finishing = false;
+    // Later finishes (a recovered recording, say) must not see this recording's parts.
+    recordingReport.parts.clear();
     ShowButtons();
 }
 
@@ -153,13 +157,9 @@ LRESULT CKorvaneDlg::OnRecordStart(WPARAM, LPARAM)
     EnableWindow(m_btnRecord, FALSE);
     EnableWindow(m_btnStop, TRUE);
     EnableWindow(m_btnPause, TRUE);
-    // Never joined: the thread reports its end by posting to this window.
-    try {
-        std::thread(RecordingThreadMain, nullptr).detach();
-        m_workerRunning = true;
-    } catch (...) {
-        // As with a thread that could not start: Stop brings the window back to idle.
-    }
+    // Not joined: the thread reports its end by posting to this window. When it could
+    // not start, Stop brings the window back to idle.
+    m_workerRunning = StartRecordingThread();
     settings.recordKeyArmed = 1;
     return 0;
 }
@@ -181,11 +181,24 @@ void CKorvaneDlg::OnStop()
     }
 }
 
-LRESULT CKorvaneDlg::OnRecordingFailed(WPARAM wParam, LPARAM lParam)
+LRESULT CKorvaneDlg::OnRecordingFailed(WPARAM questionFollows, LPARAM lParam)
 {
     m_workerRunning = false;
     m_finishing = false;
-    return OnRecordInterrupted(wParam, lParam);
+    const LRESULT result = OnRecordInterrupted(0, lParam);
+    // Nothing was recorded: the empty files reserved for it go.
+    for (const korvane::RecordingPart& part : recordingReport.parts) {
+        DeleteFileA(part.aviPath.c_str());
+        if (!part.mergedPath.empty())
+            DeleteFileA(part.mergedPath.c_str());
+    }
+    if (settings.recordAudio && !recordingReport.parts.empty())
+        DeleteFileA(tempWavPath.c_str());
+    // The compressor question, when it comes, says what failed.
+    if (!questionFollows)
+        TellHowTheRecordingEnded(false);
+    recordingReport.parts.clear();
+    return result;
 }
 
 LRESULT CKorvaneDlg::OnRecordInterrupted(WPARAM, LPARAM)
@@ -271,6 +284,30 @@ LRESULT CKorvaneDlg::OnMergeProgress(WPARAM percent, LPARAM)
     return 1;
 }
 
+void CKorvaneDlg::StopAndWaitForRecordingThread()
+{
+    if (isRecording) {
+        isPaused = 0;
+        isRecording = 0;
+    }
+    WaitForRecordingThread(kRecordingThreadWaitMs);
+}
+
+LRESULT CKorvaneDlg::OnQueryEndSession()
+{
+    // Windows is logging off: the recording ends here, and its thread finishes its files
+    // before this answer, as the process may be ended any moment after it. The files stay
+    // in the scratch folder.
+    StopAndWaitForRecordingThread();
+    return TRUE;
+}
+
+void CKorvaneDlg::OnEndSession(bool ending)
+{
+    if (ending)
+        StopAndWaitForRecordingThread();
+}
+
 bool CKorvaneDlg::RefuseExit()
 {
     // While finishing, the recording is not saved yet: the exit is simply not acted on.
@@ -333,6 +370,8 @@ INT_PTR CKorvaneDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return SetResult(OnRecordingDone(wParam, lParam));
     if (message == WM_USER_KEYSTART_MSG)
         return SetResult(OnHotKey(wParam, lParam));
+    if (message == AudioTroubleNotice)
+        return SetResult(OnAudioTrouble(wParam, lParam));
 
     switch (message) {
     case WM_INITDIALOG: return OnInitDialog();
@@ -346,6 +385,8 @@ INT_PTR CKorvaneDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case MM_WIM_DATA: return SetResult(OnWaveInData(wParam, lParam));
     case MergeProgress: return SetResult(OnMergeProgress(wParam, lParam));
     case WM_CLOSE: OnClose(); return TRUE;
+    case WM_QUERYENDSESSION: return SetResult(OnQueryEndSession());
+    case WM_ENDSESSION: OnEndSession(wParam != 0); return SetResult(0);
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case IDC_RECORD: OnRecord(); return TRUE;

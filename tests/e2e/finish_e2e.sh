@@ -4,7 +4,8 @@
 # typed into the "Save to..." dialog and Enter; the saved file holds the msvideo1 stream
 # (204x104) and the tone, as long as the video, the temporary files are gone and a
 # "Player" window appears. Then two short recordings: one saved first into a folder where
-# no file can be created (the dialog comes back in that folder), then, with the merge's
+# no file can be created (a message names the reason and the dialog comes back in that
+# folder), then, with the merge's
 # output blocked, one saved under a bare name (it lands in the last folder, as video at
 # the name and audio at the name + ".wav").
 . "$(dirname "${BASH_SOURCE[0]}")/e2e_common.sh" finish
@@ -111,6 +112,14 @@ if [ -n "$unwritable" ] && [ ! -e "$drive" ]; then
     if record_short; then
         first=$(save_dialog_handle)
         save_as 'R:\cannot.avi'
+        # Before the dialog comes back, the user is told why.
+        if info wait Korvane 10000; then
+            why=$(info texts Korvane | tr '\n' ' ')
+            case $why in *"cannot.avi cannot be written: "*) ;; *) fail "the refusal says '$why'" ;; esac
+            info close Korvane
+        else
+            fail "no message says why R:\\cannot.avi was refused"
+        fi
         again=
         for _ in $(seq 30); do
             again=$(save_dialog_handle)

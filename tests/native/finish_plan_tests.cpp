@@ -1,5 +1,6 @@
 // Finishing a recording: what is copied where for each merge result, what may be deleted,
 // and that no deletion ever takes the last copy of a recording.
+#include "app/recording_limits.h"
 #include "ui/finish_plan.h"
 
 #include <gtest/gtest.h>
@@ -18,6 +19,7 @@ public:
     std::set<std::string> files;
     std::set<std::string> failingTargets;
     std::vector<std::string> log;
+    bool mergedWhole = true;
 
     bool Copy(const std::string& from, const std::string& to) override
     {
@@ -32,6 +34,8 @@ public:
         log.push_back("delete " + path);
         return files.erase(path) != 0;
     }
+    bool Exists(const std::string& path) override { return files.count(path) != 0; }
+    bool MergedIsWhole(const FinishPaths&) override { return mergedWhole; }
 };
 
 const FinishPaths kPaths{"T\\v.avi", "T\\a.wav", "T\\m.avi", "D\\my movie.avi"};
@@ -110,15 +114,41 @@ TEST(FinishPlan, FailedCopyKeepsTheOnlyCopyAndNamesIt)
         ops.failingTargets = {c.failing};
         const FinishOutcome out = FinishAfterMerge(c.result, kPaths, ops);
         EXPECT_FALSE(out.startPlayer) << c.result << " " << c.failing;
-        EXPECT_EQ(out.keptInScratch, c.kept) << c.result << " " << c.failing;
+        EXPECT_EQ(out.keptInScratch, std::vector<std::string>{c.kept}) << c.result << c.failing;
+        EXPECT_EQ(out.failedTarget, c.failing);
         EXPECT_TRUE(ops.files.count(c.kept)) << c.result << " " << c.failing;
         EXPECT_NE(KeptInScratchMessage(out.keptInScratch).find(c.kept), std::string::npos);
+    }
+    // A sound file that is not there is not named as keeping anything.
+    for (int result : {1, 3}) {
+        FakeOps noWav;
+        noWav.files = {kPaths.tempAvi};
+        const FinishOutcome out = FinishAfterMerge(result, kPaths, noWav);
+        EXPECT_FALSE(out.startPlayer);
+        EXPECT_TRUE(out.keptInScratch.empty());
+        EXPECT_EQ(KeptInScratchMessage(out.keptInScratch).find("T\\"), std::string::npos);
     }
     // A failed merged copy keeps the sources too.
     FakeOps ops = AfterMerge(true);
     ops.failingTargets = {kPaths.save};
     FinishAfterMerge(0, kPaths, ops);
     EXPECT_EQ(ops.files, (std::set<std::string>{kPaths.tempAvi, kPaths.tempWav, kPaths.mergedAvi}));
+}
+
+// A merge that said it succeeded but reads back short is not trusted with the recording.
+TEST(FinishPlan, MergedFileThatDoesNotCheckOutKeepsTheSources)
+{
+    FakeOps ops = AfterMerge(true);
+    ops.mergedWhole = false;
+    const FinishOutcome out = FinishAfterMerge(0, kPaths, ops);
+    EXPECT_FALSE(out.startPlayer);
+    EXPECT_EQ(ops.files, (std::set<std::string>{kPaths.tempAvi, kPaths.tempWav}));
+    EXPECT_EQ(out.keptInScratch, (std::vector<std::string>{kPaths.tempAvi, kPaths.tempWav}));
+
+    EXPECT_TRUE(MergedLengthsAgree(250, 250, 10.0, 10.2));
+    EXPECT_TRUE(MergedLengthsAgree(250, 250, 600.0, 590.0));  // within 2 %
+    EXPECT_FALSE(MergedLengthsAgree(250, 249, 10.0, 10.0));   // a frame missing
+    EXPECT_FALSE(MergedLengthsAgree(250, 250, 10.0, 9.5));    // sound cut short
 }
 
 TEST(FinishPlan, WithoutAudioTheTemporaryGoesOnlyAfterACopy)
@@ -138,6 +168,58 @@ TEST(FinishPlan, PathsAndCommandLine)
     EXPECT_EQ(FolderOf("C:\\some dir\\a b.avi"), "C:\\some dir");
     EXPECT_EQ(FolderOf("C:\\a.avi"), "C:");
     EXPECT_EQ(FolderOf("a.avi"), "");
-    EXPECT_EQ(PlayerCommandLine("C:\\prog", "C:\\my dir\\a b.avi"),
-              "C:\\prog\\reelpane.exe C:\\my dir\\a b.avi");
+    EXPECT_EQ(PlayerCommandLine("C:\\Program Files\\K", "C:\\my dir\\a b.avi"),
+              "\"C:\\Program Files\\K\\reelpane.exe\" \"C:\\my dir\\a b.avi\"");
+}
+
+TEST(RecordingParts, NamesAndSoundRanges)
+{
+    EXPECT_EQ(PartSavePath("D:\\a b\\movie.avi", 1), "D:\\a b\\movie.avi");
+    EXPECT_EQ(PartSavePath("D:\\a b\\movie.avi", 2), "D:\\a b\\movie (2).avi");
+    EXPECT_EQ(PartSavePath("D:\\v1.0\\movie", 3), "D:\\v1.0\\movie (3)");
+    EXPECT_EQ(PartSavePath("D:\\x\\.avi", 2), "D:\\x\\.avi (2)");
+
+    // 25 fps, 22050 Hz 16-bit stereo (88200 bytes a second, blocks of 4): parts starting at
+    // frames 0, 100 and 250 share the sound without a gap or an overlap.
+    const uint64_t total = 88200ull * 13;
+    const ByteRange first = PartSoundRange(0, 100, 25, 88200, 4, total);
+    const ByteRange second = PartSoundRange(100, 250, 25, 88200, 4, total);
+    const ByteRange last = PartSoundRange(250, 0, 25, 88200, 4, total);
+    EXPECT_EQ(first.begin, 0u);
+    EXPECT_EQ(first.end, 88200u * 4);
+    EXPECT_EQ(second.begin, first.end);
+    EXPECT_EQ(second.end, last.begin);
+    EXPECT_EQ(last.end, total);
+    // 11025 Hz mono 8-bit at 30 fps: frame 7 is 2572.5 bytes in, cut at a whole sample.
+    EXPECT_EQ(PartSoundRange(7, 0, 30, 11025, 1, 100000).begin, 2572u);
+    // Sound shorter than the video: the late parts are empty, never past the end.
+    const ByteRange beyond = PartSoundRange(500, 600, 25, 88200, 4, 1000);
+    EXPECT_EQ(beyond.begin, 1000u);
+    EXPECT_EQ(beyond.end, 1000u);
+}
+
+TEST(RecordingLimits, CeilingSettingAndSpaceFloor)
+{
+    EXPECT_EQ(PartCeilingFrom(nullptr), kPartCeilingBytes);
+    EXPECT_EQ(PartCeilingFrom("300000"), 300000u);
+    for (const char* bad : {"", "12", "-5", "1e9", "300000x", "99999999999999"})
+        EXPECT_EQ(PartCeilingFrom(bad), kPartCeilingBytes) << bad;
+    EXPECT_FALSE(SpaceIsLow(kScratchMarginBytes + 300, 200, 100));
+    EXPECT_TRUE(SpaceIsLow(kScratchMarginBytes + 299, 200, 100));
+}
+
+TEST(FinishPlan, WhatTheUserIsToldAtTheEnd)
+{
+    EXPECT_EQ(EndOfRecordingNotice(StopCause::User, AudioTrouble::None, true, "C:\\t"), "");
+    const std::string low =
+        EndOfRecordingNotice(StopCause::DiskLow, AudioTrouble::None, true, "C:\\t");
+    EXPECT_NE(low.find("C:\\t"), std::string::npos);
+    EXPECT_NE(low.find("saved next"), std::string::npos);
+    const std::string never =
+        EndOfRecordingNotice(StopCause::WriteFailed, AudioTrouble::None, false, "C:\\t");
+    EXPECT_NE(never.find("could not start"), std::string::npos);
+    const std::string both =
+        EndOfRecordingNotice(StopCause::User, AudioTrouble::DeviceLost, true, "C:\\t");
+    EXPECT_NE(both.find("silence"), std::string::npos);
+    EXPECT_FALSE(AudioTroubleLine(AudioTrouble::DeviceNotOpened).empty());
 }

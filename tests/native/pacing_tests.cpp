@@ -31,6 +31,11 @@ public:
     unsigned repaints = 0;
     std::vector<unsigned> blankedAt;  // clock time of each caption blank
     bool stopped = false;
+    unsigned framesPerPart = 0;        // 0 = one part
+    unsigned spaceLowAfterWrites = 0;  // 0 = never
+    HResult nextPartFails = kResultOk;
+    std::vector<unsigned> partStarts;  // index given to StartNextPart
+    unsigned writtenInPart = 0;
 
     unsigned Now() override { return now; }
     void Sleep(unsigned ms) override
@@ -57,7 +62,21 @@ public:
         if (failOnWrite && written.size() + 1 == failOnWrite)
             return failWriteWith;
         written.push_back(index);
+        ++writtenInPart;
         now += writeMs;
+        return kResultOk;
+    }
+    bool SpaceLow() override
+    {
+        return spaceLowAfterWrites != 0 && written.size() >= spaceLowAfterWrites;
+    }
+    bool PartFull() override { return framesPerPart != 0 && writtenInPart >= framesPerPart; }
+    HResult StartNextPart(unsigned firstIndex) override
+    {
+        if (nextPartFails != kResultOk)
+            return nextPartFails;
+        partStarts.push_back(firstIndex);
+        writtenInPart = 0;
         return kResultOk;
     }
     void ReleaseFrame() override
@@ -191,6 +210,7 @@ TEST(PacingLoop, FailingWriteEndsTheLoop)
     io.failWriteWith = static_cast<HResult>(0x80044074u);  // AVIERR_FILEWRITE
     const CaptureLoopResult r = RunCaptureLoop(io, 40, io.now);
     EXPECT_EQ(r.result, io.failWriteWith);
+    EXPECT_EQ(r.cause, StopCause::WriteFailed);
     EXPECT_EQ(io.grabs, 4u);
     EXPECT_EQ(io.released, 4u);
 }
@@ -203,6 +223,39 @@ TEST(PacingLoop, FrameMemoryFailureEndsTheLoopAsAFailure)
     const CaptureLoopResult r = RunCaptureLoop(io, 40, io.now);
     EXPECT_EQ(r.result, kFrameMemoryError);  // reported as an interruption
     EXPECT_EQ(io.written.size(), 2u);
+}
+
+TEST(PacingLoop, FullPartsGoOnInTheNextOneFromPositionZero)
+{
+    FakeIo io;
+    io.stopAfterGrabs = 10;
+    io.framesPerPart = 4;
+    const CaptureLoopResult r = RunCaptureLoop(io, 40, io.now);
+    EXPECT_EQ(r.cause, StopCause::User);
+    EXPECT_EQ(io.partStarts, (std::vector<unsigned>{4, 8}));
+    // Positions restart in each part; no frame is lost at a seam.
+    EXPECT_EQ(io.written, (std::vector<unsigned>{0, 1, 2, 3, 0, 1, 2, 3, 0, 1}));
+    EXPECT_EQ(r.lastWrittenIndex, 9u);
+}
+
+TEST(PacingLoop, EndsOtherThanByStopSayWhy)
+{
+    FakeIo low;
+    low.stopAfterGrabs = 50;
+    low.spaceLowAfterWrites = 3;
+    const CaptureLoopResult lowResult = RunCaptureLoop(low, 40, low.now);
+    EXPECT_EQ(lowResult.cause, StopCause::DiskLow);
+    EXPECT_EQ(lowResult.result, kResultOk);  // what was written is a whole recording
+    EXPECT_EQ(low.written.size(), 3u);
+
+    FakeIo part;
+    part.stopAfterGrabs = 50;
+    part.framesPerPart = 2;
+    part.nextPartFails = static_cast<HResult>(0x80044073u);  // AVIERR_FILEOPEN
+    const CaptureLoopResult partResult = RunCaptureLoop(part, 40, part.now);
+    EXPECT_EQ(partResult.cause, StopCause::NextPartFailed);
+    EXPECT_EQ(partResult.framesWritten, 2u);
+    EXPECT_EQ(part.released, part.grabs);
 }
 
 TEST(PacingLoop, MainWindowRepaintsAboutTwiceASecond)

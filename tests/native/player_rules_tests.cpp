@@ -15,12 +15,15 @@ std::string PathFrom(const std::string& commandLine)
     return reelpane::MoviePathFromCommandLine(commandLine.c_str(), kModule);
 }
 
-TEST(PlayerPath, EverythingAfterTheProgramNameIsThePathWithoutQuoteHandling)
+TEST(PlayerPath, EverythingAfterTheProgramNameIsThePathWithoutItsQuotes)
 {
     EXPECT_EQ(PathFrom("reelpane.exe C:\\my movies\\a b.avi"), "C:\\my movies\\a b.avi");
     EXPECT_EQ(PathFrom("\"C:\\Program Files\\Korvane\\reelpane.exe\"  \t C:\\a b.avi "),
               "C:\\a b.avi ");
-    EXPECT_EQ(PathFrom("reelpane \"C:\\x.avi\""), "\"C:\\x.avi\"");
+    EXPECT_EQ(PathFrom("reelpane \"C:\\x.avi\""), "C:\\x.avi");
+    EXPECT_EQ(PathFrom("\"C:\\Program Files\\K\\reelpane.exe\" \"C:\\my dir\\a b.avi\""),
+              "C:\\my dir\\a b.avi");
+    EXPECT_EQ(PathFrom("reelpane \"C:\\half"), "\"C:\\half");
     EXPECT_EQ(PathFrom("reelpane.exe"), "");
     EXPECT_EQ(PathFrom("reelpane.exe   "), "");
     EXPECT_EQ(PathFrom("\"C:\\Program Files\\Korvane\\reelpane.exe\""), "");

@@ -92,7 +92,7 @@ audio_cases() {
     fi
     stop_tone
     if run_host badpath "$work/badpath"; then
-        [ "$(cat "$work/badpath/shown.txt")" = "getString(ID_ERR_CREATE_SOUND_FILE)" ] \
+        [ "$(cat "$work/badpath/shown.txt")" = "sound file not created" ] \
             || bad "badpath: shown: $(cat "$work/badpath/shown.txt")"
     fi
 }
@@ -102,7 +102,8 @@ no_audio_case() {
         local data
         data=$(check_wav "$work/silent/recording.wav")
         [ "$data" = 0 ] || bad "no device: $data bytes of audio"
-        [ ! -s "$work/silent/shown.txt" ] || bad "no device: shown $(cat "$work/silent/shown.txt")"
+        [ "$(cat "$work/silent/shown.txt")" = "sound device not opened" ] ||
+            bad "no device: told $(cat "$work/silent/shown.txt")"
     fi
 }
 

@@ -38,6 +38,13 @@ int Run(const std::string& mode, const std::string& outDir)
     korvane::showAudioMessage = [&shown](const char* text, const char*, UINT) {
         shown += std::string(text) + "\n";
     };
+    // What the main window would be told, by name.
+    korvane::noteAudioTrouble = [&shown](korvane::AudioTrouble trouble) {
+        static const char* const names[] = {"none", "sound file not created",
+                                            "sound device not opened", "sound file not written",
+                                            "sound device lost"};
+        shown += std::string(names[static_cast<int>(trouble)]) + "\n";
+    };
     if (mode == "badpath")
         korvane::chooseTempWavPath = [] {
             tempWavPath = "C:\\no such folder\\korvane\\audio.wav";

@@ -71,10 +71,28 @@ TEST(RecordingOutcome, EndOfRecordingReport)
 {
     const DWORD msvc = mmioFOURCC('M', 'S', 'V', 'C');
     const DWORD cvid = mmioFOURCC('c', 'v', 'i', 'd');
-    EXPECT_EQ(DecideOutcome(S_OK, cvid).message, EndMessage::Generic);
-    EXPECT_FALSE(DecideOutcome(S_OK, cvid).askForDefaultCompressor);
-    EXPECT_EQ(DecideOutcome(AVIERR_FILEWRITE, msvc).message, EndMessage::Interrupted);
-    EXPECT_FALSE(DecideOutcome(AVIERR_FILEWRITE, msvc).askForDefaultCompressor);
-    EXPECT_TRUE(DecideOutcome(AVIERR_NOCOMPRESSOR, cvid).askForDefaultCompressor);
-    EXPECT_EQ(DecideOutcome(kFrameMemoryError, msvc).message, EndMessage::Interrupted);
+    struct Case {
+        HRESULT result;
+        unsigned frames;
+        bool compressorFault;
+        DWORD fourcc;
+        EndMessage message;
+        bool question;
+    };
+    const Case cases[] = {
+        {S_OK, 0, false, cvid, EndMessage::Generic, false},
+        // Frames were written: a failure part way still goes to the finish, no question.
+        {AVIERR_FILEWRITE, 40, false, cvid, EndMessage::Generic, false},
+        {kFrameMemoryError, 3, false, msvc, EndMessage::Generic, false},
+        {AVIERR_FILEWRITE, 0, false, msvc, EndMessage::Interrupted, false},
+        // A file that could not be made is no fault of the compressor.
+        {AVIERR_FILEOPEN, 0, false, cvid, EndMessage::Interrupted, false},
+        {AVIERR_NOCOMPRESSOR, 0, true, cvid, EndMessage::Interrupted, true},
+        {AVIERR_COMPRESSOR, 0, true, msvc, EndMessage::Interrupted, false},
+    };
+    for (const Case& c : cases) {
+        const RecordingOutcome out = DecideOutcome(c.result, c.frames, c.compressorFault, c.fourcc);
+        EXPECT_EQ(out.message, c.message) << std::hex << c.result << " " << c.frames;
+        EXPECT_EQ(out.askForDefaultCompressor, c.question) << std::hex << c.result;
+    }
 }

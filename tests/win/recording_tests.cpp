@@ -1,6 +1,7 @@
 // The recording thread on the real desktop with the installed Video 1 codec: the end
 // reports, the size check for Video 1, stop during set-up, and a few hundred frames
 // that leave no handle or memory behind.
+#include "app/recording_report.h"
 #include "app/recording_settings.h"
 #include "capture/recording_outcome.h"
 #include "app/recording_state.h"
@@ -8,6 +9,7 @@
 #include "capture/recording_thread.h"
 #include "app/scratch_paths.h"
 #include "avifile_owners.h"
+#include "fake_compressors.h"
 #include "handle_tally.h"
 #include "recording_support.h"
 
@@ -154,29 +156,72 @@ TEST_F(Recording, FailureWithTheDefaultCompressorAsksNothing)
     EXPECT_EQ(questions, 0);
 }
 
-TEST_F(Recording, FailureWithAnotherCompressorOffersTheDefault)
+TEST_F(Recording, OnlyACompressorThatFailsIsOfferedTheDefault)
 {
-    // Wine's RLE compressor takes 8-bit frames, so the size check keeps it.
+    // Wine's RLE compressor takes 8-bit frames, so the size check keeps it; a folder that
+    // does not exist is not its fault.
     settings.captureBitsPerPixel = 8;
     settings.compressorFourCC = mmioFOURCC('m', 'r', 'l', 'e');
     isRecording = 1;
     answerYes = true;
     RunRecording(0, 0, 160, 120, 25, "Z:\\no\\such\\folder\\x.avi");
     sink.PumpFor(200);
-    EXPECT_EQ(questions, 1);
-    EXPECT_EQ(sink.received, (std::vector<std::string>{"WM_USER_RECORDINTERRUPTED_MSG",
-                                                       "WM_USER_RECORDSTART_MSG"}));
-    EXPECT_EQ(settings.compressorFourCC, kMsvc);
-
-    // No: nothing more than the interrupt.
-    sink.received.clear();
-    settings.compressorFourCC = mmioFOURCC('m', 'r', 'l', 'e');
-    answerYes = false;
-    RunRecording(0, 0, 160, 120, 25, "Z:\\no\\such\\folder\\x.avi");
-    sink.PumpFor(200);
-    EXPECT_EQ(questions, 2);
+    EXPECT_EQ(questions, 0);
     EXPECT_EQ(sink.received, (std::vector<std::string>{"WM_USER_RECORDINTERRUPTED_MSG"}));
-    EXPECT_EQ(settings.compressorFourCC, mmioFOURCC('m', 'r', 'l', 'e'));
+
+    // A compressor that takes the format but compresses nothing fails the first frame.
+    FakeCompressors fakes;
+    ASSERT_NE(
+        fakes.Install(mmioFOURCC('k', 'v', 'f', 'k'), [](const BITMAPINFOHEADER&) { return true; }),
+        nullptr);
+    for (bool yes : {true, false}) {
+        sink.received.clear();
+        settings.compressorFourCC = mmioFOURCC('k', 'v', 'f', 'k');
+        answerYes = yes;
+        isRecording = 1;
+        const std::string path = GetScratchFolder() + "\\~fake compressor.avi";
+        RunRecording(0, 0, 160, 120, 25, path);
+        DeleteFileA(path.c_str());
+        sink.PumpFor(200);
+        std::vector<std::string> expected{"WM_USER_RECORDINTERRUPTED_MSG"};
+        if (yes)
+            expected.push_back("WM_USER_RECORDSTART_MSG");
+        EXPECT_EQ(sink.received, expected) << yes;
+        EXPECT_EQ(settings.compressorFourCC, yes ? kMsvc : mmioFOURCC('k', 'v', 'f', 'k'));
+    }
+    EXPECT_EQ(questions, 2);
+}
+
+// Past the size ceiling the recording goes on in a new file: every frame is in one of the
+// parts, and each part is a movie of its own.
+TEST_F(Recording, FullPartGoesOnInTheNext)
+{
+    // Each part starts with a key frame of some 50 KB.
+    SetEnvironmentVariableA("KORVANE_PART_BYTES", "65536");
+    settings.recordAudio = 0;
+    Record(RECT{0, 0, 319, 239}, 4000);
+    SetEnvironmentVariableA("KORVANE_PART_BYTES", nullptr);
+    EXPECT_EQ(sink.received, (std::vector<std::string>{"WM_USER_GENERIC_MSG"}));
+    ASSERT_GE(recordingReport.parts.size(), 3u) << lastRecordingStats.framesWritten << " frames";
+    EXPECT_EQ(recordingReport.parts[0].aviPath, tempAviPath);
+    LONG frames = 0;
+    for (size_t i = 0; i < recordingReport.parts.size(); ++i) {
+        const korvane::RecordingPart& part = recordingReport.parts[i];
+        const AviFacts avi = ReadAvi(part.aviPath);
+        EXPECT_TRUE(avi.opened) << part.aviPath;
+        EXPECT_GT(avi.length, 0) << part.aviPath;
+        // A part ends with its last frame; a frame dropped at the seam shortens it.
+        if (i + 1 < recordingReport.parts.size()) {
+            EXPECT_LE(part.firstIndex + avi.length, recordingReport.parts[i + 1].firstIndex);
+        }
+        frames += avi.length;
+        if (i > 0)
+            DeleteFileA(part.aviPath.c_str());
+    }
+    EXPECT_LE(static_cast<unsigned>(frames), lastRecordingStats.lastWrittenIndex + 1);
+    EXPECT_GE(static_cast<unsigned>(frames) + 3 * recordingReport.parts.size(),
+              lastRecordingStats.lastWrittenIndex + 1);
+    EXPECT_EQ(recordingReport.cause, korvane::StopCause::User);
 }
 
 TEST_F(Recording, FrameThatCannotBeMadeEndsTheRecordingAsAFailure)

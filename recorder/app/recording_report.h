@@ -1,0 +1,33 @@
+// RecordingReport: what the recording thread leaves for the main window's finish. The
+// thread fills it before it posts its end message and does not touch it afterwards; the
+// main window reads it on that message (the post orders the writes before the reads).
+#pragma once
+#include "stop_cause.h"
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+namespace korvane {
+
+// One file of a recording that grew past the size ceiling of the format. The first part
+// is the recording's tempAviPath and mergedAviPath.
+struct RecordingPart {
+    std::string aviPath;
+    std::string mergedPath;  // reserved for its merge; empty when none could be had
+    unsigned firstIndex = 0;  // its first frame's position on the recording's clock
+};
+
+struct RecordingReport {
+    StopCause cause = StopCause::User;
+    long result = 0;  // the failing call's HRESULT when the cause is a failure
+    unsigned framesWritten = 0;
+    std::vector<RecordingPart> parts;
+};
+
+}  // namespace korvane
+
+extern korvane::RecordingReport recordingReport;
+// The first trouble the sound capture met in the running recording (an AudioTrouble);
+// set by whichever thread meets it, reset when a recording starts.
+extern std::atomic<int> audioTrouble;
