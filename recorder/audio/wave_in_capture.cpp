@@ -175,6 +175,7 @@ bool OpenWaveInput()
             *waveIn.Receive() = nullptr;
             return false;
         }
+        waveIn.NoteReceived();
         deviceOpen = true;
     }
     // Queued before the start, so no notification can come while they are counted.
