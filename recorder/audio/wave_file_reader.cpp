@@ -85,8 +85,8 @@ WaveFileParts ReadWaveFileParts(const ReadAt& read, uint64_t fileBytes)
         return parts;
     }
     const uint64_t formatHeld = end - format.contentAt;
-    const std::size_t recordBytes = static_cast<std::size_t>(
-        FormatBytesToRead(static_cast<uint32_t>(format.size < formatHeld ? format.size : formatHeld)));
+    const std::size_t recordBytes = static_cast<std::size_t>(FormatBytesToRead(
+        static_cast<uint32_t>(format.size < formatHeld ? format.size : formatHeld)));
     if (read(format.contentAt, parts.formatRecord, recordBytes) != recordBytes)
         std::memset(parts.formatRecord, 0, sizeof parts.formatRecord);
 
@@ -113,7 +113,8 @@ WaveFileParts ReadWaveFileParts(const uint8_t* data, std::size_t size)
         [data, size](uint64_t offset, void* out, std::size_t bytes) -> std::size_t {
             if (offset >= size)
                 return 0;
-            const std::size_t n = size - offset < bytes ? size - static_cast<std::size_t>(offset) : bytes;
+            const std::size_t n =
+                size - offset < bytes ? size - static_cast<std::size_t>(offset) : bytes;
             std::memcpy(out, data + offset, n);
             return n;
         },

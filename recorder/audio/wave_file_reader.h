@@ -20,8 +20,8 @@ struct WaveFileParts {
     // The first bytes of the fmt chunk (a WAVEFORMATEX through cbSize), zero past what
     // the chunk holds.
     uint8_t formatRecord[kWaveFormatRecordBytes] = {};
-    uint64_t dataOffset = 0;   // of the first sample byte
-    uint32_t dataBytes = 0;    // sample bytes actually in the file
+    uint64_t dataOffset = 0;  // of the first sample byte
+    uint32_t dataBytes = 0;   // sample bytes actually in the file
 };
 
 // Reads up to `bytes` at `offset` into `out`; returns how many it read.

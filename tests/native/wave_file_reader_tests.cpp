@@ -28,10 +28,7 @@ void Chunk(Bytes& b, const char* id, uint32_t size, const Bytes& content)
         b.push_back(0);
 }
 // A 16-bit mono 8000 Hz format record with cbSize 0.
-Bytes Pcm()
-{
-    return {1, 0, 1, 0, 0x40, 0x1F, 0, 0, 0x80, 0x3E, 0, 0, 2, 0, 16, 0, 0, 0};
-}
+Bytes Pcm() { return {1, 0, 1, 0, 0x40, 0x1F, 0, 0, 0x80, 0x3E, 0, 0, 2, 0, 16, 0, 0, 0}; }
 // RIFF(size) WAVE, then `body`.
 Bytes Wave(uint32_t riffSize, const Bytes& body)
 {
@@ -72,8 +69,8 @@ TEST(WaveFileReader, FindsFormatAndSamplesOfWholeAndDamagedFiles)
     const Case cases[] = {
         {"as written", whole, WaveFileStatus::Ok, 46, 100},
         // The recorder died: both sizes are still the placeholders written at the start.
-        {"sizes never written", Wave(0, Concat({fmt, Sub("data", 0, samples)})),
-         WaveFileStatus::Ok, 46, 100},
+        {"sizes never written", Wave(0, Concat({fmt, Sub("data", 0, samples)})), WaveFileStatus::Ok,
+         46, 100},
         {"cut in the samples", cutInSamples, WaveFileStatus::Ok, 46, 40},
         {"data size past the end", Wave(138, Concat({fmt, Sub("data", 0x7FFFFFF0, samples)})),
          WaveFileStatus::Ok, 46, 100},
@@ -85,10 +82,12 @@ TEST(WaveFileReader, FindsFormatAndSamplesOfWholeAndDamagedFiles)
          WaveFileStatus::Ok, 46 + 12 + 12, 100},
         {"empty file", {}, WaveFileStatus::NotWave, 0, 0},
         {"three bytes", {'R', 'I', 'F'}, WaveFileStatus::NotWave, 0, 0},
-        {"RIFF without a form type", {'R', 'I', 'F', 'F', 2, 0, 0, 0, 'W', 'A'},
-         WaveFileStatus::NotWave, 0, 0},
-        {"an AVI", Sub("RIFF", 8, {'A', 'V', 'I', ' ', 0, 0, 0, 0}), WaveFileStatus::NotWave, 0,
+        {"RIFF without a form type",
+         {'R', 'I', 'F', 'F', 2, 0, 0, 0, 'W', 'A'},
+         WaveFileStatus::NotWave,
+         0,
          0},
+        {"an AVI", Sub("RIFF", 8, {'A', 'V', 'I', ' ', 0, 0, 0, 0}), WaveFileStatus::NotWave, 0, 0},
         {"no format", Wave(0, Sub("data", 100, samples)), WaveFileStatus::NoFormat, 0, 0},
         {"cut in the format", cutInFormat, WaveFileStatus::NoData, 0, 0},
         // As the platform's chunk search went on from the format, samples before it are
