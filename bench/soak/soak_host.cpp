@@ -73,17 +73,18 @@ double FileMegabytes(const std::string& path)
            (1024.0 * 1024.0);
 }
 
+// `minute` < 0: the row at the end of the recording.
 void PrintFigures(int minute)
 {
     using korvane::HandleKind;
     using korvane::Tally;
     DWORD systemHandles = 0;
     GetProcessHandleCount(GetCurrentProcess(), &systemHandles);
-    std::printf("%3d %4ld %4ld %4ld %4ld %4ld %4ld %4ld %7lu %6lu %8.2f %8u %8.1f %8.1f\n", minute,
-                Tally(HandleKind::Dc).Open(), Tally(HandleKind::GdiObject).Open(),
-                Tally(HandleKind::GlobalMemory).Open(), Tally(HandleKind::AviObject).Open(),
-                Tally(HandleKind::Compressor).Open(), Tally(HandleKind::Kernel).Open(),
-                Tally(HandleKind::Audio).Open(), systemHandles,
+    std::printf("%3s %4ld %4ld %4ld %4ld %4ld %4ld %4ld %7lu %6lu %8.2f %8u %8.1f %8.1f\n",
+                minute < 0 ? "end" : std::to_string(minute).c_str(), Tally(HandleKind::Dc).Open(),
+                Tally(HandleKind::GdiObject).Open(), Tally(HandleKind::GlobalMemory).Open(),
+                Tally(HandleKind::AviObject).Open(), Tally(HandleKind::Compressor).Open(),
+                Tally(HandleKind::Kernel).Open(), Tally(HandleKind::Audio).Open(), systemHandles,
                 GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), PrivateMegabytes(),
                 korvane::framesWrittenSoFar.load(), FileMegabytes(tempAviPath),
                 FileMegabytes(tempWavPath));
@@ -147,7 +148,7 @@ int main(int argc, char** argv)
                 PrintFigures(minute++);
             Sleep(1);
         }
-        PrintFigures(minute);
+        PrintFigures(-1);
     });
     DestroyWindow(content);
     const int merged = MuxAudioIntoAvi(tempAviPath, tempWavPath, outDir + "\\merged.avi", 0,
