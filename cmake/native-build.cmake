@@ -22,6 +22,31 @@ endforeach()
 # Says (and checks) that the native tests above run with both sanitizers.
 add_test(NAME native.asan_ubsan COMMAND ${KORVANE_TOOLS}/check-sanitized ${native_programs})
 
+# The fuzz build: the native code again, built by clang for libFuzzer; each target runs a
+# short sanitized smoke from its seed corpus on every test run.
+set(KORVANE_FUZZ_DIR ${CMAKE_BINARY_DIR}/fuzz)
+set(KORVANE_FUZZ_SECONDS 30 CACHE STRING "Seconds each fuzz target runs in the test suite")
+ExternalProject_Add(fuzz
+    SOURCE_DIR ${CMAKE_SOURCE_DIR}
+    BINARY_DIR ${KORVANE_FUZZ_DIR}
+    CMAKE_ARGS -DCMAKE_BUILD_TYPE=${CMAKE_BUILD_TYPE} -DKORVANE_FUZZ=ON
+               -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+    BUILD_COMMAND ${CMAKE_COMMAND} --build . --target fuzz_targets
+    BUILD_ALWAYS ON
+    INSTALL_COMMAND ""
+    USES_TERMINAL_BUILD ON)
+# A new fuzz source shows up without a manual re-configure.
+file(GLOB _fuzz_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/native/*_fuzz.cpp)
+foreach(f ${KORVANE_FUZZ_TARGETS})
+    if(EXISTS ${CMAKE_SOURCE_DIR}/tests/native/${f}.cpp)
+        string(REGEX REPLACE "_fuzz$" "" name ${f})
+        add_test(NAME fuzz.${name} COMMAND ${KORVANE_TOOLS}/fuzz-smoke
+            ${KORVANE_FUZZ_DIR}/tests/native/${f} ${CMAKE_SOURCE_DIR}/tests/native/corpus/${f}
+            ${KORVANE_FUZZ_DIR}/smoke/${f} ${KORVANE_FUZZ_SECONDS})
+        set_tests_properties(fuzz.${name} PROPERTIES TIMEOUT 300)
+    endif()
+endforeach()
+
 option(KORVANE_WITH_WIN32 "Also build (and where possible test) the 32-bit build" ON)
 if(NOT KORVANE_WITH_WIN32)
     return()

@@ -1,5 +1,5 @@
 // Owners of the wave-in device (waveInClose) and of ACM conversion streams
-// (acmStreamClose). Not counted in the handle tallies. A device may be closed from any
+// (acmStreamClose), counted as HandleKind::Audio. A device may be closed from any
 // thread that holds the capture's lock; a stream stays on the thread that opened it.
 #pragma once
 #include "unique_owner.h"
@@ -12,7 +12,7 @@
 namespace korvane {
 
 // Opened through Receive() (waveInOpen's out-parameter).
-struct WaveInDeviceTraits : OwnedHandleTraits<HWAVEIN> {
+struct WaveInDeviceTraits : OwnedHandleTraits<HWAVEIN, HandleKind::Audio> {
     static void Close(HWAVEIN hwi) { waveInClose(hwi); }
 };
 using WaveInDevice = UniqueOwner<WaveInDeviceTraits>;
@@ -27,7 +27,7 @@ inline bool CloseWaveInDevice(WaveInDevice& device)
     return true;
 }
 
-struct AcmStreamTraits : OwnedHandleTraits<HACMSTREAM> {
+struct AcmStreamTraits : OwnedHandleTraits<HACMSTREAM, HandleKind::Audio> {
     static void Close(HACMSTREAM has) { acmStreamClose(has, 0); }
 };
 using AcmStream = UniqueOwner<AcmStreamTraits>;

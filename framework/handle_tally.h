@@ -7,7 +7,17 @@
 namespace korvane {
 
 // Uncounted marks owners whose handles no test needs to count (paint DCs, locks...).
-enum class HandleKind { Dc, GdiObject, GlobalMemory, AviObject, Compressor, Count, Uncounted };
+enum class HandleKind {
+    Dc,
+    GdiObject,
+    GlobalMemory,
+    AviObject,
+    Compressor,
+    Kernel,  // files, threads, events, find handles, modules
+    Audio,   // wave-in devices, ACM streams
+    Count,
+    Uncounted
+};
 
 struct HandleTally {
     std::atomic<long> opened{0};

@@ -1,6 +1,6 @@
 // Owners of kernel objects: a handle closed with CloseHandle (files, processes,
 // threads, mappings), a find handle (FindClose) and a loaded module (FreeLibrary).
-// Not counted in the handle tallies. Any thread.
+// Counted as HandleKind::Kernel. Any thread.
 #pragma once
 #include "unique_owner.h"
 
@@ -15,19 +15,19 @@ inline HANDLE NullIfInvalid(HANDLE handle)
     return handle == INVALID_HANDLE_VALUE ? nullptr : handle;
 }
 
-struct KernelHandleTraits : OwnedHandleTraits<HANDLE> {
+struct KernelHandleTraits : OwnedHandleTraits<HANDLE, HandleKind::Kernel> {
     static HANDLE Open(HANDLE handle) { return NullIfInvalid(handle); }
     static void Close(HANDLE handle) { CloseHandle(handle); }
 };
 using KernelHandle = UniqueOwner<KernelHandleTraits>;
 
-struct FindHandleTraits : OwnedHandleTraits<HANDLE> {
+struct FindHandleTraits : OwnedHandleTraits<HANDLE, HandleKind::Kernel> {
     static HANDLE Open(HANDLE handle) { return NullIfInvalid(handle); }
     static void Close(HANDLE handle) { FindClose(handle); }
 };
 using FindHandle = UniqueOwner<FindHandleTraits>;
 
-struct ModuleTraits : OwnedHandleTraits<HMODULE> {
+struct ModuleTraits : OwnedHandleTraits<HMODULE, HandleKind::Kernel> {
     static void Close(HMODULE module) { FreeLibrary(module); }
 };
 using Module = UniqueOwner<ModuleTraits>;

@@ -8,6 +8,8 @@
 namespace korvane {
 
 inline constexpr char kSkinFileTag[] = "KORVANE-SKIN 1";
+// How much of a skin file is read to check it.
+inline constexpr std::size_t kSkinHeadBytes = 64;
 
 inline bool IsValidSkinText(const char* text, std::size_t length)
 {

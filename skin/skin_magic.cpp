@@ -26,7 +26,7 @@ bool ReadSkinFile(const char* path)
                                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         return false;
-    std::vector<char> head(64);
+    std::vector<char> head(korvane::kSkinHeadBytes);
     DWORD got = 0;
     const BOOL ok =
         ReadFile(file.Get(), head.data(), static_cast<DWORD>(head.size()), &got, nullptr);

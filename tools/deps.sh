@@ -5,7 +5,8 @@
 # compiled everywhere.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-pkgs=(cmake make g++ googletest clang-format
+# clang with its runtime libraries (libFuzzer, ASan, UBSan) builds the fuzz targets.
+pkgs=(cmake make g++ googletest clang-format clang libclang-rt-dev
       g++-mingw-w64-x86-64 mingw-w64-x86-64-dev g++-mingw-w64-i686 mingw-w64-i686-dev
       wine wine64 xvfb x11-utils xauth xdotool imagemagick
       ffmpeg sox libsox-fmt-pulse pulseaudio pulseaudio-utils python3 procps)

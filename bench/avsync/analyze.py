@@ -3,7 +3,7 @@
 flash (mean brightness of a frame jumping up) against the onsets of the click (the
 first loud sample after silence). Prints each pair and the mean; exit 1 when the mean
 is a frame (40 ms) or more, a pair is two frames or more apart, or nothing was found.
-  analyze.py MOVIE
+  analyze.py MOVIE [START SECONDS]     (only that stretch of the movie)
 
 The wave-in device returns its first buffer some time after it was started (0.4 to
 0.9 s on 32-bit Wine 8, over a second on a fresh 64-bit bench) and the sound of that time
@@ -17,20 +17,23 @@ import subprocess
 import sys
 
 movie = sys.argv[1]
+# Decoded from the start and cut after decoding: a seek in the input lands the video on
+# a frame boundary and the audio on a sample, which shifts one against the other.
+stretch = ["-ss", sys.argv[2], "-t", sys.argv[3]] if len(sys.argv) > 3 else []
 probe = subprocess.run(["ffprobe", "-v", "error", "-select_streams", "v:0", "-show_entries",
                         "stream=r_frame_rate", "-of", "csv=p=0", movie],
                        capture_output=True, text=True, check=True).stdout.strip()
 num, den = probe.split("/")
 fps = float(num) / float(den)
 W, H = 16, 12
-frames = subprocess.run(["ffmpeg", "-v", "error", "-i", movie, "-map", "0:v:0", "-vf",
+frames = subprocess.run(["ffmpeg", "-v", "error", "-i", movie, *stretch, "-map", "0:v:0", "-vf",
                          "scale=%d:%d" % (W, H), "-pix_fmt", "gray", "-vsync", "cfr",
                          "-f", "rawvideo", "-"], capture_output=True, check=True).stdout
 means = [sum(frames[i:i + W * H]) / (W * H) for i in range(0, len(frames), W * H)]
 flashes = [i / fps for i in range(1, len(means)) if means[i] > 128 and means[i - 1] <= 128]
 
 RATE = 8000
-audio = subprocess.run(["ffmpeg", "-v", "error", "-i", movie, "-map", "0:a:0", "-ac", "1", "-ar",
+audio = subprocess.run(["ffmpeg", "-v", "error", "-i", movie, *stretch, "-map", "0:a:0", "-ac", "1", "-ar",
                         str(RATE), "-f", "s16le", "-"], capture_output=True, check=True).stdout
 samples = [int.from_bytes(audio[i:i + 2], "little", signed=True) for i in range(0, len(audio) - 1, 2)]
 clicks, quiet_until = [], 0

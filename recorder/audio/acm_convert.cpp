@@ -23,6 +23,7 @@ AcmStream OpenAcmStream(const WAVEFORMATEX* source, const WAVEFORMATEX* target)
                       const_cast<WAVEFORMATEX*>(target), nullptr, 0, 0,
                       ACM_STREAMOPENF_NONREALTIME) != 0)
         *stream.Receive() = nullptr;
+    stream.NoteReceived();
     return stream;
 }
 

@@ -2,6 +2,7 @@
 #include "sound_file.h"
 
 #include "riff_layout.h"
+#include "wave_file_reader.h"
 
 #include <cstring>
 
@@ -103,19 +104,28 @@ bool CSoundFile::OpenForReading()
         m_openMode = NotOpen;
         return false;
     }
+    const LONG fileBytes = mmioSeek(m_hmmio, 0, SEEK_END);
+    const korvane::WaveFileParts parts = korvane::ReadWaveFileParts(
+        [this](uint64_t offset, void* out, std::size_t bytes) -> std::size_t {
+            if (mmioSeek(m_hmmio, static_cast<LONG>(offset), SEEK_SET) != static_cast<LONG>(offset))
+                return 0;
+            const LONG got = mmioRead(m_hmmio, static_cast<HPSTR>(out), static_cast<LONG>(bytes));
+            return got > 0 ? static_cast<std::size_t>(got) : 0;
+        },
+        fileBytes > 0 ? static_cast<uint64_t>(fileBytes) : 0);
+    switch (parts.status) {
+    case korvane::WaveFileStatus::NotWave: return FailReading("Error descending into file");
+    case korvane::WaveFileStatus::NoFormat: return FailReading("Error descending in wave file");
+    case korvane::WaveFileStatus::NoData: return FailReading("error reading data chunk");
+    case korvane::WaveFileStatus::Ok: break;
+    }
+    std::memcpy(&m_format, parts.formatRecord, sizeof parts.formatRecord);
+    m_riffChunk.ckid = mmioFOURCC('R', 'I', 'F', 'F');
     m_riffChunk.fccType = mmioFOURCC('W', 'A', 'V', 'E');
-    if (mmioDescend(m_hmmio, &m_riffChunk, nullptr, MMIO_FINDRIFF) != MMSYSERR_NOERROR)
-        return FailReading("Error descending into file");
-    m_chunk.ckid = mmioFOURCC('f', 'm', 't', ' ');
-    if (mmioDescend(m_hmmio, &m_chunk, &m_riffChunk, MMIO_FINDCHUNK) != MMSYSERR_NOERROR)
-        return FailReading("Error descending in wave file");
-    // A compressed format's extra bytes stay in the file; mmioAscend skips them.
-    mmioRead(m_hmmio, reinterpret_cast<HPSTR>(&m_format),
-             korvane::FormatBytesToRead(m_chunk.cksize));
-    if (mmioAscend(m_hmmio, &m_chunk, 0) != MMSYSERR_NOERROR)
-        return FailReading("Error ascending in File");
     m_chunk.ckid = mmioFOURCC('d', 'a', 't', 'a');
-    if (mmioDescend(m_hmmio, &m_chunk, &m_riffChunk, MMIO_FINDCHUNK) != MMSYSERR_NOERROR)
-        return FailReading("error reading data chunk");
+    m_chunk.cksize = parts.dataBytes;
+    m_chunk.dwDataOffset = static_cast<DWORD>(parts.dataOffset);
+    // Where a reader of the samples expects to be, as after descending into the chunk.
+    mmioSeek(m_hmmio, static_cast<LONG>(parts.dataOffset), SEEK_SET);
     return true;
 }

@@ -188,6 +188,7 @@ bool OpenWaveInput()
             korvane::noteAudioTrouble(korvane::AudioTrouble::DeviceNotOpened);
             return false;
         }
+        waveIn.NoteReceived();
         deviceOpen = true;
     }
     // Queued before the start, so no notification can come while they are counted.

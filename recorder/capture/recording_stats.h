@@ -2,6 +2,7 @@
 // time they took. Kept for the benchmark and for diagnosis; written by the recording
 // thread, read by others once its end message has arrived.
 #pragma once
+#include <atomic>
 
 namespace korvane {
 
@@ -15,6 +16,10 @@ struct RecordingStats {
 };
 
 extern RecordingStats lastRecordingStats;
+
+// Frames this process has written, in all its recordings, counted as each is written:
+// the soak benchmark reads it while a recording runs. Any thread.
+extern std::atomic<unsigned> framesWrittenSoFar;
 
 // Seconds on a high-resolution clock.
 double StatsClockSeconds();

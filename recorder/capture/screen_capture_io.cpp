@@ -16,6 +16,7 @@
 namespace korvane {
 
 RecordingStats lastRecordingStats;
+std::atomic<unsigned> framesWrittenSoFar{0};
 
 double StatsClockSeconds()
 {
@@ -83,6 +84,8 @@ HRESULT ScreenCaptureIo::Write(unsigned index)
     const double start = korvane::StatsClockSeconds();
     const HRESULT hr = m_avi->Write(index, m_frame);
     m_writeSeconds += korvane::StatsClockSeconds() - start;
+    if (SUCCEEDED(hr))
+        ++korvane::framesWrittenSoFar;
     return hr;
 }
 

@@ -4,3 +4,12 @@ set(KORVANE_NATIVE_TESTS
     video1_ffmpeg_check
     recorder_rules_tests
     player_rules_tests)
+
+# libFuzzer targets: tests/native/NAME.cpp, built by the fuzz build (clang), each run as
+# the CTest test fuzz.NAME-without-_fuzz from its seeds in tests/native/corpus/NAME/.
+# One line each; a name whose source is not in the tree is passed over.
+set(KORVANE_FUZZ_TARGETS
+    video1_decoder_fuzz
+    wav_reader_fuzz
+    skin_reader_fuzz
+    recovery_parser_fuzz)

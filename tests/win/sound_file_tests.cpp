@@ -181,6 +181,25 @@ TEST(SoundFileReading, ReadsFormatAndStopsAtTheData)
     EXPECT_TRUE(errors.shown.empty());
 }
 
+// A recorder that died never wrote the sizes: the samples are all there is to the end.
+TEST(SoundFileReading, FileWithoutSizesIsReadToItsEnd)
+{
+    const std::string path = PathOf("bad_unfinished.wav");
+    WriteWav(path, Pcm(1, 8000, 16), 600);
+    std::vector<unsigned char> b = ReadAll(path);
+    std::memset(&b[4], 0, 4);
+    std::memset(&b[42], 0, 4);
+    WriteAll(path, b);
+    ErrorCatcher errors;
+    CSoundFile file(path, nullptr);
+    ASSERT_EQ(file.m_openMode, ForReading);
+    EXPECT_EQ(file.m_chunk.cksize, 600u);
+    char first[2] = {};
+    ASSERT_EQ(mmioRead(file.m_hmmio, first, 2), 2);
+    EXPECT_EQ(first[1], 7);
+    EXPECT_TRUE(errors.shown.empty());
+}
+
 // A WAV file built by hand: a fmt chunk of `formatBytes` (>= 16) with marker bytes past
 // 18, then a data chunk when asked.
 std::vector<unsigned char> HandMade(uint32_t formatBytes, bool withData, const char* form = "WAVE")
