@@ -11,14 +11,22 @@ HINSTANCE moduleInstance;
 HHOOK hook;
 HWND target;
 UINT message;
+// Which keys are down, by virtual-key code: the low-level hook is told of every press
+// the keyboard repeats, but not whether it is a repeat.
+bool keyDown[256];
 
 LRESULT CALLBACK KeyProc(int code, WPARAM wParam, LPARAM lParam)
 {
     if (code == HC_ACTION && target) {
         const auto* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
-        bool release = wParam == WM_KEYUP || wParam == WM_SYSKEYUP;
+        const bool release = wParam == WM_KEYUP || wParam == WM_SYSKEYUP;
+        bool wasDown = false;
+        if (key->vkCode < 256) {
+            wasDown = keyDown[key->vkCode];
+            keyDown[key->vkCode] = !release;
+        }
         PostMessageA(target, message, key->vkCode,
-                     korvane::KeystrokeInfo(key->scanCode, key->flags, release));
+                     korvane::KeystrokeInfo(key->scanCode, key->flags, release, wasDown));
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
