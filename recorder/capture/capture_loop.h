@@ -19,7 +19,8 @@ public:
     virtual HResult Write(unsigned index) = 0;
     virtual void ReleaseFrame() = 0;
     virtual void RepaintMainWindow() = 0;
-    virtual void BlankCaption() = 0;
+    // Asks for the main window's caption to be blanked, or shown again.
+    virtual void BlinkCaption(bool blank) = 0;
 };
 
 // The loop's result when a frame's memory cannot be had: AVIFile's AVIERR_MEMORY.

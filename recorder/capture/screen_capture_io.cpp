@@ -2,7 +2,7 @@
 #include "screen_capture_io.h"
 
 #include "frame_grabber.h"
-#include "app/main_title.h"
+#include "app/registered_messages.h"
 #include "app/recording_state.h"
 #include "recording_stats.h"
 
@@ -64,4 +64,10 @@ void ScreenCaptureIo::RepaintMainWindow()
         InvalidateRect(mainWindow, nullptr, FALSE);
 }
 
-void ScreenCaptureIo::BlankCaption() { SetMainTitle(""); }
+void ScreenCaptureIo::BlinkCaption(bool blank)
+{
+    // The main window decides, as only it knows whether the pause is still on when the
+    // request arrives.
+    if (mainWindow)
+        PostMessageA(mainWindow, CaptionBlink, blank ? 1 : 0, 0);
+}

@@ -18,7 +18,7 @@ public:
     HRESULT Write(unsigned index) override;
     void ReleaseFrame() override;
     void RepaintMainWindow() override;
-    void BlankCaption() override;
+    void BlinkCaption(bool blank) override;
 
     double GrabSeconds() const { return m_grabSeconds; }
     double WriteSeconds() const { return m_writeSeconds; }
