@@ -57,6 +57,9 @@ main=$(info list | awk -F'\t' -v t="$MAIN" '$3==t{print $1; exit}')
 sleep 0.5
 
 echo "== a held Record/Pause key pauses once"
+# Keys reach Wine only while one of its windows has the focus.
+info front "$main"
+sleep 0.3
 xdotool mousemove 600 300 key F7
 info wait Title 3000 || fail "F7 did not show the selection window"
 drag 100 100 300 200
