@@ -48,6 +48,10 @@ WPARAM DescribeCursor(HCURSOR cursor)
     return reinterpret_cast<WPARAM>(cursor);
 }
 
+// This process's last look at its cursor, so that most messages cost one comparison.
+HCURSOR lastSeen;
+WPARAM lastDescribed;
+
 void ReportCursor()
 {
     SharedCursorState* state = Shared();
@@ -56,21 +60,25 @@ void ReportCursor()
     HCURSOR cursor = GetCursor();
     if (!cursor)
         return;
-    WPARAM described = DescribeCursor(cursor);
+    // Another program may have reported since, so the shared value decides too.
+    if (cursor == lastSeen && lastDescribed == state->lastReported)
+        return;
+    const WPARAM described = cursor == lastSeen ? lastDescribed : DescribeCursor(cursor);
+    lastSeen = cursor;
+    lastDescribed = described;
     if (described == state->lastReported)
         return;
     state->lastReported = described;
     PostMessageA(state->target, state->message, described, 0);
 }
 
+// Every message a program takes or peeks at is a look at its cursor: a program that
+// shows a busy cursor while the mouse rests still handles timers, paints and posted
+// messages, and the cursor set by the last of them is the one on the screen.
 LRESULT CALLBACK HookProc(int code, WPARAM wParam, LPARAM lParam)
 {
-    if (code == HC_ACTION && wParam == PM_REMOVE) {
-        const MSG* msg = reinterpret_cast<const MSG*>(lParam);
-        if ((msg->message >= WM_MOUSEFIRST && msg->message <= WM_MOUSELAST) ||
-            msg->message == WM_NCMOUSEMOVE)
-            ReportCursor();
-    }
+    if (code == HC_ACTION)
+        ReportCursor();
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 

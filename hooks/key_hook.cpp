@@ -11,14 +11,31 @@ HINSTANCE moduleInstance;
 HHOOK hook;
 HWND target;
 UINT message;
+// Which keys are down, by virtual-key code: the low-level hook is told of every press
+// the keyboard repeats, but not whether it is a repeat.
+bool keyDown[256];
+
+// The left and right SHIFT, CONTROL and ALT keys share the state of the key that stands
+// for both, as in key messages: the second SHIFT pressed while one is held is no new
+// press of SHIFT.
+DWORD StateSlot(DWORD vk)
+{
+    return vk >= VK_LSHIFT && vk <= VK_RMENU ? VK_SHIFT + (vk - VK_LSHIFT) / 2 : vk;
+}
 
 LRESULT CALLBACK KeyProc(int code, WPARAM wParam, LPARAM lParam)
 {
     if (code == HC_ACTION && target) {
         const auto* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
-        bool release = wParam == WM_KEYUP || wParam == WM_SYSKEYUP;
+        const bool release = wParam == WM_KEYUP || wParam == WM_SYSKEYUP;
+        bool wasDown = false;
+        const DWORD slot = StateSlot(key->vkCode);
+        if (slot < 256) {
+            wasDown = keyDown[slot];
+            keyDown[slot] = !release;
+        }
         PostMessageA(target, message, key->vkCode,
-                     korvane::KeystrokeInfo(key->scanCode, key->flags, release));
+                     korvane::KeystrokeInfo(key->scanCode, key->flags, release, wasDown));
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }

@@ -17,6 +17,9 @@ void RegisterAppMessages();
 // To the main window, posted by the merge with the percentage in WPARAM.
 constexpr UINT MergeProgress = WM_USER + 222;
 // To the main window when the sound capture meets a trouble; WPARAM is the AudioTrouble.
-constexpr UINT AudioTroubleNotice = WM_USER + 223;
+constexpr UINT AudioTroubleNotice = WM_USER + 224;
+// To the main window, posted by the capture loop while paused: WPARAM 1 to blank the
+// caption, 0 to show it again.
+constexpr UINT CaptionBlink = WM_USER + 223;
 // To the options dialog (optionsDialogWindow) when its requested area has been chosen.
 constexpr UINT FixedRegionSelected = 0x500;

@@ -155,7 +155,8 @@ private:
     LONG m_factOffset = 0;
 };
 
-bool Convert(PAVISTREAM pcm, const WAVEFORMATEX* target, int targetSize, const std::string& path)
+bool Convert(PAVISTREAM pcm, const WAVEFORMATEX* target, int targetSize, const std::string& path,
+             AVISAVECALLBACK progress)
 {
     if (!target || targetSize < static_cast<int>(sizeof(PCMWAVEFORMAT)) || target->nBlockAlign == 0)
         return false;
@@ -237,6 +238,8 @@ bool Convert(PAVISTREAM pcm, const WAVEFORMATEX* target, int targetSize, const s
             std::memmove(in.data(), in.data() + used, pending - used);
             pending -= used;
         }
+        if (progress && end > start)
+            progress(static_cast<int>((position - start) * 100LL / (end - start)));
         if (last)
             return written > 0 && file.Finish(samples);
     }
@@ -245,9 +248,9 @@ bool Convert(PAVISTREAM pcm, const WAVEFORMATEX* target, int targetSize, const s
 }  // namespace
 
 bool ConvertAudioToFile(PAVISTREAM pcm, const WAVEFORMATEX* target, int targetSize,
-                        const std::string& path)
+                        const std::string& path, AVISAVECALLBACK progress)
 {
-    if (Convert(pcm, target, targetSize, path))
+    if (Convert(pcm, target, targetSize, path, progress))
         return true;
     DeleteFileA(path.c_str());
     return false;

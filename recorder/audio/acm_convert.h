@@ -16,7 +16,9 @@ namespace korvane {
 // WAVEFORMATEX of `targetSize` bytes) and writes it as the WAV file
 // `path`. The tail is padded with silence to a whole compressed block, so nothing
 // recorded is dropped. False, with `path` removed, when the conversion cannot be made.
+// `progress`, when given, is called after each piece with the percentage done so far
+// (as AVISaveV calls its own); a long conversion is then no longer a silent wait.
 bool ConvertAudioToFile(PAVISTREAM pcm, const WAVEFORMATEX* target, int targetSize,
-                        const std::string& path);
+                        const std::string& path, AVISAVECALLBACK progress = nullptr);
 
 }  // namespace korvane

@@ -21,6 +21,22 @@ namespace {
 
 const char kMergedTitle[] = "Brisko Screen Video Capture";
 
+// The part of the progress bar the running step of the merge moves through, and the
+// position last reported. A conversion and the save after it share the bar, and a
+// retry goes on from where the bar stands, so the bar only ever moves forward. The
+// merge and its reports run on the UI thread.
+struct BarSpan {
+    int from = 0;
+    int to = 100;
+};
+BarSpan barSpan;
+int barShown = 0;
+// The share of the bar for converting the audio ahead of the save that copies both
+// streams. With Wine's IMA ADPCM encoder the conversion is quick next to the save (tens
+// of milliseconds against about a second for half a minute of 44.1 kHz stereo), but an
+// encoder's speed is its own, so each step gets half.
+constexpr int kConversionShare = 50;
+
 // The options of one save attempt, with the audio format they point at.
 struct SaveAttempt {
     AVICOMPRESSOPTIONS video;
@@ -98,6 +114,8 @@ MergeResult SaveMergedStreams(PAVISTREAM video, PAVISTREAM audio, const std::str
     AVISTREAMINFOA audioInfo = {};
     AVIStreamInfoA(video, &videoInfo, sizeof videoInfo);
     AVIStreamInfoA(audio, &audioInfo, sizeof audioInfo);
+    barSpan = BarSpan{};
+    barShown = 0;
     if (videoInfo.fccType != streamtypeVIDEO)
         return FirstStreamNotVideo;
     if (audioInfo.fccType != streamtypeAUDIO)
@@ -118,10 +136,13 @@ MergeResult SaveMergedStreams(PAVISTREAM video, PAVISTREAM audio, const std::str
             bool saved = false;
             {
                 AviStream converted;
-                if (ConvertAudioToFile(audio, compressFormat, compressFormatSize, convertedPath) &&
+                barSpan = BarSpan{0, kConversionShare};
+                if (ConvertAudioToFile(audio, compressFormat, compressFormatSize, convertedPath,
+                                       ReportMergeProgress) &&
                     OpenStream(convertedPath, streamtypeAUDIO, converted)) {
                     // No format in the options: AVIFile would look for an encoder from
                     // the stream's format to itself, and there is none.
+                    barSpan = BarSpan{kConversionShare, 100};
                     saved =
                         Save(outputPath, video, converted.Get(), first, ReportMergeProgress) == 0;
                 }
@@ -141,13 +162,16 @@ MergeResult SaveMergedStreams(PAVISTREAM video, PAVISTREAM audio, const std::str
         if (!useCompressFormat)
             return SaveFailed;
     }
-    // The chosen compression failed: keep the recorded PCM, in coarser steps and
-    // without progress reports.
+    // The chosen compression failed: keep the recorded PCM, in coarser steps. The copy
+    // takes as long as the first save would have, so it reports too, from where the
+    // bar stands: a bar at rest would look hung, and the pumping keeps the windows and
+    // the key hook answering.
     SaveAttempt retry{VideoSaveOptions(interleave, interleavePeriod),
                       AudioSaveOptions(interleave, interleavePeriod, nullptr, 0),
                       {}};
     UseStreamFormat(retry, audio);
-    if (Save(outputPath, video, audio, retry, nullptr) != 0)
+    barSpan = BarSpan{barShown, 100};
+    if (Save(outputPath, video, audio, retry, ReportMergeProgress) != 0)
         return SaveFailed;
     SetMainTitle(kMergedTitle);
     return Merged;
@@ -175,8 +199,13 @@ korvane::MergeResult MuxAudioIntoAvi(std::string videoPath, std::string audioPat
 
 BOOL CALLBACK ReportMergeProgress(int percent)
 {
-    if (mainWindow)
-        PostMessageA(mainWindow, MergeProgress, static_cast<WPARAM>(percent), 0);
+    const int done = percent < 0 ? 0 : percent > 100 ? 100 : percent;
+    const int position = barSpan.from + (barSpan.to - barSpan.from) * done / 100;
+    // Only news is posted: the conversion reports many times per percent.
+    if (position > barShown && mainWindow) {
+        barShown = position;
+        PostMessageA(mainWindow, MergeProgress, static_cast<WPARAM>(position), 0);
+    }
     PumpPendingMessages();
     return FALSE;
 }

@@ -15,8 +15,8 @@ korvane::MergeResult MuxAudioIntoAvi(std::string videoPath, std::string audioPat
                                      WAVEFORMATEX* compressFormat, int compressFormatSize,
                                      int interleave, int interleavePeriod, int periodInFrames);
 
-// The save's progress callback: reports to the main window and keeps the UI alive.
-// Never cancels.
+// The progress callback of the merge's conversion and saves: moves the main window's
+// bar through the running step's part of it and keeps the UI alive. Never cancels.
 BOOL CALLBACK ReportMergeProgress(int percent);
 // Three rounds of taking one pending message of this thread and dispatching it.
 int PumpPendingMessages();

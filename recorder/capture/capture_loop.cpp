@@ -14,12 +14,19 @@ unsigned WaitOutPause(CaptureIo& io)
 {
     const unsigned pauseStart = io.Now();
     unsigned count = 0;
+    bool blinked = false;
     while (io.Paused()) {
         ++count;
-        if (PauseBlanksCaption(count))
-            io.BlankCaption();
+        const PauseCaption caption = PauseCaptionFor(count);
+        if (caption != PauseCaption::Keep) {
+            io.BlinkCaption(caption == PauseCaption::Blank);
+            blinked = true;
+        }
         io.Sleep(kSleepSliceMs);
     }
+    // Resumed or stopped: the blinking must not leave the caption blank.
+    if (blinked)
+        io.BlinkCaption(false);
     return io.Now() - pauseStart;
 }
 

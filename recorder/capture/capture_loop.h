@@ -20,7 +20,8 @@ public:
     virtual HResult Write(unsigned index) = 0;
     virtual void ReleaseFrame() = 0;
     virtual void RepaintMainWindow() = 0;
-    virtual void BlankCaption() = 0;
+    // Asks for the main window's caption to be blanked, or shown again.
+    virtual void BlinkCaption(bool blank) = 0;
     // True when the scratch drive has too little room left to finish the recording.
     virtual bool SpaceLow() = 0;
     // True when the file being written has reached its size ceiling; the next frame then

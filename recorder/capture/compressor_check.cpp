@@ -19,18 +19,44 @@ int AlignDimension(int size, int alignment, int screenSize)
     return up > screenSize ? (size / alignment) * alignment : up;
 }
 
-CheckedSize FindAcceptedSize(int width, int height, int screenWidth, int screenHeight,
-                             const std::function<bool(int, int)>& accepts)
+namespace {
+
+// The start of a side of `size` pixels that begins at `start`, moved back so that the
+// side ends on a screen of `screenSize`, but never before the screen's start.
+int KeepOnScreen(int start, int size, int screenSize)
 {
-    if (accepts(width, height))
-        return CheckedSize{width, height, true};
+    if (start + size > screenSize)
+        start = screenSize - size;
+    return start < 0 ? 0 : start;
+}
+
+}  // namespace
+
+Area AlignArea(const Area& area, int alignment, int screenWidth, int screenHeight)
+{
+    Area aligned;
+    aligned.width = AlignDimension(area.width, alignment, screenWidth);
+    aligned.height = AlignDimension(area.height, alignment, screenHeight);
+    // Only a size that grew can pass the edge: a smaller one keeps the area's origin.
+    aligned.left = aligned.width > area.width ? KeepOnScreen(area.left, aligned.width, screenWidth)
+                                              : area.left;
+    aligned.top = aligned.height > area.height
+                      ? KeepOnScreen(area.top, aligned.height, screenHeight)
+                      : area.top;
+    return aligned;
+}
+
+CheckedSize FindAcceptedSize(const Area& area, int screenWidth, int screenHeight,
+                             const std::function<bool(const Area&)>& accepts)
+{
+    if (accepts(area))
+        return CheckedSize{area, true};
     for (int alignment : {2, 4, 8}) {
-        const int w = AlignDimension(width, alignment, screenWidth);
-        const int h = AlignDimension(height, alignment, screenHeight);
-        if (w > 0 && h > 0 && accepts(w, h))
-            return CheckedSize{w, h, true};
+        const Area aligned = AlignArea(area, alignment, screenWidth, screenHeight);
+        if (aligned.width > 0 && aligned.height > 0 && accepts(aligned))
+            return CheckedSize{aligned, true};
     }
-    return CheckedSize{width, height, false};
+    return CheckedSize{area, false};
 }
 
 }  // namespace korvane
@@ -60,30 +86,32 @@ CompressorId CompressorInUse()
 
 enum class Fit { Accepted, Refused, NoFrame };
 
-// Makes `testFrame` a grab of width x height at (left, top) unless it already is one.
-bool EnsureFrameSize(int left, int top, int width, int height, PackedFrame& testFrame)
+// Makes `testFrame` a grab of `area` unless it already is one.
+bool EnsureFrameOf(const korvane::Area& area, korvane::Area& grabbed, PackedFrame& testFrame)
 {
-    if (testFrame && testFrame.Header()->biWidth == width && testFrame.Header()->biHeight == height)
+    if (testFrame && grabbed.left == area.left && grabbed.top == area.top &&
+        testFrame.Header()->biWidth == area.width && testFrame.Header()->biHeight == area.height)
         return true;
     testFrame.Reset();
-    testFrame = PackedFrame(GrabRegionFrame(width, height, left, top, true));
+    testFrame = PackedFrame(GrabRegionFrame(area.width, area.height, area.left, area.top, true));
+    grabbed = area;
     return static_cast<bool>(testFrame);
 }
 
-// Finds the size `id` accepts, starting from width x height. Accepted: width, height
-// and testFrame are of that size. Refused (cannot be opened, or every alignment
-// refused): width and height unchanged, testFrame of any tried size.
-Fit FitCompressor(CompressorId id, int left, int top, int& width, int& height,
+// Finds the area `id` accepts, starting from `area`. Accepted: `area` and testFrame are
+// the accepted ones. Refused (cannot be opened, or every alignment refused): `area`
+// unchanged, testFrame of any tried area (`grabbed` says which).
+Fit FitCompressor(CompressorId id, korvane::Area& area, korvane::Area& grabbed,
                   PackedFrame& testFrame)
 {
     korvane::Compressor compressor(id.fccType, id.fccHandler, ICMODE_QUERY);
     if (!compressor)
         return Fit::Refused;
-    bool grabbed = true;
-    // Each try is asked with a real frame of the tried size.
-    auto accepts = [&](int w, int h) {
-        if (!EnsureFrameSize(left, top, w, h, testFrame)) {
-            grabbed = false;
+    bool haveFrame = true;
+    // Each try is asked with a real frame of the tried area.
+    auto accepts = [&](const korvane::Area& tried) {
+        if (!EnsureFrameOf(tried, grabbed, testFrame)) {
+            haveFrame = false;
             return true;  // stop trying; the caller ends the recording
         }
         return ICSendMessage(compressor.Get(), ICM_COMPRESS_QUERY,
@@ -92,25 +120,25 @@ Fit FitCompressor(CompressorId id, int left, int top, int& width, int& height,
     // The record-start handler measures the screen; a caller that did not gets it here.
     const int screenW = screenWidth > 0 ? screenWidth : GetSystemMetrics(SM_CXSCREEN);
     const int screenH = screenHeight > 0 ? screenHeight : GetSystemMetrics(SM_CYSCREEN);
-    const korvane::CheckedSize size =
-        korvane::FindAcceptedSize(width, height, screenW, screenH, accepts);
-    if (!grabbed)
+    const korvane::CheckedSize fit = korvane::FindAcceptedSize(area, screenW, screenH, accepts);
+    if (!haveFrame)
         return Fit::NoFrame;
-    if (!size.accepted)
+    if (!fit.accepted)
         return Fit::Refused;
-    width = size.width;
-    height = size.height;
+    area = fit.area;
     return Fit::Accepted;
 }
 
 }  // namespace
 
-bool CheckCompressorForSize(int left, int top, int& width, int& height, PackedFrame& testFrame)
+bool CheckCompressorForSize(int& left, int& top, int& width, int& height, PackedFrame& testFrame)
 {
-    const int originalWidth = width;
-    const int originalHeight = height;
+    const korvane::Area original{left, top, width, height};
+    korvane::Area area = original;
+    // The test frame the caller grabbed is of the original area.
+    korvane::Area grabbed = original;
     const CompressorId checked = CompressorInUse();
-    const Fit fit = FitCompressor(checked, left, top, width, height, testFrame);
+    const Fit fit = FitCompressor(checked, area, grabbed, testFrame);
     if (fit == Fit::NoFrame)
         return false;
     bool fellBack = false;
@@ -124,14 +152,17 @@ bool CheckCompressorForSize(int left, int top, int& width, int& height, PackedFr
     }
     if (fellBack && checked.fccHandler != kDefaultCompressor) {
         // The default compressor has size rules of its own (Video 1 wants multiples of
-        // 4): a size fitted to, or refused by, the other one must not fail the recording.
-        width = originalWidth;
-        height = originalHeight;
-        const Fit fallback = FitCompressor(CompressorId{ICTYPE_VIDEO, kDefaultCompressor}, left,
-                                           top, width, height, testFrame);
+        // 4): an area fitted to, or refused by, the other one must not fail the recording.
+        area = original;
+        const Fit fallback =
+            FitCompressor(CompressorId{ICTYPE_VIDEO, kDefaultCompressor}, area, grabbed, testFrame);
         if (fallback == Fit::NoFrame)
             return false;
     }
-    // Refused by everything asked: the unaligned size, with a frame of that size.
-    return EnsureFrameSize(left, top, width, height, testFrame);
+    left = area.left;
+    top = area.top;
+    width = area.width;
+    height = area.height;
+    // Refused by everything asked: the original area, with a frame of it.
+    return EnsureFrameOf(area, grabbed, testFrame);
 }

@@ -15,21 +15,34 @@ namespace korvane {
 // or down when rounding up would pass `screenSize`.
 int AlignDimension(int size, int alignment, int screenSize);
 
-struct CheckedSize {
+// A screen area: its top-left pixel and its size.
+struct Area {
+    int left = 0;
+    int top = 0;
     int width = 0;
     int height = 0;
+};
+
+// `area` with its size aligned (AlignDimension) and, where the larger size would pass
+// the right or bottom edge of the screen, moved inward by the difference, so that
+// every pixel recorded is one of the screen.
+Area AlignArea(const Area& area, int alignment, int screenWidth, int screenHeight);
+
+struct CheckedSize {
+    Area area;
     bool accepted = false;  // false: no size was accepted, fall back to the default
 };
 
-// The order of tries with the query passed in: the size as it is, then alignments 2, 4
-// and 8, each applied to the original size.
-CheckedSize FindAcceptedSize(int width, int height, int screenWidth, int screenHeight,
-                             const std::function<bool(int, int)>& accepts);
+// The order of tries with the query passed in: the area as it is, then aligned to 2, 4
+// and 8, each from the original area.
+CheckedSize FindAcceptedSize(const Area& area, int screenWidth, int screenHeight,
+                             const std::function<bool(const Area&)>& accepts);
 
 }  // namespace korvane
 
 // Checks the compressor in use (the chosen catalogue entry, else compressorFourCC)
-// against the test frame. May replace width, height and the test frame (grabbed again,
-// quietly, at the same origin), or set compressorFourCC to the default; IV50 always
-// becomes the default. Returns false when a new test frame could not be grabbed.
-bool CheckCompressorForSize(int left, int top, int& width, int& height, PackedFrame& testFrame);
+// against the test frame. May replace width and height, and left and top where the
+// aligned area would leave the screen, and the test frame (grabbed again, quietly, of
+// the new area), or set compressorFourCC to the default; IV50 always becomes the
+// default. Returns false when a new test frame could not be grabbed.
+bool CheckCompressorForSize(int& left, int& top, int& width, int& height, PackedFrame& testFrame);

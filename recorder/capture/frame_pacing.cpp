@@ -28,6 +28,11 @@ IntervalSleep SleepFor(int frameIntervalMs)
     return IntervalSleep{frameIntervalMs / kSleepSliceMs, frameIntervalMs % kSleepSliceMs};
 }
 
-bool PauseBlanksCaption(unsigned count) { return count % 16 == 8; }
+PauseCaption PauseCaptionFor(unsigned count)
+{
+    if (count % 8 != 0)
+        return PauseCaption::Keep;
+    return count % 16 == 8 ? PauseCaption::Blank : PauseCaption::Show;
+}
 
 }  // namespace korvane

@@ -26,8 +26,9 @@ IntervalSleep SleepFor(int frameIntervalMs);
 // The main window repaints about twice a second while recording.
 inline unsigned RepaintTickFor(unsigned elapsedMs) { return elapsedMs / 500; }
 
-// Pass `count` (from 1) of the pause wait: true when the caption is to be blanked now.
-// Every 8th pass toggles; the 8th, 24th, 40th ... blank it.
-bool PauseBlanksCaption(unsigned count);
+// What pass `count` (from 1) of the pause wait does to the main window's caption: every
+// 8th pass turns it, blank on the 8th, 24th, 40th ..., shown again on the 16th, 32nd ...
+enum class PauseCaption { Keep, Blank, Show };
+PauseCaption PauseCaptionFor(unsigned count);
 
 }  // namespace korvane

@@ -5,6 +5,7 @@
 #include "app/recording_limits.h"
 #include "app/recording_report.h"
 #include "app/recording_settings.h"
+#include "app/registered_messages.h"
 #include "app/recording_state.h"
 #include "app/scratch_paths.h"
 #include "audio/wave_in_capture.h"
@@ -97,7 +98,13 @@ void ScreenCaptureIo::RepaintMainWindow()
         InvalidateRect(mainWindow, nullptr, FALSE);
 }
 
-void ScreenCaptureIo::BlankCaption() { SetMainTitle(""); }
+void ScreenCaptureIo::BlinkCaption(bool blank)
+{
+    // The main window decides, as only it knows whether the pause is still on when the
+    // request arrives.
+    if (mainWindow)
+        PostMessageA(mainWindow, CaptionBlink, blank ? 1 : 0, 0);
+}
 
 bool ScreenCaptureIo::SpaceLow()
 {

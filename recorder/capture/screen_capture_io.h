@@ -25,7 +25,7 @@ public:
     HRESULT Write(unsigned index) override;
     void ReleaseFrame() override;
     void RepaintMainWindow() override;
-    void BlankCaption() override;
+    void BlinkCaption(bool blank) override;
     bool SpaceLow() override;
     bool PartFull() override;
     HRESULT StartNextPart(unsigned firstIndex) override;

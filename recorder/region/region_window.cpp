@@ -1,7 +1,9 @@
 // The region selection window (UI thread only). The desktop as it was when the window
 // appeared is the picture the XOR frame and the label are drawn on. The window keeps a
 // copy of it and paints that copy, since a window that paints nothing shows black, not
-// what lies beneath it, on some systems (Wine among them).
+// what lies beneath it, on some systems (Wine among them). A repaint then draws the
+// frame that is on the window again, so that removing it later by inverting once more
+// restores the picture instead of drawing a band of its own.
 #include "region_window.h"
 
 #include "app/registered_messages.h"
@@ -29,6 +31,77 @@ POINT dragStart;
 int isDragging = 0;
 // What the size label covers, put back when the label moves or goes.
 Bitmap labelBackground;
+// The rectangle whose frame and label are on the window now; empty when none is.
+RECT frameOnWindow;
+Bitmap desktopPicture;  // the screen as it was when the window was shown
+
+// Inverts the four 2-pixel bands inside `rect`; twice restores what was there.
+void InvertBands(HDC hdc, const RECT& rect)
+{
+    const LONG l = rect.left, t = rect.top, r = rect.right, b = rect.bottom;
+    if (korvane::Brush brush{CreateHatchBrush(HS_BDIAGONAL, RGB(0, 0, 100))}) {
+        SelectGuard select(hdc, brush.Get());
+        PatBlt(hdc, l, t, r - l, 2, PATINVERT);
+        PatBlt(hdc, l, b - 2, 2, t - b + 4, PATINVERT);
+        PatBlt(hdc, r - 2, t + 2, 2, b - t - 4, PATINVERT);
+        PatBlt(hdc, r, b - 2, l - r, 2, PATINVERT);
+    }
+}
+
+enum class LabelStep { Show, Remove, Repaint };
+
+// The size label of `rect`: drawn (keeping what it covers), removed (putting that back),
+// or drawn again over a repainted picture.
+void DrawSizeLabel(HDC hdc, const RECT& rect, LabelStep step)
+{
+    char text[128];
+    korvane::FormatSizeLabel(rect, text, sizeof text);
+    const int length = lstrlenA(text);
+    SelectGuard font(hdc, GetStockObject(DEFAULT_GUI_FONT));
+    SIZE extent{};
+    GetTextExtentPoint32A(hdc, text, length, &extent);
+    const korvane::LabelLayout label = korvane::LayoutSizeLabel(rect, extent);
+    const RECT box = korvane::ToRECT(label.box);
+    const int boxWidth = box.right - box.left, boxHeight = box.bottom - box.top;
+
+    if (step == LabelStep::Remove) {
+        if (labelBackground) {
+            if (MemoryDc memory{hdc}) {
+                SelectGuard select(memory.Get(), labelBackground.Get());
+                BitBlt(hdc, box.left, box.top, boxWidth, boxHeight, memory.Get(), 0, 0, SRCCOPY);
+            }
+            labelBackground.Reset();
+        }
+        return;
+    }
+    if (step == LabelStep::Show) {
+        labelBackground.Reset();
+        MemoryDc memory{hdc};
+        if (memory)
+            labelBackground = Bitmap(CreateCompatibleBitmap(hdc, boxWidth, boxHeight));
+        if (labelBackground) {
+            SelectGuard select(memory.Get(), labelBackground.Get());
+            const auto keep = [&](HDC source) {
+                BitBlt(memory.Get(), 0, 0, boxWidth, boxHeight, source, box.left, box.top, SRCCOPY);
+            };
+            // From the picture, not the window: a part of the window not yet repainted
+            // may still show something else.
+            MemoryDc picture{hdc};
+            if (desktopPicture && picture) {
+                SelectGuard selectPicture(picture.Get(), desktopPicture.Get());
+                keep(picture.Get());
+            } else {
+                keep(hdc);
+            }
+        }
+    }
+    RoundRect(hdc, box.left, box.top, box.right, box.bottom, 10, 10);
+    COLORREF oldText = SetTextColor(hdc, RGB(0, 0, 0));
+    COLORREF oldBack = SetBkColor(hdc, RGB(255, 255, 255));
+    ExtTextOutA(hdc, label.text.x, label.text.y, ETO_OPAQUE, nullptr, text, length, nullptr);
+    SetBkColor(hdc, oldBack);
+    SetTextColor(hdc, oldText);
+}
 
 POINT CursorNow()
 {
@@ -53,11 +126,13 @@ private:
 };
 
 RegionWindow regionWindowObject;
-Bitmap desktopPicture;  // the screen as it was when the window was shown
 
 void RegionWindow::OnShowWindow(bool show)
 {
+    // Whatever was drawn goes with the window's old picture.
     desktopPicture.Reset();
+    labelBackground.Reset();
+    frameOnWindow = RECT{};
     if (!show)
         return;
     // Called before the window becomes visible, so the screen does not show it yet.
@@ -86,6 +161,11 @@ void RegionWindow::OnPaint()
     const RECT& r = paint.Value().ps.rcPaint;
     BitBlt(paint.Get(), r.left, r.top, r.right - r.left, r.bottom - r.top, memory.Get(), r.left,
            r.top, SRCCOPY);
+    // Only the part repainted is drawn on: elsewhere the frame is still there.
+    if (!IsRectEmpty(&frameOnWindow)) {
+        InvertBands(paint.Get(), frameOnWindow);
+        DrawSizeLabel(paint.Get(), frameOnWindow, LabelStep::Repaint);
+    }
 }
 
 void RegionWindow::OnLButtonDown()
@@ -235,47 +315,12 @@ void DrawSelectionFrame(HDC hdc, int show, const RECT& rect)
 {
     if (!hdc || IsRectEmpty(&rect))
         return;
-    const LONG l = rect.left, t = rect.top, r = rect.right, b = rect.bottom;
-    if (korvane::Brush brush{CreateHatchBrush(HS_BDIAGONAL, RGB(0, 0, 100))}) {
-        SelectGuard select(hdc, brush.Get());
-        PatBlt(hdc, l, t, r - l, 2, PATINVERT);
-        PatBlt(hdc, l, b - 2, 2, t - b + 4, PATINVERT);
-        PatBlt(hdc, r - 2, t + 2, 2, b - t - 4, PATINVERT);
-        PatBlt(hdc, r, b - 2, l - r, 2, PATINVERT);
-    }
-
-    char text[128];
-    korvane::FormatSizeLabel(rect, text, sizeof text);
-    const int length = lstrlenA(text);
-    SelectGuard font(hdc, GetStockObject(DEFAULT_GUI_FONT));
-    SIZE extent{};
-    GetTextExtentPoint32A(hdc, text, length, &extent);
-    const korvane::LabelLayout label = korvane::LayoutSizeLabel(rect, extent);
-    const RECT box = korvane::ToRECT(label.box);
-    const int boxWidth = box.right - box.left, boxHeight = box.bottom - box.top;
-
-    if (show) {
-        labelBackground.Reset();
-        if (MemoryDc memory{hdc}) {
-            labelBackground = Bitmap(CreateCompatibleBitmap(hdc, boxWidth, boxHeight));
-            if (labelBackground) {
-                SelectGuard select(memory.Get(), labelBackground.Get());
-                BitBlt(memory.Get(), 0, 0, boxWidth, boxHeight, hdc, box.left, box.top, SRCCOPY);
-            }
-        }
-        RoundRect(hdc, box.left, box.top, box.right, box.bottom, 10, 10);
-        COLORREF oldText = SetTextColor(hdc, RGB(0, 0, 0));
-        COLORREF oldBack = SetBkColor(hdc, RGB(255, 255, 255));
-        ExtTextOutA(hdc, label.text.x, label.text.y, ETO_OPAQUE, nullptr, text, length, nullptr);
-        SetBkColor(hdc, oldBack);
-        SetTextColor(hdc, oldText);
-    } else if (labelBackground) {
-        if (MemoryDc memory{hdc}) {
-            SelectGuard select(memory.Get(), labelBackground.Get());
-            BitBlt(hdc, box.left, box.top, boxWidth, boxHeight, memory.Get(), 0, 0, SRCCOPY);
-        }
-        labelBackground.Reset();
-    }
+    // Inverting a frame that is not there would draw one.
+    if (!show && !EqualRect(&rect, &frameOnWindow))
+        return;
+    InvertBands(hdc, rect);
+    DrawSizeLabel(hdc, rect, show ? LabelStep::Show : LabelStep::Remove);
+    frameOnWindow = show ? rect : RECT{};
 }
 
 RECT& NormalizeRect(RECT& rect) { return korvane::NormalizeRect(rect); }

@@ -1,5 +1,6 @@
-// What a reported key does to the recorder, and which buttons each recording state
-// enables (and so which commands it accepts). Pure; the main window gathers the inputs and applies the result (UI thread).
+// What a reported key does to the recorder, which buttons each recording state enables
+// (and so which commands it accepts), and the caption while paused. Pure; the main
+// window gathers the inputs and applies the result (UI thread).
 #pragma once
 #include "win_scalars.h"
 
@@ -28,9 +29,19 @@ struct HotkeyInputs {
 
 HotkeyAction DecideHotKey(const HotkeyInputs& in);
 
+// Whether a reported key is the hotkey `setting`. The key hook reports which SHIFT,
+// CONTROL or ALT key it was (left or right), while the key lists offer only the key
+// that stands for both.
+bool IsHotkey(WParam virtualKey, int setting);
+
 // The stop steps put the plain caption back only when they find the recording paused;
 // the Stop button clears the pause before running them, the Stop key does not.
 inline bool StopStepsResetCaption(int isPausedWhenStepsRun) { return isPausedWhenStepsRun != 0; }
+
+// The capture loop's blink requests arrive late: the caption goes blank only while the
+// recording is still paused, and a blank one is shown again on any other request.
+enum class CaptionChange { Keep, Blank, Restore };
+CaptionChange DecideCaption(bool blankAsked, int isPaused, bool captionBlank);
 
 struct ButtonStates {
     bool record;

@@ -6,6 +6,7 @@
 #include "audio/progress_dialog.h"
 #include "audio/wave_in_capture.h"
 #include "capture/compressor_catalogue.h"
+#include "caption_blink.h"
 #include "app/main_title.h"
 #include "app/recording_report.h"
 #include "app/recording_state.h"
@@ -384,6 +385,7 @@ INT_PTR CKorvaneDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_LBUTTONDOWN: OnLButtonDown(lParam); return FALSE;
     case MM_WIM_DATA: return SetResult(OnWaveInData(wParam, lParam));
     case MergeProgress: return SetResult(OnMergeProgress(wParam, lParam));
+    case CaptionBlink: BlinkMainCaption(Hwnd(), wParam != 0, isPaused); return SetResult(0);
     case WM_CLOSE: OnClose(); return TRUE;
     case WM_QUERYENDSESSION: return SetResult(OnQueryEndSession());
     case WM_ENDSESSION: OnEndSession(wParam != 0); return SetResult(0);

@@ -44,6 +44,66 @@ TEST(HotkeyRules, StopKeyOnlyWhileRecording)
     EXPECT_EQ(Decide('A', kPress, 1, 0, 0), HotkeyAction::Ignore);
 }
 
+// The hook reports which SHIFT, CONTROL or ALT key was pressed; the key lists offer the
+// key that stands for both.
+TEST(HotkeyRules, ModifierKeysMatchEitherSide)
+{
+    constexpr int kShift = 0x10, kControl = 0x11, kAlt = 0x12;
+    const struct {
+        WParam reported;
+        int setting;
+        bool matches;
+    } cases[] = {
+        {0xA0, kShift, true},   {0xA1, kShift, true},    {0xA2, kControl, true},
+        {0xA3, kControl, true}, {0xA4, kAlt, true},      {0xA5, kAlt, true},
+        {kShift, kShift, true}, {0xA0, kControl, false}, {0xA2, kAlt, false},
+        {0xA5, kShift, false},  {0xA6, kAlt, false},     {0x9F, kShift, false},
+        {kF7, kF7, true},       {kF7, kF8, false},       {0xA0, 0xA0, true},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(IsHotkey(c.reported, c.setting), c.matches) << c.reported << " " << c.setting;
+    EXPECT_EQ(Decide(0xA3, kPress, 1, 0, 0, kF7, kControl), HotkeyAction::Stop);
+    EXPECT_EQ(Decide(0xA4, kPress, 0, 0, 1, kAlt, kF8), HotkeyAction::StartRecord);
+}
+
+// A held key repeats its press with the previous-state bit set: it acts once.
+TEST(HotkeyRules, AutoRepeatIsIgnored)
+{
+    constexpr LParam kRepeat = 0x40410001;
+    const struct {
+        WParam key;
+        int recording, paused, armed;
+    } states[] = {{kF7, 0, 0, 1}, {kF7, 1, 0, 0}, {kF7, 1, 1, 0}, {kF8, 1, 0, 0}};
+    for (const auto& s : states) {
+        EXPECT_NE(Decide(s.key, kPress, s.recording, s.paused, s.armed), HotkeyAction::Ignore);
+        EXPECT_EQ(Decide(s.key, kRepeat, s.recording, s.paused, s.armed), HotkeyAction::Ignore)
+            << s.key << " " << s.recording << s.paused << s.armed;
+    }
+}
+
+TEST(HotkeyRules, CaptionBlankOnlyWhilePaused)
+{
+    const struct {
+        bool blankAsked;
+        int paused;
+        bool captionBlank;
+        CaptionChange want;
+    } cases[] = {
+        {true, 1, false, CaptionChange::Blank},
+        {true, 1, true, CaptionChange::Keep},
+        {false, 1, true, CaptionChange::Restore},
+        {false, 1, false, CaptionChange::Keep},
+        // Requests that arrive after a resume or a stop.
+        {true, 0, false, CaptionChange::Keep},
+        {true, 0, true, CaptionChange::Restore},
+        {false, 0, true, CaptionChange::Restore},
+        {false, 0, false, CaptionChange::Keep},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(DecideCaption(c.blankAsked, c.paused, c.captionBlank), c.want)
+            << c.blankAsked << c.paused << c.captionBlank;
+}
+
 TEST(HotkeyRules, SameKeyForBothActsAsRecordPauseOnly)
 {
     EXPECT_EQ(Decide(kF9, kPress, 1, 0, 0, kF9, kF9), HotkeyAction::Pause);

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <utility>
 #include <vector>
 
 using namespace korvane;
@@ -29,7 +30,8 @@ public:
     unsigned released = 0;
     unsigned held = 0;
     unsigned repaints = 0;
-    std::vector<unsigned> blankedAt;  // clock time of each caption blank
+    // Clock time of each caption request, and whether it asked for a blank caption.
+    std::vector<std::pair<unsigned, bool>> blinks;
     bool stopped = false;
     unsigned framesPerPart = 0;        // 0 = one part
     unsigned spaceLowAfterWrites = 0;  // 0 = never
@@ -85,7 +87,7 @@ public:
         --held;
     }
     void RepaintMainWindow() override { ++repaints; }
-    void BlankCaption() override { blankedAt.push_back(now); }
+    void BlinkCaption(bool blank) override { blinks.emplace_back(now, blank); }
 };
 
 }  // namespace
@@ -151,15 +153,15 @@ TEST(PacingLoop, IntervalIsSleptInSlicesAndStopCutsItShort)
     EXPECT_EQ(stopping.grabs, 1u);
 }
 
-TEST(PacingLoop, PauseIsNotCountedAndBlanksTheCaption)
+TEST(PacingLoop, PauseIsNotCountedAndBlinksTheCaption)
 {
     FakeIo io;
     io.stopAfterGrabs = 6;
-    // Pause after the third frame for 10 s of clock time.
+    // Pause after the third frame for 1.5 s of clock time.
     unsigned pauseEnds = 0;
     io.paused = [&] {
         if (io.grabs == 3 && pauseEnds == 0)
-            pauseEnds = io.now + 10000;
+            pauseEnds = io.now + 1500;
         return io.grabs == 3 && io.now < pauseEnds;
     };
     RunCaptureLoop(io, 40, io.now);
@@ -167,12 +169,23 @@ TEST(PacingLoop, PauseIsNotCountedAndBlanksTheCaption)
     // time (no interval sleep after a pause), so it lands on 2 and is dropped.
     EXPECT_EQ(io.written, (std::vector<unsigned>{0, 1, 2, 3, 4}));
     EXPECT_EQ(io.grabs, 6u);
-    ASSERT_FALSE(io.blankedAt.empty());
-    const unsigned pauseStart = pauseEnds - 10000;
-    // First blank on the 8th pass: after seven 50 ms sleeps.
-    EXPECT_EQ(io.blankedAt[0] - pauseStart, 350u);
-    ASSERT_GT(io.blankedAt.size(), 1u);
-    EXPECT_EQ(io.blankedAt[1] - io.blankedAt[0], 800u);
+    // Blank on the 8th pass (after seven 50 ms sleeps), shown on the 16th, blank on the
+    // 24th; shown again when the pause ends.
+    const unsigned start = pauseEnds - 1500;
+    EXPECT_EQ(
+        io.blinks,
+        (std::vector<std::pair<unsigned, bool>>{
+            {start + 350, true}, {start + 750, false}, {start + 1150, true}, {pauseEnds, false}}));
+}
+
+TEST(PacingLoop, AShortPauseLeavesTheCaptionAlone)
+{
+    FakeIo io;
+    io.stopAfterGrabs = 4;
+    unsigned passes = 0;
+    io.paused = [&] { return io.grabs == 2 && ++passes <= 7; };
+    RunCaptureLoop(io, 40, io.now);
+    EXPECT_TRUE(io.blinks.empty());
 }
 
 TEST(PacingLoop, AnIndexAlreadyWrittenIsDropped)

@@ -260,6 +260,10 @@ TEST_F(Merge, WithoutAnEncoderTheRetryKeepsPcm)
     const Probe p = ProbeOutput();
     EXPECT_EQ(p.streams, 2);
     EXPECT_EQ(p.audioTag, WAVE_FORMAT_PCM);
+    // The copy takes as long as a save: it moves the bar too (and so pumps).
+    testpump::PumpPending();
+    ASSERT_FALSE(progress.empty());
+    EXPECT_GE(progress.back(), 90);
     EXPECT_EQ(Caption(), "Brisko Screen Video Capture");
 }
 
@@ -277,8 +281,16 @@ TEST_F(Merge, ImaAdpcmIsReallyWritten)
     EXPECT_EQ(Caption(), "Brisko Screen Video Capture");
 }
 
+std::vector<int> conversionReports;
+BOOL CALLBACK NoteConversion(int percent)
+{
+    conversionReports.push_back(percent);
+    return FALSE;
+}
+
 // The conversion alone: whole blocks holding every recorded sample plus less than one
-// block of silence; a format without an encoder leaves no file behind.
+// block of silence, its progress reported up to 100; a format without an encoder leaves
+// no file behind.
 TEST_F(Merge, ConversionKeepsEverySampleAndCleansUpOnFailure)
 {
     korvane::AviFileLibrary library;
@@ -289,8 +301,12 @@ TEST_F(Merge, ConversionKeepsEverySampleAndCleansUpOnFailure)
     const std::string converted = folder + "\\converted.wav";
     std::vector<char> ima = Suggest(WAVE_FORMAT_IMA_ADPCM);
     const auto* wf = reinterpret_cast<const IMAADPCMWAVEFORMAT*>(ima.data());
+    conversionReports.clear();
     ASSERT_TRUE(korvane::ConvertAudioToFile(pcm.Get(), reinterpret_cast<WAVEFORMATEX*>(ima.data()),
-                                            static_cast<int>(ima.size()), converted));
+                                            static_cast<int>(ima.size()), converted,
+                                            NoteConversion));
+    ASSERT_FALSE(conversionReports.empty());
+    EXPECT_EQ(conversionReports.back(), 100);
     std::FILE* f = std::fopen(converted.c_str(), "rb");
     ASSERT_NE(f, nullptr);
     std::vector<unsigned char> bytes(1 << 16);

@@ -1,6 +1,7 @@
 // The hook libraries as the recorder uses them: the cursor hook reports another
-// program's cursor in a form this process can draw, install/uninstall in any order,
-// and the key hook reports presses and releases with the right key-stroke bits.
+// program's cursor in a form this process can draw, also when it changes without mouse
+// input, install/uninstall in any order, and the key hook reports presses, repeats and
+// releases with the right key-stroke bits.
 #include "hook_api.h"
 #include "ui/resolve_cursor.h"
 #include "gdi_owners.h"
@@ -14,6 +15,8 @@ namespace {
 
 const UINT kCursorMessage = WM_APP + 11;
 const UINT kKeyMessage = WM_APP + 12;
+// To the child: show the busy cursor now (no mouse input comes with it).
+const UINT kBusyMessage = WM_APP + 13;
 
 // A window of this process that collects the reports.
 struct Receiver {
@@ -114,35 +117,67 @@ TEST(HooksCursor, NoReportsAfterUninstall)
     ASSERT_NE(child.window, nullptr);
     ASSERT_TRUE(InstallMyHook(r.hwnd, kCursorMessage));
     ASSERT_TRUE(UninstallMyHook(r.hwnd));
-    PostMessageA(child.window, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+    // What the child's timer reported while the hook was in is already on its way.
+    Sleep(100);
     MSG msg{};
+    while (PeekMessageA(&msg, r.hwnd, 0, 0, PM_REMOVE)) {
+    }
+    PostMessageA(child.window, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
     EXPECT_FALSE(r.Wait(kCursorMessage, 500, &msg));
 }
 
-TEST(HooksKey, PressAndReleaseReported)
+// A cursor set while the mouse rests (a program turning busy) is reported at the
+// program's next message of any kind.
+TEST(HooksCursor, CursorSetWithoutMouseInputIsReported)
+{
+    Receiver r;
+    ChildProgram child("busy");
+    ASSERT_NE(child.window, nullptr);
+    ASSERT_TRUE(InstallMyHook(r.hwnd, kCursorMessage));
+    PostMessageA(child.window, kBusyMessage, 0, 0);
+    const HCURSOR busy = LoadCursor(nullptr, IDC_WAIT);
+    HCURSOR last = nullptr;
+    MSG msg{};
+    for (int i = 0; i < 12 && last != busy; ++i)
+        if (r.Wait(kCursorMessage, 250, &msg))
+            last = korvane::ResolveReportedCursor(msg.wParam);
+    UninstallMyHook(r.hwnd);
+    EXPECT_EQ(last, busy) << "no report of the busy cursor";
+}
+
+// A press, the keyboard's repeat of it, and the release: only the repeat has the
+// previous-state bit (30) without the release bit (31).
+TEST(HooksKey, PressRepeatAndReleaseReported)
 {
     Receiver r;
     ASSERT_TRUE(InstallMyKeyHook(r.hwnd, kKeyMessage));
-    INPUT in[2] = {};
-    in[0].type = in[1].type = INPUT_KEYBOARD;
-    in[0].ki.wVk = in[1].ki.wVk = VK_F7;
-    in[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    ASSERT_EQ(SendInput(2, in, sizeof(INPUT)), 2u);
-    MSG press{}, release{};
+    INPUT in[3] = {};
+    for (INPUT& i : in) {
+        i.type = INPUT_KEYBOARD;
+        i.ki.wVk = VK_F7;
+    }
+    in[2].ki.dwFlags = KEYEVENTF_KEYUP;
+    ASSERT_EQ(SendInput(3, in, sizeof(INPUT)), 3u);
+    MSG press{}, repeat{}, release{};
     ASSERT_TRUE(r.Wait(kKeyMessage, 2000, &press));
+    ASSERT_TRUE(r.Wait(kKeyMessage, 2000, &repeat));
     ASSERT_TRUE(r.Wait(kKeyMessage, 2000, &release));
-    EXPECT_EQ(press.wParam, static_cast<WPARAM>(VK_F7));
-    EXPECT_GT(static_cast<LONG>(press.lParam), 0);
-    EXPECT_EQ(release.wParam, static_cast<WPARAM>(VK_F7));
-    EXPECT_LT(static_cast<LONG>(release.lParam), 0);
+    for (const MSG* m : {&press, &repeat, &release})
+        EXPECT_EQ(m->wParam, static_cast<WPARAM>(VK_F7));
+    EXPECT_EQ(static_cast<DWORD>(press.lParam) >> 30, 0u);
+    EXPECT_EQ(static_cast<DWORD>(repeat.lParam) >> 30, 1u);
+    EXPECT_EQ(static_cast<DWORD>(release.lParam) >> 30, 3u);
 }
 
-// The child side of the cursor tests: a window whose cursor is set on every mouse move.
+// The child side of the cursor tests: a window whose cursor is set on every mouse move
+// and that handles a timer, as a busy program still does.
 static HCURSOR childCursor;
 
 static LRESULT CALLBACK ChildProc(HWND hwnd, UINT m, WPARAM w, LPARAM l)
 {
-    if (m == WM_MOUSEMOVE)
+    if (m == kBusyMessage)
+        childCursor = LoadCursor(nullptr, IDC_WAIT);
+    if (m == WM_MOUSEMOVE || m == kBusyMessage)
         SetCursor(childCursor);
     if (m == WM_DESTROY)
         PostQuitMessage(0);
@@ -151,14 +186,17 @@ static LRESULT CALLBACK ChildProc(HWND hwnd, UINT m, WPARAM w, LPARAM l)
 
 static int RunCursorChild(const char* kind)
 {
-    childCursor = std::string(kind) == "ibeam" ? LoadCursor(nullptr, IDC_IBEAM)
-                                               : LoadCursor(nullptr, IDC_CROSS);
+    const std::string k = kind;
+    childCursor = LoadCursor(nullptr, k == "ibeam"   ? IDC_IBEAM
+                                      : k == "cross" ? IDC_CROSS
+                                                     : IDC_ARROW);
     WNDCLASSA wc{};
     wc.lpfnWndProc = ChildProc;
     wc.lpszClassName = "KorvaneCursorChild";
     RegisterClassA(&wc);
-    CreateWindowExA(0, "KorvaneCursorChild", "child", WS_POPUP, 600, 600, 50, 50, nullptr, nullptr,
-                    nullptr, nullptr);
+    HWND hwnd = CreateWindowExA(0, "KorvaneCursorChild", "child", WS_POPUP, 600, 600, 50, 50,
+                                nullptr, nullptr, nullptr, nullptr);
+    SetTimer(hwnd, 1, 50, nullptr);
     SetCursor(childCursor);
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0)

@@ -8,6 +8,7 @@
 #include <mmsystem.h>
 #include <vfw.h>
 
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -20,10 +21,10 @@ namespace {
 struct Asked {
     int multiple;
     std::vector<std::pair<int, int>> sizes;
-    bool operator()(int w, int h)
+    bool operator()(const Area& a)
     {
-        sizes.emplace_back(w, h);
-        return w % multiple == 0 && h % multiple == 0;
+        sizes.emplace_back(a.width, a.height);
+        return a.width % multiple == 0 && a.height % multiple == 0;
     }
 };
 
@@ -41,27 +42,60 @@ TEST(SizeCheck, AlignmentRoundsUpUnlessThatPassesTheScreen)
 TEST(SizeCheck, TriesAlignmentsTwoFourEightOnTheOriginalSize)
 {
     Asked video1{4, {}};
-    const CheckedSize s = FindAcceptedSize(201, 101, 1024, 768, std::ref(video1));
+    const CheckedSize s = FindAcceptedSize({100, 100, 201, 101}, 1024, 768, std::ref(video1));
     EXPECT_TRUE(s.accepted);
-    EXPECT_EQ(s.width, 204);
-    EXPECT_EQ(s.height, 104);
+    EXPECT_EQ(s.area.width, 204);
+    EXPECT_EQ(s.area.height, 104);
     EXPECT_EQ(video1.sizes, (std::vector<std::pair<int, int>>{{201, 101}, {202, 102}, {204, 104}}));
 
     Asked even{2, {}};
-    const CheckedSize e = FindAcceptedSize(321, 240, 1024, 768, std::ref(even));
-    EXPECT_EQ(e.width, 322);
-    EXPECT_EQ(e.height, 240);
+    const CheckedSize e = FindAcceptedSize({0, 0, 321, 240}, 1024, 768, std::ref(even));
+    EXPECT_EQ(e.area.width, 322);
+    EXPECT_EQ(e.area.height, 240);
 }
 
 TEST(SizeCheck, NoAcceptedSizeKeepsTheOriginalAndFallsBack)
 {
     Asked sixteen{16, {}};
-    const CheckedSize s = FindAcceptedSize(321, 241, 1024, 768, std::ref(sixteen));
+    const CheckedSize s = FindAcceptedSize({703, 527, 321, 241}, 1024, 768, std::ref(sixteen));
     EXPECT_FALSE(s.accepted);
-    EXPECT_EQ(s.width, 321);
-    EXPECT_EQ(s.height, 241);
+    EXPECT_EQ(s.area.left, 703);
+    EXPECT_EQ(s.area.top, 527);
+    EXPECT_EQ(s.area.width, 321);
+    EXPECT_EQ(s.area.height, 241);
     EXPECT_EQ(sixteen.sizes,
               (std::vector<std::pair<int, int>>{{321, 241}, {322, 242}, {324, 244}, {328, 248}}));
+}
+
+// An aligned area never reaches past the screen: where the larger size would, the area
+// moves inward by the difference.
+TEST(SizeCheck, AlignedAreaStaysOnTheScreen)
+{
+    const struct {
+        Area area;
+        int alignment, screenWidth, screenHeight;
+        Area want;
+    } cases[] = {
+        {{701, 503, 323, 265}, 4, 1024, 768, {700, 500, 324, 268}},  // dragged into the corner
+        {{701, 0, 323, 265}, 2, 1024, 768, {700, 0, 324, 266}},      // right edge only
+        {{0, 503, 323, 265}, 8, 1024, 768, {0, 496, 328, 272}},      // bottom edge only
+        {{100, 100, 201, 101}, 4, 1024, 768, {100, 100, 204, 104}},  // room enough
+        {{698, 500, 323, 265}, 4, 1024, 768, {698, 500, 324, 268}},  // just fits
+        {{3, 1, 1021, 767}, 4, 1024, 768, {0, 0, 1024, 768}},        // grows to the screen
+        {{0, 0, 1366, 768}, 4, 1366, 768, {0, 0, 1364, 768}},        // too wide to grow
+        {{3, 0, 1363, 768}, 4, 1366, 768, {2, 0, 1364, 768}},
+    };
+    for (const auto& c : cases) {
+        const Area a = AlignArea(c.area, c.alignment, c.screenWidth, c.screenHeight);
+        const std::string which = std::to_string(c.area.left) + "," + std::to_string(c.area.top) +
+                                  " " + std::to_string(c.area.width) + "x" +
+                                  std::to_string(c.area.height) + " by " +
+                                  std::to_string(c.alignment);
+        EXPECT_EQ(a.left, c.want.left) << which;
+        EXPECT_EQ(a.top, c.want.top) << which;
+        EXPECT_EQ(a.width, c.want.width) << which;
+        EXPECT_EQ(a.height, c.want.height) << which;
+    }
 }
 
 // The capture loop reports a frame it could not hold with this code.

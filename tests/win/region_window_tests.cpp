@@ -10,8 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <map>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -214,6 +216,110 @@ TEST_F(RegionWindowTest, ShowsTheDesktopThatWasBeneathIt)
     MoveTo(500, 400, MOUSEEVENTF_RIGHTUP);
     Pump(300);
     DestroyWindow(red);
+}
+
+namespace {
+
+// The whole screen as 32-bit pixels, rows top-down.
+std::vector<DWORD> GrabScreen()
+{
+    std::vector<DWORD> pixels(static_cast<size_t>(screenWidth) * screenHeight);
+    const korvane::WindowDc screen(nullptr);
+    korvane::MemoryDc memory(screen.Get());
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = screenWidth;
+    info.bmiHeader.biHeight = -screenHeight;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    korvane::Bitmap dib(CreateDIBSection(memory.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!dib)
+        return pixels;
+    korvane::SelectGuard select(memory.Get(), dib.Get());
+    BitBlt(memory.Get(), 0, 0, screenWidth, screenHeight, screen.Get(), 0, 0, SRCCOPY);
+    GdiFlush();
+    std::memcpy(pixels.data(), bits, pixels.size() * sizeof(DWORD));
+    return pixels;
+}
+
+// Pixels of `zone` (left, top, exclusive right and bottom) that differ between two grabs.
+int Changed(const std::vector<DWORD>& a, const std::vector<DWORD>& b, RECT zone)
+{
+    int changed = 0;
+    for (LONG y = zone.top; y < zone.bottom; ++y)
+        for (LONG x = zone.left; x < zone.right; ++x)
+            changed += a[y * screenWidth + x] != b[y * screenWidth + x];
+    return changed;
+}
+
+// Pumps until `zone` has at least `pixels` changed from `desktop` (a frame drawn there),
+// for up to 3 s: the mouse input may take its time on a busy machine.
+bool FrameAppears(const std::vector<DWORD>& desktop, RECT zone, int pixels)
+{
+    for (int i = 0; i < 30; ++i) {
+        if (Changed(desktop, GrabScreen(), zone) > pixels)
+            return true;
+        Pump(100);
+    }
+    return false;
+}
+
+// Repaints part of the selection window, as another window passing over it would make.
+void Repaint(RECT part)
+{
+    RedrawWindow(regionWindow, &part, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    Pump(100);
+}
+
+}  // namespace
+
+// A repaint while a frame is shown, then a move: where the old frame and its label were,
+// the desktop is seen again, not a band.
+TEST_F(RegionWindowTest, RepaintsLeaveNoStaleBands)
+{
+    const std::vector<DWORD> desktop = GrabScreen();
+    // Where a frame of (left, top) .. (600 or 500, 500 or 400) was: its top and left
+    // bands and the label above it.
+    const auto oldFrame = [&](LONG left, LONG top) {
+        return Changed(desktop, GrabScreen(), {left + 10, top, 590, top + 2}) +
+               Changed(desktop, GrabScreen(), {left, top + 10, left + 2, top + 90}) +
+               Changed(desktop, GrabScreen(), {left + 6, top - 25, 590, top});
+    };
+
+    settings.regionMode = RegionMode::Dragged;
+    Show();
+    MoveTo(600, 500, MOUSEEVENTF_LEFTDOWN);
+    Pump(100);
+    MoveTo(300, 300);
+    Pump(100);
+    ASSERT_TRUE(FrameAppears(desktop, {310, 300, 590, 302}, 200)) << "no frame drawn";
+    Repaint({0, 0, 450, screenHeight});
+    MoveTo(200, 200);
+    EXPECT_TRUE(FrameAppears(desktop, {210, 200, 590, 202}, 200)) << "no new frame";
+    EXPECT_EQ(oldFrame(300, 300), 0) << "a band is left where the frame was";
+    MoveTo(200, 200, MOUSEEVENTF_LEFTUP);
+    Pump(300);
+    ASSERT_FALSE(IsWindowVisible(regionWindow));
+
+    // The fixed frame (200x100, centred on the mouse), repainted whole between moves,
+    // then cancelled with the right button after another repaint.
+    settings.regionMode = RegionMode::FixedSize;
+    selectionRect = RECT{0, 0, 199, 99};
+    Show();
+    BeginFixedFrame();
+    MoveTo(300, 250);
+    ASSERT_TRUE(FrameAppears(desktop, {211, 201, 390, 203}, 150)) << "no fixed frame";
+    Repaint({0, 0, screenWidth, screenHeight});
+    MoveTo(650, 550);
+    EXPECT_TRUE(FrameAppears(desktop, {561, 501, 740, 503}, 150)) << "the fixed frame did not move";
+    EXPECT_EQ(oldFrame(201, 201), 0) << "a band is left where the fixed frame was";
+    Repaint({0, 0, screenWidth, screenHeight});
+    MoveTo(650, 550, MOUSEEVENTF_RIGHTDOWN);
+    MoveTo(650, 550, MOUSEEVENTF_RIGHTUP);
+    Pump(300);
+    EXPECT_FALSE(IsWindowVisible(regionWindow));
+    EXPECT_EQ(main.Count(WM_USER_RECORDSTART_MSG), 1);
 }
 
 TEST(BorderWindow, MarksAppearAroundTheAreaOnly)

@@ -1,0 +1,139 @@
+#!/usr/bin/env bash
+# What a user meets at the edges, driven with xdotool: Record/Pause set to SHIFT and
+# Stop/Cancel to CONTROL in the options dialog work with either key of each pair; a
+# held Record/Pause key pauses once, however long the keyboard repeats it; the caption
+# is back after a resume and after a Stop-button stop of a pause; and an area of
+# 323x265 dragged into the bottom-right corner records as 324x268 inside the screen,
+# with no black column or rows, its corner marks around it.
+. "$(dirname "${BASH_SOURCE[0]}")/e2e_common.sh" edges
+cp "$KORVANE_BUILD/tests/e2e/dialog_control.exe" "$work/"
+OPTIONS="Recording Options"
+control() { wine "$work/dialog_control.exe" "$@" 2>/dev/null | tr -d '\r'; }
+# The enabled flags of Record, Pause and Stop, e.g. "1 0 0".
+buttons() { info controls "$main" | awk -F'\t' '$1==1000||$1==1001||$1==1002{printf "%s%s", s, $2; s=" "}'; }
+expect_buttons() { # wanted, what
+    local got=""
+    for _ in $(seq 1 30); do got=$(buttons); [ "$got" = "$1" ] && return 0; sleep 0.1; done
+    fail "$2: buttons Record/Pause/Stop are '$got', wanted '$1'"
+}
+caption() { info list | awk -F'\t' -v h="$main" '$1==h{print $3}'; }
+# The caption must read $MAIN at every look for about a second.
+expect_caption() { # what
+    local got
+    for _ in 1 2 3 4 5 6; do
+        got=$(caption)
+        [ "$got" = "$MAIN" ] || { fail "$1: the caption reads '$got'"; return; }
+        sleep 0.2
+    done
+}
+click() { # title, id
+    local l t r b
+    read -r l t r b < <(control rect "$1" "$2") || { fail "control $2 of '$1' not found"; return 1; }
+    xdotool mousemove $(((l + r) / 2)) $(((t + b) / 2)) click 1
+    sleep 0.3
+}
+drag() { # from x y to x y
+    xdotool mousemove "$1" "$2" mousedown 1; sleep 0.2
+    xdotool mousemove $((($1 + $3) / 2)) $((($2 + $4) / 2)); sleep 0.1
+    xdotool mousemove "$3" "$4"; sleep 0.2
+    xdotool mouseup 1; xdotool mousemove 600 300
+}
+# Discards the stopped recording at its save dialog.
+discard() {
+    if info wait "Save to..." 15000; then
+        sleep 0.5
+        xdotool key Escape
+        info gone "Save to..." 5000 || fail "Escape did not close the save dialog"
+        expect_buttons "1 0 0" "after the discarded save"
+    else
+        fail "no \"Save to...\" dialog after the stop"
+    fi
+}
+
+(cd "$KORVANE_DIST" && exec wine korvane.exe >"$work/korvane.log" 2>&1) &
+pids+=($!)
+info wait "$MAIN" 20000 || { fail "main window did not appear"; exit 1; }
+main=$(info list | awk -F'\t' -v t="$MAIN" '$3==t{print $1; exit}')
+sleep 0.5
+
+echo "== a held Record/Pause key pauses once"
+# Keys reach Wine only while one of its windows has the focus.
+info front "$main"
+sleep 0.3
+xdotool mousemove 600 300 key F7
+info wait Title 3000 || fail "F7 did not show the selection window"
+drag 100 100 300 200
+expect_buttons "0 1 1" "recording"
+sleep 1
+# Held for about four seconds: the keyboard repeats it from the first second on.
+xdotool keydown F7
+states=""
+for _ in $(seq 1 8); do sleep 0.2; states="$states$(buttons)|"; done
+xdotool keyup F7
+[ "$states" = "$(printf '1 0 1|%.0s' $(seq 1 8))" ] || fail "while F7 was held the buttons went $states"
+expect_buttons "1 0 1" "after the held F7"
+xdotool key F7
+expect_buttons "0 1 1" "resumed by F7"
+# The pause was long enough to blank the caption; resumed, it shows again.
+expect_caption "after a resume"
+xdotool key F8
+discard
+
+echo "== Record/Pause SHIFT, Stop/Cancel CONTROL, either key of each"
+click "$main" 1003
+info wait "$OPTIONS" 5000 || { fail "Options did not open the dialog"; finish; }
+sleep 0.5
+# The lists end with TAB; SHIFT is 9 entries above it, CONTROL 8.
+click "$OPTIONS" 1018 && xdotool key Escape End && xdotool key --repeat 9 --delay 30 Up
+click "$OPTIONS" 1019 && xdotool key Escape End && xdotool key --repeat 8 --delay 30 Up
+click "$OPTIONS" 1
+info gone "$OPTIONS" 3000 || fail "OK did not close the options dialog"
+keys=$(control text "$main" 1028)
+[ "$keys" = "Hotkeys: Record/Pause SHIFT, Stop/Cancel CONTROL" ] || fail "hotkey line is '$keys'"
+
+xdotool mousemove 600 300 key Shift_L
+info wait Title 3000 || fail "left SHIFT did not show the selection window"
+drag 100 100 300 200
+expect_buttons "0 1 1" "recording after left SHIFT"
+sleep 0.5
+xdotool key Shift_R
+expect_buttons "1 0 1" "paused by right SHIFT"
+sleep 1.2
+echo "== a paused recording stopped with the button: the caption is back"
+info command "$main" 1002
+sleep 0.5
+expect_caption "after the Stop button"
+discard
+
+echo "== an area dragged into the bottom-right corner"
+read -r sw sh < <(xdotool getdisplaygeometry)
+touch "$work/before-corner"
+xdotool key Shift_R
+info wait Title 3000 || fail "right SHIFT did not show the selection window"
+drag $((sw - 323)) $((sh - 265)) $((sw - 1)) $((sh - 1))
+expect_buttons "0 1 1" "recording the corner"
+sleep 1.5
+import -window root "$work/corner.png"
+sleep 1
+xdotool key Control_L
+expect_buttons "0 0 0" "stopped by left CONTROL"
+if info wait "Save to..." 15000; then
+    avi=$(find "$scratch" -maxdepth 1 -iname '*.avi' -size +0 -newer "$work/before-corner" | head -n 1)
+    size=$(ffprobe -v error -select_streams v:0 -show_entries stream=width,height -of csv=p=0 "$avi" 2>/dev/null)
+    [ "$size" = "324,268" ] || fail "the corner recording is '$size', wanted 324,268"
+    ffmpeg -v error -sseof -0.5 -i "$avi" -frames:v 1 "$work/corner-frame.png" 2>/dev/null
+    # The last column and the bottom rows show the desktop, not black.
+    for crop in 1x268+323+0 324x3+0+265; do
+        mean=$(convert "$work/corner-frame.png" -crop "$crop" -format '%[fx:mean]' info: 2>/dev/null)
+        awk -v m="${mean:-0}" 'BEGIN{exit !(m > 0.05)}' || fail "the recording's $crop is black (mean $mean)"
+    done
+    # The marks sit around the area as recorded, from (sw - 324, sh - 268) on.
+    x=$((sw - 328)) y=$((sh - 272))
+    green=$(convert "$work/corner.png" -format "%[fx:int(255*p{$x,$y}.g)]" info:)
+    [ "${green:-0}" -eq 255 ] || fail "no corner mark at ($x,$y) (green $green)"
+    echo "corner recording: $size"
+fi
+discard
+
+info close "$main" || true
+finish

@@ -1,0 +1,121 @@
+#!/usr/bin/env bash
+# Long merges as a user sees them, 44.1 kHz stereo recorded with a tone (F7, a drag, F8,
+# a name typed into the save dialog). While "Convert Progress" shows, its bar is read
+# from outside: it must move forward through many positions, and the main window must
+# answer within half a second all along.
+#   1. About 60 s with the compression the options dialog proposes (Microsoft ADPCM,
+#      which Wine cannot encode): the merge falls back to copying the recorded PCM.
+#   2. About 30 s with IMA ADPCM from the format chooser: converted, then saved (the
+#      conversion itself takes only some tens of milliseconds on the bench).
+# Afterwards F7 still opens a selection: the key hook is alive.
+. "$(dirname "${BASH_SOURCE[0]}")/e2e_common.sh" merge
+cp "$KORVANE_BUILD/tests/e2e/dialog_control.exe" "$work/"
+OPTIONS="Recording Options"
+CHOOSER="Sound Selection"
+saved="$WINEPREFIX/drive_c/users/Public/long merge.avi"
+control() { wine "$work/dialog_control.exe" "$@" 2>/dev/null | tr -d '\r'; }
+click() { # title, id
+    local l t r b
+    read -r l t r b < <(control rect "$1" "$2") || { fail "control $2 of '$1' not found"; return 1; }
+    xdotool mousemove $(((l + r) / 2)) $(((t + b) / 2)) click 1
+    sleep 0.3
+}
+open_options() {
+    click "$main" 1003
+    info wait "$OPTIONS" 5000 || { fail "Options did not open the dialog"; return 1; }
+    sleep 0.5
+}
+close_options() {
+    echo "recording $(control text "$OPTIONS" 1013), compressed to $(control text "$OPTIONS" 1014)"
+    click "$OPTIONS" 1
+    info gone "$OPTIONS" 3000 || fail "OK did not close the options dialog"
+}
+# Records, saves and follows the merge; $1 names the case, $2 the audio codec wanted,
+# $3 the seconds to record, $4 the least milliseconds the merge must show for.
+record_and_merge() {
+    local what=$1 codec=$2 seconds=$3 least=$4 log=$work/$1.txt
+    rm -f "$saved"
+    info front "$main"
+    sleep 0.3
+    xdotool mousemove 600 500 key F7
+    info wait Title 3000 || { fail "$what: F7 did not show the selection window"; return; }
+    xdotool mousemove 300 200 mousedown 1; sleep 0.2
+    xdotool mousemove 200 150; sleep 0.1
+    xdotool mousemove 100 100; sleep 0.2
+    xdotool mouseup 1; xdotool mousemove 600 500
+    sleep "$seconds"
+    xdotool key F8
+    # The watcher looks before the merge can begin.
+    wine "$work/dialog_control.exe" watch "Convert Progress" 1025 "$main" 120000 2>/dev/null |
+        tr -d '\r' >"$log" &
+    local watcher=$!
+    for _ in $(seq 1 100); do grep -q watching "$log" && break; sleep 0.2; done
+    if ! info wait "Save to..." 15000; then
+        fail "$what: no \"Save to...\" dialog after F8"
+        kill "$watcher"
+        return
+    fi
+    sleep 1
+    xdotool key ctrl+a
+    xdotool type --delay 30 'C:\users\Public\long merge.avi'
+    xdotool key Return
+    wait "$watcher"
+    local shown slowest moves
+    shown=$(awk '$1=="shown"{print $2}' "$log")
+    slowest=$(awk '$1=="slowest"{print $2}' "$log")
+    moves=$(awk '$1=="position" && $2 > 0 && $2 < 100' "$log" | wc -l)
+    echo "$what: shown $shown ms, $moves positions, slowest answer $slowest ms:" \
+        "$(awk '$1=="position"{printf "%s ", $2}' "$log")"
+    [ "${shown:-0}" -ge "$least" ] || fail "$what: the progress window showed ${shown:-0} ms, wanted $least or more"
+    [ "$moves" -ge 5 ] || fail "$what: the bar took $moves positions between 0 and 100, wanted 5 or more"
+    [ "${slowest:-5000}" -lt 500 ] || fail "$what: the main window took $slowest ms to answer"
+    awk '$1=="position"{if ($2 < last) exit 1; last = $2}' "$log" || fail "$what: the bar moved back"
+    info wait Player 30000 || fail "$what: no Player window after the save"
+    local a
+    a=$(ffprobe -v error -select_streams a:0 -show_entries stream=codec_name -of csv=p=0 "$saved" 2>/dev/null)
+    [ "$a" = "$codec" ] || fail "$what: the saved audio is '$a', wanted $codec"
+    info close Player || true
+    info gone Player 5000 || true
+}
+
+(cd "$KORVANE_DIST" && exec wine korvane.exe >"$work/korvane.log" 2>&1) &
+pids+=($!)
+info wait "$MAIN" 20000 || { fail "main window did not appear"; exit 1; }
+# By handle from here on: the merge changes the caption.
+main=$(info list | awk -F'\t' -v t="$MAIN" '$3==t{print $1; exit}')
+sleep 0.5
+sox -q -n -t pulseaudio nullsink synth 240 sine 440 vol 0.5 &
+pids+=($!)
+
+echo "== 44.1 kHz stereo, the compression proposed: the PCM copy"
+open_options || finish
+# The recording formats end with the largest.
+click "$OPTIONS" 1013 && xdotool key End Return
+sleep 0.5
+close_options
+record_and_merge proposed pcm_s16le 60 1000
+
+echo "== IMA ADPCM from the format chooser: converted, then saved"
+open_options || finish
+click "$OPTIONS" 1022
+info wait "$CHOOSER" 5000 || { fail "no format chooser"; finish; }
+sleep 0.5
+# The format: the first beginning with I; its attributes: the last, 44.1 kHz stereo.
+click "$CHOOSER" 101 && xdotool key Escape I
+click "$CHOOSER" 102 && xdotool key Escape End
+sleep 0.3
+click "$CHOOSER" 1
+info gone "$CHOOSER" 3000 || fail "the chooser stayed"
+close_options
+record_and_merge ima adpcm_ima_wav 30 0
+
+echo "== the key hook still answers"
+info front "$main"
+sleep 0.3
+xdotool mousemove 600 500 key F7
+info wait Title 3000 || fail "F7 after the merges did not show the selection window"
+xdotool click 3
+info gone Title 3000 || fail "a right click did not cancel the selection"
+rm -f "$saved"
+info close "$main" || true
+finish
