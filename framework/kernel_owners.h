@@ -1,5 +1,6 @@
 // Owners of kernel objects: a handle closed with CloseHandle (files, processes,
-// threads, mappings), a find handle (FindClose) and a loaded module (FreeLibrary).
+// threads, mappings), a find handle (FindClose), a loaded module (FreeLibrary) and an
+// open registry key (RegCloseKey).
 // Not counted in the handle tallies. Any thread.
 #pragma once
 #include "unique_owner.h"
@@ -31,5 +32,11 @@ struct ModuleTraits : OwnedHandleTraits<HMODULE> {
     static void Close(HMODULE module) { FreeLibrary(module); }
 };
 using Module = UniqueOwner<ModuleTraits>;
+
+// Filled through Receive() by RegOpenKeyEx and RegCreateKeyEx.
+struct RegistryKeyTraits : OwnedHandleTraits<HKEY> {
+    static void Close(HKEY key) { RegCloseKey(key); }
+};
+using RegistryKey = UniqueOwner<RegistryKeyTraits>;
 
 }  // namespace korvane

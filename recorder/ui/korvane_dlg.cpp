@@ -1,6 +1,8 @@
 // CKorvaneDlg: the main window (UI thread only).
 #include "korvane_dlg.h"
 
+#include "about_box.h"
+#include "compressor_missing.h"
 #include "app/recording_settings.h"
 #include "app/registered_messages.h"
 #include "audio/progress_dialog.h"
@@ -13,6 +15,7 @@
 #include "hook_api.h"
 #include "hotkey_rules.h"
 #include "options/options_dlg.h"
+#include "options/options_store.h"
 #include "region/flashing_wnd.h"
 #include "region/region_window.h"
 #include "res/resource.h"
@@ -62,6 +65,7 @@ BOOL CKorvaneDlg::OnInitDialog()
 
     SendMessageA(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessageA(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    korvane::AddAboutToSystemMenu(hwnd);
 
     mainWindow = hwnd;
     InstallMyKeyHook(mainWindow, WM_USER_KEYSTART_MSG);
@@ -69,6 +73,12 @@ BOOL CKorvaneDlg::OnInitDialog()
 
     settings.captureBitsPerPixel = MeasureScreen();
     settings.compressorFourCC = mmioFOURCC('M', 'S', 'V', 'C');
+    // What the user confirmed in an earlier run replaces the start-up values.
+    if (korvane::RestoreRememberedOptions()) {
+        SetWindowTextA(m_videoStatus, settings.videoStatusLine.c_str());
+        SetWindowTextA(m_audioStatus, settings.audioStatusLine.c_str());
+        SetWindowTextA(m_hotkeyStatus, settings.hotkeyStatusLine.c_str());
+    }
 
     // Lives to the end of the process, as the recording thread may still use it.
     flashingWnd = new CFlashingWnd;
@@ -117,6 +127,11 @@ void CKorvaneDlg::OnRecord()
     isPaused = 0;
     if (wasPaused) {
         ShowButtons();
+        return;
+    }
+    if (!korvane::CheckRecordingCompressor(Hwnd())) {
+        // The hotkey that asked for this recording must be able to ask again.
+        settings.recordKeyArmed = 1;
         return;
     }
     switch (settings.regionMode) {
@@ -346,6 +361,7 @@ INT_PTR CKorvaneDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case MM_WIM_DATA: return SetResult(OnWaveInData(wParam, lParam));
     case MergeProgress: return SetResult(OnMergeProgress(wParam, lParam));
     case WM_CLOSE: OnClose(); return TRUE;
+    case WM_SYSCOMMAND: return korvane::HandleAboutCommand(Hwnd(), wParam) ? TRUE : FALSE;
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case IDC_RECORD: OnRecord(); return TRUE;

@@ -4,6 +4,7 @@
 //   text TITLE ID   the control's text, asked of the control itself (an edit or a list
 //                   keeps its text where reading the window's caption does not reach)
 //   pos TITLE ID    a progress bar's position
+//   checked TITLE ID 1 when a check box or radio button is checked, else 0
 // TITLE may be a window handle written 0x... . Exit code 1 when window or control is
 // missing.
 #include <windows.h>
@@ -36,6 +37,8 @@ int main(int argc, char** argv)
                                  SMTO_ABORTIFHUNG, 3000, &copied))
             return 1;
         std::printf("%s\n", text);
+    } else if (std::strcmp(argv[1], "checked") == 0) {
+        std::printf("%d\n", SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0);
     } else if (std::strcmp(argv[1], "pos") == 0) {
         std::printf("%d\n", static_cast<int>(SendMessageA(control, PBM_GETPOS, 0, 0)));
     } else {
