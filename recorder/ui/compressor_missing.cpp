@@ -33,13 +33,23 @@ bool Compresses(DWORD fourCC, int bitsPerPixel)
     return ICCompressQuery(compressor.Get(), &frame, nullptr) == ICERR_OK;
 }
 
+const DWORD kVideo1 = mmioFOURCC('M', 'S', 'V', 'C');
+// Every fall-back goes to Video 1, so once it is known to compress no check is needed.
+bool video1Compresses = false;
+
 }  // namespace
+
+void NoteVideo1Compressor()
+{
+    video1Compresses = Compresses(kVideo1, settings.captureBitsPerPixel);
+}
 
 bool CheckRecordingCompressor(HWND owner)
 {
-    const DWORD video1 = mmioFOURCC('M', 'S', 'V', 'C');
-    if (Compresses(settings.compressorFourCC, settings.captureBitsPerPixel) ||
-        (settings.compressorFourCC != video1 && Compresses(video1, settings.captureBitsPerPixel)))
+    if (video1Compresses || Compresses(settings.compressorFourCC, settings.captureBitsPerPixel))
+        return true;
+    video1Compresses = Compresses(kVideo1, settings.captureBitsPerPixel);
+    if (video1Compresses)
         return true;
     MessageBoxA(owner, kNoVideo1, "Korvane", MB_OK | MB_ICONWARNING);
     return false;

@@ -73,6 +73,7 @@ BOOL CKorvaneDlg::OnInitDialog()
 
     settings.captureBitsPerPixel = MeasureScreen();
     settings.compressorFourCC = mmioFOURCC('M', 'S', 'V', 'C');
+    korvane::NoteVideo1Compressor();
     // What the user confirmed in an earlier run replaces the start-up values.
     if (korvane::RestoreRememberedOptions()) {
         SetWindowTextA(m_videoStatus, settings.videoStatusLine.c_str());

@@ -5,8 +5,8 @@
 //                   keeps its text where reading the window's caption does not reach)
 //   pos TITLE ID    a progress bar's position
 //   checked TITLE ID 1 when a check box or radio button is checked, else 0
-// TITLE may be a window handle written 0x... . Exit code 1 when window or control is
-// missing.
+// TITLE may be a window handle written 0x... . Several IDs give a line each. Exit code 1
+// when window or control is missing.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -22,27 +22,32 @@ int main(int argc, char** argv)
     HWND dialog = std::strncmp(title, "0x", 2) == 0
                       ? reinterpret_cast<HWND>(std::strtoul(title + 2, nullptr, 16))
                       : FindWindowA(nullptr, title);
-    HWND control = dialog && IsWindow(dialog) ? GetDlgItem(dialog, std::atoi(argv[3])) : nullptr;
-    if (!control)
-        return 1;
-    if (std::strcmp(argv[1], "rect") == 0) {
-        RECT r;
-        if (!GetWindowRect(control, &r))
+    // Several ids give one line each, in order, for one start of this tool.
+    for (int i = 3; i < argc; ++i) {
+        HWND control =
+            dialog && IsWindow(dialog) ? GetDlgItem(dialog, std::atoi(argv[i])) : nullptr;
+        if (!control)
             return 1;
-        std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
-    } else if (std::strcmp(argv[1], "text") == 0) {
-        char text[512] = {};
-        DWORD_PTR copied = 0;
-        if (!SendMessageTimeoutA(control, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
-                                 SMTO_ABORTIFHUNG, 3000, &copied))
-            return 1;
-        std::printf("%s\n", text);
-    } else if (std::strcmp(argv[1], "checked") == 0) {
-        std::printf("%d\n", SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0);
-    } else if (std::strcmp(argv[1], "pos") == 0) {
-        std::printf("%d\n", static_cast<int>(SendMessageA(control, PBM_GETPOS, 0, 0)));
-    } else {
-        return 2;
+        if (std::strcmp(argv[1], "rect") == 0) {
+            RECT r;
+            if (!GetWindowRect(control, &r))
+                return 1;
+            std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+        } else if (std::strcmp(argv[1], "text") == 0) {
+            char text[512] = {};
+            DWORD_PTR copied = 0;
+            if (!SendMessageTimeoutA(control, WM_GETTEXT, sizeof text,
+                                     reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 3000,
+                                     &copied))
+                return 1;
+            std::printf("%s\n", text);
+        } else if (std::strcmp(argv[1], "checked") == 0) {
+            std::printf("%d\n", SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0);
+        } else if (std::strcmp(argv[1], "pos") == 0) {
+            std::printf("%d\n", static_cast<int>(SendMessageA(control, PBM_GETPOS, 0, 0)));
+        } else {
+            return 2;
+        }
     }
     return 0;
 }

@@ -129,12 +129,12 @@ click "$OPTIONS" 1
 info gone "$OPTIONS" 3000 || fail "OK did not close the dialog"
 
 # The three status lines, one a line.
-status_lines() { for id in 1026 1027 1028; do text_of "$main" $id; done; }
+status_lines() { control text "$main" 1026 1027 1028; }
 # The option controls as the dialog shows them: frame rate, quality, width, height, keys,
 # then the check boxes Fixed Region, Record Audio, Minimize, Record Cursor.
 option_values() {
-    for id in 1011 1021 1007 1008 1018 1019; do text_of "$OPTIONS" $id; done
-    for id in 1006 1012 1015 1016; do control checked "$OPTIONS" $id; done
+    control text "$OPTIONS" 1011 1021 1007 1008 1018 1019
+    control checked "$OPTIONS" 1006 1012 1015 1016
 }
 restart() {
     info close "$main" || true
