@@ -10,6 +10,8 @@ endif()
 set(KORVANE_PACKAGES_DIR ${CMAKE_BINARY_DIR}/packages CACHE PATH "Where the packages go")
 set(KORVANE_PACKAGE_NAME korvane-${PROJECT_VERSION}-${KORVANE_ARCH})
 
+# Installing (and so CPack) needs only the shipped targets, not every test program.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/README.txt.in ${CMAKE_BINARY_DIR}/README.txt @ONLY)
 install(FILES ${CMAKE_SOURCE_DIR}/skin/xplus.smf ${CMAKE_BINARY_DIR}/README.txt
     ${CMAKE_CURRENT_LIST_DIR}/LICENSE.txt DESTINATION .)
