@@ -31,13 +31,54 @@ function(korvane_def_file out_var src)
     endif()
 endfunction()
 
-# A program or DLL that ships: built into the dist folder.
+# A program or DLL that ships: built into the dist folder, stamped with the version
+# record (and, for a program, the manifest), and part of the packages.
+#   korvane_ship(target DESCRIPTION text [PROGRAM | DRIVER])
 function(korvane_ship target)
+    cmake_parse_arguments(S "PROGRAM;DRIVER" "DESCRIPTION" "" ${ARGN})
     set_target_properties(${target} PROPERTIES
         RUNTIME_OUTPUT_DIRECTORY ${KORVANE_DIST_DIR}
         LIBRARY_OUTPUT_DIRECTORY ${KORVANE_DIST_DIR}
         PREFIX "")
     korvane_warnings(${target})
+    if(WIN32)
+        korvane_version_resource(${target} "${S_DESCRIPTION}" ${S_PROGRAM} ${S_DRIVER})
+        install(TARGETS ${target} RUNTIME DESTINATION .)
+    endif()
+endfunction()
+
+# The version record, and for programs the manifest, compiled into `target`.
+function(korvane_version_resource target description is_program is_driver)
+    set(KV_NAME ${target})
+    set(KV_DESCRIPTION "${description}")
+    set(KV_COMMAS "${PROJECT_VERSION_MAJOR},${PROJECT_VERSION_MINOR},${PROJECT_VERSION_PATCH},0")
+    set(KV_DOTS "${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${PROJECT_VERSION_PATCH}.0")
+    set(KV_MANIFEST_LINE "")
+    if(is_program)
+        set(KV_FILE ${target}.exe)
+        set(KV_FILETYPE VFT_APP)
+        set(KV_FILESUBTYPE 0)
+        if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+            set(KV_ARCH amd64)
+        else()
+            set(KV_ARCH x86)
+        endif()
+        set(manifest ${CMAKE_CURRENT_BINARY_DIR}/${target}.manifest)
+        configure_file(${CMAKE_SOURCE_DIR}/cmake/program.manifest.in ${manifest} @ONLY)
+        set(KV_MANIFEST_LINE "1 24 \"${manifest}\"")
+    else()
+        set(KV_FILE ${target}.dll)
+        if(is_driver)
+            set(KV_FILETYPE VFT_DRV)
+            set(KV_FILESUBTYPE VFT2_DRV_INSTALLABLE)
+        else()
+            set(KV_FILETYPE VFT_DLL)
+            set(KV_FILESUBTYPE 0)
+        endif()
+    endif()
+    set(rc ${CMAKE_CURRENT_BINARY_DIR}/${target}_version.rc)
+    configure_file(${CMAKE_SOURCE_DIR}/cmake/version.rc.in ${rc} @ONLY)
+    target_sources(${target} PRIVATE ${rc})
 endfunction()
 
 # A test program (or test DLL with SHARED):

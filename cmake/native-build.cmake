@@ -58,6 +58,7 @@ ExternalProject_Add(win32
     CMAKE_ARGS -DCMAKE_BUILD_TYPE=${CMAKE_BUILD_TYPE}
                -DCMAKE_TOOLCHAIN_FILE=${CMAKE_SOURCE_DIR}/cmake/mingw-i686.cmake
                -DKORVANE_SECONDARY_BUILD=ON
+               -DKORVANE_PACKAGES_DIR=${KORVANE_PACKAGES_DIR}
     BUILD_ALWAYS ON
     INSTALL_COMMAND ""
     USES_TERMINAL_BUILD ON)
@@ -65,3 +66,7 @@ add_test(NAME win32.suite COMMAND ${KORVANE_TOOLS}/test-win32 ${KORVANE_WIN32_DI
 # Skipped (77) with the reason printed where 32-bit code cannot run; alone, since it
 # brings up a bench of its own and runs a whole suite.
 set_tests_properties(win32.suite PROPERTIES SKIP_RETURN_CODE 77 RUN_SERIAL ON TIMEOUT 2400)
+# Its packages go with this build's.
+add_custom_target(packages_win32 COMMAND ${CMAKE_COMMAND} --build ${KORVANE_WIN32_DIR} --target packages
+    DEPENDS win32 USES_TERMINAL)
+add_dependencies(packages packages_win32)

@@ -1,6 +1,6 @@
 // Owners of kernel objects: a handle closed with CloseHandle (files, processes,
-// threads, mappings), a find handle (FindClose) and a loaded module (FreeLibrary).
-// Counted as HandleKind::Kernel. Any thread.
+// threads, mappings), a find handle (FindClose), a loaded module (FreeLibrary) and an
+// open registry key (RegCloseKey). Counted as HandleKind::Kernel. Any thread.
 #pragma once
 #include "unique_owner.h"
 
@@ -31,5 +31,11 @@ struct ModuleTraits : OwnedHandleTraits<HMODULE, HandleKind::Kernel> {
     static void Close(HMODULE module) { FreeLibrary(module); }
 };
 using Module = UniqueOwner<ModuleTraits>;
+
+// Filled through Receive() by RegOpenKeyEx and RegCreateKeyEx.
+struct RegistryKeyTraits : OwnedHandleTraits<HKEY> {
+    static void Close(HKEY key) { RegCloseKey(key); }
+};
+using RegistryKey = UniqueOwner<RegistryKeyTraits>;
 
 }  // namespace korvane

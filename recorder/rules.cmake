@@ -11,6 +11,7 @@ add_library(korvane_rules STATIC
     ${_dir}/capture/packed_dib_layout.cpp
     ${_dir}/options/hotkey_keys.cpp
     ${_dir}/options/options_rules.cpp
+    ${_dir}/options/remembered_options.cpp
     ${_dir}/region/region_geometry.cpp
     ${_dir}/ui/finish_plan.cpp
     ${_dir}/ui/hotkey_rules.cpp)

@@ -9,7 +9,7 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 pkgs=(cmake make g++ googletest clang-format clang libclang-rt-dev
       g++-mingw-w64-x86-64 mingw-w64-x86-64-dev g++-mingw-w64-i686 mingw-w64-i686-dev
       wine wine64 xvfb x11-utils xauth xdotool imagemagick
-      ffmpeg sox libsox-fmt-pulse pulseaudio pulseaudio-utils python3 procps)
+      ffmpeg sox libsox-fmt-pulse pulseaudio pulseaudio-utils python3 procps nsis)
 with_i386=0
 if "$here/can-run-32bit" >/dev/null; then
     with_i386=1

@@ -253,6 +253,23 @@ void EnsureCompressFormat()
                                           MB_OK | MB_ICONWARNING);
 }
 
+bool AdoptCompressFormat(const void* format, DWORD bytes)
+{
+    DWORD blockSize = 0;
+    if (acmMetrics(nullptr, ACM_METRIC_MAX_SIZE_FORMAT, &blockSize) != MMSYSERR_NOERROR)
+        return false;
+    // The dialog's OK copies only into a block at least as large as its own working one.
+    if (blockSize < bytes)
+        blockSize = bytes;
+    WAVEFORMATEX* block = AllocateFormat(compressFormatBlock, blockSize);
+    compressFormat = block;
+    compressFormatSize = block ? blockSize : 0;
+    if (!block)
+        return false;
+    std::memcpy(block, format, bytes);
+    return true;
+}
+
 void OnRecordAudio(HWND dialog)
 {
     EnableAudioGroup(dialog, IsDlgButtonChecked(dialog, IDC_RECORD_AUDIO) == BST_CHECKED);

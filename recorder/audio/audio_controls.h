@@ -33,6 +33,9 @@ bool GetFormatTagName(char* buffer, int bufferSize);
 void ProposeCompressedFormat();
 void EnsureDlgCompressFormat();
 void EnsureCompressFormat();
+// Makes `compressFormat` a block of the ACM's largest format size holding `format`
+// (`bytes` long), as the dialog's OK would have left it; false when it cannot.
+bool AdoptCompressFormat(const void* format, DWORD bytes);
 
 // Handlers of the audio controls.
 void OnRecordAudio(HWND dialog);           // BN_CLICKED of 1012

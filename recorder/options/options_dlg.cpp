@@ -9,6 +9,7 @@
 #include "app/recording_state.h"
 #include "hotkey_keys.h"
 #include "options_rules.h"
+#include "options_store.h"
 #include "app/registered_messages.h"
 #include "region/region_window.h"
 #include "res/resource.h"
@@ -39,19 +40,6 @@ void SetNumber(HWND hwnd, int id, int value)
     char text[16];
     std::snprintf(text, sizeof text, "%d", value);
     SetDlgItemTextA(hwnd, id, text);
-}
-
-// The description a compressor reports of itself, or "" when it cannot be opened.
-std::string ReportedDescription(DWORD fourCC)
-{
-    korvane::Compressor compressor(ICTYPE_VIDEO, fourCC, ICMODE_QUERY);
-    if (!compressor)
-        return {};
-    ICINFO info{};
-    info.dwSize = sizeof info;
-    if (!ICGetInfo(compressor.Get(), &info, sizeof info))
-        return {};
-    return Narrow(info.szDescription);
 }
 
 void ShowKeyMessage(HWND owner, UINT stringId)
@@ -247,7 +235,7 @@ std::string COptionsDlg::CompressorText() const
         return ComboText(m_compressor);
     // Nothing listed: name the compressor a recording will use.
     return CompressorInUseName(settings.compressorFourCC,
-                               ReportedDescription(settings.compressorFourCC));
+                               korvane::CompressorDescription(settings.compressorFourCC));
 }
 
 void COptionsDlg::OnOK()
@@ -299,6 +287,7 @@ void COptionsDlg::OnOK()
                         Text(IDC_COMPRESSED_FORMAT), ComboText(m_audioFormat));
     settings.hotkeyStatusLine =
         HotkeyStatusLine(ComboText(m_recordPauseKeys), ComboText(m_stopKeys));
+    korvane::RememberOptions();
     EndDialog(IDOK);
 }
 

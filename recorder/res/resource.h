@@ -49,3 +49,7 @@
 // The hotkey conflict messages.
 #define IDS_KEY_USED_BY_STOP 150
 #define IDS_KEY_USED_BY_PAUSE 151
+
+// The main window's system-menu entry that shows the version (a system command id, so
+// its low four bits are clear).
+#define IDM_ABOUTBOX 0x0010

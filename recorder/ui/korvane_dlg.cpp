@@ -1,6 +1,8 @@
 // CKorvaneDlg: the main window (UI thread only).
 #include "korvane_dlg.h"
 
+#include "about_box.h"
+#include "compressor_missing.h"
 #include "app/recording_settings.h"
 #include "app/registered_messages.h"
 #include "audio/progress_dialog.h"
@@ -15,6 +17,7 @@
 #include "hook_api.h"
 #include "hotkey_rules.h"
 #include "options/options_dlg.h"
+#include "options/options_store.h"
 #include "region/flashing_wnd.h"
 #include "region/region_window.h"
 #include "res/resource.h"
@@ -65,6 +68,7 @@ BOOL CKorvaneDlg::OnInitDialog()
 
     SendMessageA(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessageA(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    korvane::AddAboutToSystemMenu(hwnd);
 
     mainWindow = hwnd;
     InstallMyKeyHook(mainWindow, WM_USER_KEYSTART_MSG);
@@ -72,6 +76,13 @@ BOOL CKorvaneDlg::OnInitDialog()
 
     settings.captureBitsPerPixel = MeasureScreen();
     settings.compressorFourCC = mmioFOURCC('M', 'S', 'V', 'C');
+    korvane::NoteVideo1Compressor();
+    // What the user confirmed in an earlier run replaces the start-up values.
+    if (korvane::RestoreRememberedOptions()) {
+        SetWindowTextA(m_videoStatus, settings.videoStatusLine.c_str());
+        SetWindowTextA(m_audioStatus, settings.audioStatusLine.c_str());
+        SetWindowTextA(m_hotkeyStatus, settings.hotkeyStatusLine.c_str());
+    }
 
     // Lives to the end of the process, as the recording thread may still use it.
     flashingWnd = new CFlashingWnd;
@@ -122,6 +133,11 @@ void CKorvaneDlg::OnRecord()
     isPaused = 0;
     if (wasPaused) {
         ShowButtons();
+        return;
+    }
+    if (!korvane::CheckRecordingCompressor(Hwnd())) {
+        // The hotkey that asked for this recording must be able to ask again.
+        settings.recordKeyArmed = 1;
         return;
     }
     switch (settings.regionMode) {
@@ -389,6 +405,7 @@ INT_PTR CKorvaneDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_CLOSE: OnClose(); return TRUE;
     case WM_QUERYENDSESSION: return SetResult(OnQueryEndSession());
     case WM_ENDSESSION: OnEndSession(wParam != 0); return SetResult(0);
+    case WM_SYSCOMMAND: return korvane::HandleAboutCommand(Hwnd(), wParam) ? TRUE : FALSE;
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case IDC_RECORD: OnRecord(); return TRUE;

@@ -8,8 +8,9 @@
 //                   follows the progress bar while its window shows (up to MS ms):
 //                   prints "watching" once it looks, each new position, then how long
 //                   the window showed and the longest the window MAIN took to answer
-// TITLE may be a window handle written 0x... . Exit code 1 when window or control is
-// missing.
+//   checked TITLE ID 1 when a check box or radio button is checked, else 0
+// TITLE may be a window handle written 0x... . Several IDs give a line each. Exit code 1
+// when window or control is missing.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -74,28 +75,37 @@ int main(int argc, char** argv)
     if (argc < 4)
         return 2;
     const char* title = argv[2];
-    HWND dialog = FindByTitle(title);
-    HWND control = dialog && IsWindow(dialog) ? GetDlgItem(dialog, std::atoi(argv[3])) : nullptr;
-    if (!control)
-        return 1;
-    if (std::strcmp(argv[1], "rect") == 0) {
-        RECT r;
-        if (!GetWindowRect(control, &r))
+    HWND dialog = std::strncmp(title, "0x", 2) == 0
+                      ? reinterpret_cast<HWND>(std::strtoul(title + 2, nullptr, 16))
+                      : FindByTitle(title);
+    // Several ids give one line each, in order, for one start of this tool.
+    for (int i = 3; i < argc; ++i) {
+        HWND control =
+            dialog && IsWindow(dialog) ? GetDlgItem(dialog, std::atoi(argv[i])) : nullptr;
+        if (!control)
             return 1;
-        std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
-    } else if (std::strcmp(argv[1], "text") == 0) {
-        char text[512] = {};
-        DWORD_PTR copied = 0;
-        if (!SendMessageTimeoutA(control, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
-                                 SMTO_ABORTIFHUNG, 3000, &copied))
-            return 1;
-        std::printf("%s\n", text);
-    } else if (std::strcmp(argv[1], "pos") == 0) {
-        std::printf("%d\n", static_cast<int>(SendMessageA(control, PBM_GETPOS, 0, 0)));
-    } else if (std::strcmp(argv[1], "watch") == 0 && argc > 5) {
-        return Watch(dialog, control, FindByTitle(argv[4]), std::strtoul(argv[5], nullptr, 10));
-    } else {
-        return 2;
+        if (std::strcmp(argv[1], "rect") == 0) {
+            RECT r;
+            if (!GetWindowRect(control, &r))
+                return 1;
+            std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+        } else if (std::strcmp(argv[1], "text") == 0) {
+            char text[512] = {};
+            DWORD_PTR copied = 0;
+            if (!SendMessageTimeoutA(control, WM_GETTEXT, sizeof text,
+                                     reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 3000,
+                                     &copied))
+                return 1;
+            std::printf("%s\n", text);
+        } else if (std::strcmp(argv[1], "checked") == 0) {
+            std::printf("%d\n", SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0);
+        } else if (std::strcmp(argv[1], "pos") == 0) {
+            std::printf("%d\n", static_cast<int>(SendMessageA(control, PBM_GETPOS, 0, 0)));
+        } else if (std::strcmp(argv[1], "watch") == 0 && argc > 5) {
+            return Watch(dialog, control, FindByTitle(argv[4]), std::strtoul(argv[5], nullptr, 10));
+        } else {
+            return 2;
+        }
     }
     return 0;
 }

@@ -1,7 +1,8 @@
 # The frame of the recorder's end-to-end scripts; sourced, never run.
 #   . e2e_common.sh NAME
-# Joins the shared bench when CTest has one up (it then holds the desktop for the
-# script), else starts a private one; makes the work folder $work with wininfo.exe in it
+# Stays in the bench it was started in (tools/with-bench), else joins the shared bench
+# when CTest has one up (it then holds the desktop for the script), else starts a
+# private one; makes the work folder $work with wininfo.exe in it
 # and gives: pids (background programs killed at the exit), on_exit (a command run
 # first at the exit), fail, info (wininfo.exe) and finish (PASS or the failure count as
 # the exit code; the work folder is kept when something failed).
@@ -18,7 +19,9 @@ e2e_cleanup() {
     [ -n "${bench:-}" ] && "$tools/testbench" stop "$bench" >/dev/null 2>&1
 }
 trap e2e_cleanup EXIT INT TERM
-if [ -f "${KORVANE_BENCH_DIR:-}/default/env" ]; then
+if [ -n "${KORVANE_BENCH_INSTANCE:-}" ]; then
+    : # already inside a bench of its own (tools/with-bench)
+elif [ -f "${KORVANE_BENCH_DIR:-}/default/env" ]; then
     # shellcheck disable=SC1090,SC1091
     . "$KORVANE_BENCH_DIR/default/env"
 else
@@ -26,6 +29,9 @@ else
     # shellcheck disable=SC1090
     . "$("$tools/testbench" start "$bench")"
 fi
+
+# The recorder remembers its options per user: every script starts from a first start.
+wine reg delete 'HKCU\Software\Korvane' /f >/dev/null 2>&1 || true
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/korvane-$1-e2e.XXXXXX")
 cp "$KORVANE_BUILD/tests/e2e/wininfo.exe" "$work/"

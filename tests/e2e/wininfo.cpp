@@ -4,6 +4,7 @@
 //   wait TITLE MS / gone TITLE MS wait for a visible window with that title to appear / go
 //   controls TITLE                child windows: id, enabled (1/0), text
 //   command TITLE ID              post WM_COMMAND ID to the window
+//   syscommand TITLE ID           post WM_SYSCOMMAND ID (a system-menu entry) to it
 //   close TITLE                   post WM_CLOSE to the window
 //   front TITLE                   bring the window to the foreground
 //   texts TITLE                   the texts of all child windows, one a line
@@ -106,6 +107,8 @@ int main(int argc, char** argv)
         EnumChildWindows(hwnd, PrintChild, cmd == "controls");
     } else if (cmd == "command" && argc > 3) {
         PostMessageA(hwnd, WM_COMMAND, std::atoi(argv[3]), 0);
+    } else if (cmd == "syscommand" && argc > 3) {
+        PostMessageA(hwnd, WM_SYSCOMMAND, std::strtoul(argv[3], nullptr, 0), 0);
     } else if (cmd == "close") {
         PostMessageA(hwnd, WM_CLOSE, 0, 0);
     } else if (cmd == "front") {

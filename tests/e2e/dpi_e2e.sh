@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# A dragged area on a display scaled to 150 % (144 DPI, a bench of its own): a screen of
+# distinct 8x8 blocks, F7 and a drag from (600,500) to (799,599), about 2 s, F8, saved.
+# The movie must be 200x100 and its last frame must be the screenshot of exactly those
+# pixels (PSNR >= 30 dB). A recorder that saw scaled coordinates records another size.
+#   dpi_e2e.sh DPI_PATTERN_EXE
+. "$(dirname "${BASH_SOURCE[0]}")/e2e_common.sh" dpi
+cp "$1" "$work/"
+saved="$WINEPREFIX/drive_c/users/Public/scaled.avi"
+x=600 y=500 w=200 h=100
+
+(cd "$work" && exec wine dpi_pattern.exe >"$work/pattern.log" 2>&1) &
+pids+=($!)
+info wait Pattern 20000 || { fail "the pattern did not appear"; finish; }
+(cd "$KORVANE_DIST" && exec wine korvane.exe >"$work/korvane.log" 2>&1) &
+pids+=($!)
+info wait "$MAIN" 20000 || { fail "main window did not appear"; finish; }
+sleep 0.5
+
+xdotool mousemove 300 700 key F7
+info wait Title 3000 || fail "F7 did not show the selection window"
+xdotool mousemove $x $y mousedown 1
+sleep 0.2
+xdotool mousemove $((x + w / 2)) $((y + h / 2)); sleep 0.1
+xdotool mousemove $((x + w - 1)) $((y + h - 1)); sleep 0.2
+xdotool mouseup 1
+xdotool mousemove 300 700
+info gone Title 3000 || fail "the selection window stayed after the drag"
+sleep 1
+import -window root -crop "${w}x${h}+${x}+${y}" +repage "$work/shot.png"
+sleep 1
+xdotool key F8
+if info wait "Save to..." 15000; then
+    sleep 1
+    xdotool key ctrl+a
+    xdotool type --delay 30 'C:\users\Public\scaled.avi'
+    xdotool key Return
+    info wait Player 30000 || fail "no Player window after the save"
+else
+    fail "no \"Save to...\" dialog after F8"
+fi
+
+if [ -f "$saved" ]; then
+    v=$(ffprobe -v error -select_streams v:0 -show_entries stream=codec_name,width,height -of csv=p=0 "$saved")
+    [ "$v" = "msvideo1,$w,$h" ] || fail "the movie is '$v', wanted msvideo1,$w,$h"
+    # The last frame against the screenshot of the selected pixels.
+    ffmpeg -v error -sseof -0.5 -i "$saved" -frames:v 1 -f rawvideo -pix_fmt rgb24 -y "$work/last.rgb"
+    ffmpeg -v error -i "$work/shot.png" -f rawvideo -pix_fmt rgb24 -y "$work/shot.rgb"
+    db=$(python3 - "$work/last.rgb" "$work/shot.rgb" <<'PY'
+import math, sys
+a, b = (open(p, "rb").read() for p in sys.argv[1:3])
+if len(a) != len(b) or not a:
+    print(0)
+else:
+    mse = sum((p - q) ** 2 for p, q in zip(a, b)) / len(a)
+    print(99 if mse == 0 else round(10 * math.log10(255 * 255 / mse), 1))
+PY
+)
+    awk -v d="$db" 'BEGIN{exit !(d >= 30)}' || fail "last frame against the screenshot: PSNR $db dB, wanted 30 or more"
+    echo "movie: $v, PSNR $db dB against the screenshot"
+else
+    fail "nothing saved at $saved"
+fi
+info close Player || true
+info close "$MAIN" || true
+info close Pattern || true
+finish

@@ -1,0 +1,105 @@
+#!/usr/bin/env bash
+# The win64 installer, silent, in a bench of its own (tools/with-bench), twice:
+# 1. No Video 1 compressor registered: the recorder, asked to record, says so and starts
+#    nothing. The installer puts the files under Program Files, a Start menu entry, the
+#    uninstall key, and our codec in system32 with its Drivers32 value; the installed
+#    recorder starts and closes. The silent uninstall leaves nothing of ours.
+# 2. A Video 1 codec registered beforehand: install and uninstall leave its file and its
+#    value exactly as they were.
+#   install_e2e.sh INSTALLER VERSION
+. "$(dirname "${BASH_SOURCE[0]}")/e2e_common.sh" install
+installer=$1
+version=$2
+files=(korvane.exe reelpane.exe hook.dll hookkey.dll SkinMagic.dll kvmsvc.dll xplus.smf
+       README.txt LICENSE.txt)
+c=$WINEPREFIX/drive_c
+folder="$c/Program Files/Korvane"
+shortcut="$c/ProgramData/Microsoft/Windows/Start Menu/Programs/Korvane.lnk"
+codec=$c/windows/system32/kvmsvc.dll
+drivers='HKLM\Software\Microsoft\Windows NT\CurrentVersion\Drivers32'
+uninst='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Korvane'
+# The data of value NAME under KEY, or nothing when it is not there.
+reg_value() { # key, name
+    wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' |
+        awk -v n="$2" 'tolower($1) == tolower(n) { sub(/^ *[^ ]+ +[^ ]+ +/, ""); print }'
+}
+has_key() { wine reg query "$1" >/dev/null 2>&1; }
+
+install() {
+    wine "$installer" /S >"$work/install.log" 2>&1 || fail "the installer failed ($?)"
+}
+uninstall() {
+    [ -f "$folder/uninstall.exe" ] || { fail "no uninstall.exe"; return; }
+    wine "$folder/uninstall.exe" /S >"$work/uninstall.log" 2>&1 || fail "the uninstaller failed"
+    # It runs on from a copy of itself; it is done when its folder is gone.
+    for _ in $(seq 1 100); do [ -e "$folder" ] || break; sleep 0.2; done
+}
+recorder_runs() { # program: starts, shows its main window, closes on request
+    (exec wine "$1" >>"$work/korvane.log" 2>&1) &
+    local pid=$!
+    info wait "$MAIN" 20000 || { fail "$1: no main window"; kill $pid; return 1; }
+    sleep 0.5
+}
+close_recorder() {
+    info close "$MAIN" || true
+    info gone "$MAIN" 5000 || fail "the recorder did not close"
+    wait
+}
+
+echo "== 1. no Video 1 compressor registered"
+wine reg delete "$drivers" /v vidc.MSVC /f >/dev/null 2>&1
+rm -f "$codec"
+recorder_runs "$KORVANE_DIST/korvane.exe"
+info command "$MAIN" 1000
+if info wait Korvane 5000; then
+    info texts Korvane | grep -q "No Microsoft Video 1 compressor is available" ||
+        fail "the message says: $(info texts Korvane | tr '\n' ' ')"
+    info command Korvane 1
+    info gone Korvane 3000 || fail "the message stayed"
+else
+    fail "Record without a compressor said nothing"
+fi
+info wait Title 1000 && fail "Record without a compressor still showed the selection window"
+close_recorder
+
+install
+for f in "${files[@]}" uninstall.exe; do [ -f "$folder/$f" ] || fail "not installed: $f"; done
+cmp -s "$folder/korvane.exe" "$KORVANE_DIST/korvane.exe" || fail "installed korvane.exe differs from the build's"
+[ -f "$shortcut" ] || fail "no Start menu entry"
+[ "$(reg_value "$uninst" DisplayName)" = Korvane ] || fail "uninstall key: DisplayName '$(reg_value "$uninst" DisplayName)'"
+[ "$(reg_value "$uninst" DisplayVersion)" = "$version" ] || fail "uninstall key: DisplayVersion '$(reg_value "$uninst" DisplayVersion)'"
+[ "$(reg_value "$uninst" UninstallString)" = '"C:\Program Files\Korvane\uninstall.exe"' ] ||
+    fail "uninstall key: UninstallString '$(reg_value "$uninst" UninstallString)'"
+[ "$(reg_value "$drivers" vidc.MSVC)" = kvmsvc.dll ] || fail "codec not registered: '$(reg_value "$drivers" vidc.MSVC)'"
+cmp -s "$codec" "$KORVANE_DIST/kvmsvc.dll" || fail "codec not installed in system32"
+recorder_runs 'C:\Program Files\Korvane\korvane.exe'
+# With the codec it installed, Record goes on to the selection window.
+info command "$MAIN" 1000
+if info wait Title 5000; then
+    xdotool mousemove 500 400 click 3
+    info gone Title 3000 || fail "a right click did not cancel the selection"
+else
+    fail "the installed recorder did not start a selection"
+fi
+close_recorder
+uninstall
+[ -e "$folder" ] && fail "left after uninstall: $(ls "$folder" | tr '\n' ' ')"
+[ -e "$shortcut" ] && fail "Start menu entry left"
+has_key "$uninst" && fail "uninstall key left"
+[ -n "$(reg_value "$drivers" vidc.MSVC)" ] && fail "codec registration left"
+[ -e "$codec" ] && fail "codec file left in system32"
+has_key 'HKCU\Software\Korvane' && fail "remembered options left"
+
+echo "== 2. a Video 1 codec registered beforehand"
+DISPLAY= "$tools/install-codec" --prefix "$WINEPREFIX" "$KORVANE_DIST/kvmsvc.dll" >/dev/null
+touch -d '2001-02-03 04:05:06' "$codec"
+before=$(stat -c '%s %Y' "$codec")
+install
+[ "$(reg_value "$drivers" vidc.MSVC)" = kvmsvc.dll ] || fail "the codec's registration changed"
+[ "$(stat -c '%s %Y' "$codec")" = "$before" ] || fail "the codec's file was replaced"
+[ -n "$(reg_value "$uninst" KorvaneCodecRegistered)" ] && fail "the installer claims the codec"
+uninstall
+[ -e "$folder" ] && fail "left after uninstall: $(ls "$folder" | tr '\n' ' ')"
+[ "$(reg_value "$drivers" vidc.MSVC)" = kvmsvc.dll ] || fail "the uninstaller removed a codec it did not install"
+[ "$(stat -c '%s %Y' "$codec" 2>/dev/null)" = "$before" ] || fail "the uninstaller touched a codec it did not install"
+finish
