@@ -6,6 +6,7 @@
 #include "skin_api.h"
 #include "skin_file.h"
 #include "ui/korvane_dlg.h"
+#include "ui/recovery_offer.h"
 
 #include <commctrl.h>
 
@@ -26,6 +27,7 @@ BOOL CKorvaneApp::InitInstance()
     SkinLoadFile(korvane::SkinFilePathFor(modulePath).c_str());
     SkinSetDialogScheme("Dialog");
 
+    OfferInterruptedRecordings();
     {
         CKorvaneDlg dialog;
         dialog.DoModal();

@@ -27,6 +27,9 @@ LRESULT OnWaveInData(WPARAM, LPARAM header);
 void StoreCaptureBuffer(const CBuffer& buffer);
 // Stops and closes the device, reclaims every buffer and finishes the WAV file.
 void CloseWaveInput();
+// Hands what the WAV file still buffers to the system, so that it survives the process.
+// Any thread.
+void FlushCaptureFile();
 
 namespace korvane {
 

@@ -8,6 +8,7 @@
 #include <vfw.h>
 
 #include <string>
+#include <vector>
 
 class RecordingAvi {
 public:
@@ -24,6 +25,11 @@ public:
 
     // One frame as one sample at `position`.
     HRESULT Write(unsigned position, const PackedFrame& frame);
+
+    // The stream as the file stores it (after Open): the compressor's output format and
+    // the stream header. False before a successful Open.
+    bool FileFormat(std::vector<unsigned char>& format) const;
+    AVISTREAMINFOA FileStreamInfo() const;
 
 private:
     korvane::AviFileLibrary m_library;

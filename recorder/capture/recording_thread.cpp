@@ -12,10 +12,12 @@
 #include "frame_grabber.h"
 #include "recording_avi.h"
 #include "recording_outcome.h"
+#include "recording_part.h"
 #include "app/recording_state.h"
 #include "recording_stats.h"
 #include "app/scratch_paths.h"
 #include "screen_capture_io.h"
+#include "recovery/recording_journal.h"
 
 #include <mmsystem.h>
 #include <vfw.h>
@@ -64,6 +66,7 @@ HRESULT Record(int top, int left, int width, int height, int framesPerSecond,
         AlignCaptureWithVideoClock(startTime);
         OpenWaveInput();
     }
+    DescribeRecordingPart(avi, aviPath, 1);
     ScreenCaptureIo io(avi, left, top, width, height);
     const double loopStart = korvane::StatsClockSeconds();
     const korvane::CaptureLoopResult loop =
@@ -125,6 +128,7 @@ int RunRecording(int top, int left, int width, int height, int framesPerSecond,
         // Nothing may leave the thread; a failure of our own is a failed recording.
         korvane::LogCaughtException("the recording");
     }
+    korvane::EndRecordingPart(aviPath);
     ReportRecordingEnd(result);
     return 0;
 }

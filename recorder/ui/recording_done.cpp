@@ -11,6 +11,7 @@
 #include "app/recording_state.h"
 #include "app/scratch_paths.h"
 #include "finish_plan.h"
+#include "recovery_offer.h"
 #include "save_file_dialog.h"
 
 #include <commctrl.h>
@@ -37,8 +38,10 @@ LRESULT CKorvaneDlg::OnRecordingDone(WPARAM, LPARAM)
     m_finishing = true;
     ShowButtons();
     // Asked again: the state holds until the re-posted message has its answer.
-    if (SaveRecording())
+    if (SaveRecording()) {
         EndFinishing();
+        RecordingFinished();
+    }
     return 0;
 }
 
