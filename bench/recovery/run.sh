@@ -9,7 +9,8 @@ build=$(cd "${1:-$repo/build}" && pwd)
 runs=${2:-20}
 name=recovery$$
 benches=$(mktemp -d)
-trap '"$repo/tools/testbench" stop "$name" >/dev/null 2>&1; rm -rf "$benches"' EXIT INT TERM
+trap '"$repo/tools/testbench" stop "$name" >/dev/null 2>&1; rm -rf "$benches"' EXIT
+trap 'exit 130' INT TERM
 env_file=$("$repo/tools/testbench" start "$name") || exit 1
 # The test script joins a bench it finds as "default" in KORVANE_BENCH_DIR.
 mkdir -p "$benches/default" && ln -s "$env_file" "$benches/default/env"
