@@ -12,6 +12,9 @@ add_library(korvane_rules STATIC
     ${_dir}/options/hotkey_keys.cpp
     ${_dir}/options/options_rules.cpp
     ${_dir}/options/remembered_options.cpp
+    ${_dir}/recovery/avi_salvage.cpp
+    ${_dir}/recovery/recording_description.cpp
+    ${_dir}/recovery/wav_salvage.cpp
     ${_dir}/region/region_geometry.cpp
     ${_dir}/ui/finish_plan.cpp
     ${_dir}/ui/hotkey_rules.cpp)

@@ -7,6 +7,7 @@
 #include "skin_api.h"
 #include "skin_file.h"
 #include "ui/korvane_dlg.h"
+#include "ui/recovery_offer.h"
 
 #include <commctrl.h>
 
@@ -27,6 +28,7 @@ BOOL CKorvaneApp::InitInstance()
     SkinLoadFile(korvane::SkinFilePathFor(modulePath).c_str());
     SkinSetDialogScheme("Dialog");
 
+    OfferInterruptedRecordings();
     {
         CKorvaneDlg dialog;
         dialog.DoModal();

@@ -59,8 +59,10 @@ bool CSoundFile::CreateForWriting()
 {
     if (m_hmmio)
         return false;
+    // Not exclusive: the recording's journal flushes the file to disk through a handle
+    // of its own. The name is reserved for this recording, so no one else opens it.
     m_hmmio = mmioOpenA(const_cast<char*>(m_path.c_str()), nullptr,
-                        MMIO_ALLOCBUF | MMIO_CREATE | MMIO_EXCLUSIVE | MMIO_WRITE);
+                        MMIO_ALLOCBUF | MMIO_CREATE | MMIO_DENYNONE | MMIO_WRITE);
     if (!m_hmmio) {
         m_openMode = NotOpen;
         return false;

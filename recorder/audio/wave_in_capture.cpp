@@ -144,6 +144,13 @@ void StoreLeadIn(DWORD firstBufferBytes)
 
 }  // namespace
 
+void FlushCaptureFile()
+{
+    std::lock_guard<std::recursive_mutex> lock(captureLock);
+    if (soundFile && soundFile->m_hmmio)
+        mmioFlush(soundFile->m_hmmio, 0);
+}
+
 size_t korvane::LiveCaptureBuffers()
 {
     std::lock_guard<std::recursive_mutex> lock(captureLock);

@@ -34,6 +34,9 @@ void WatchSoundFlow();
 // Recording thread, before CloseWaveInput: when the device was lost, fills the sound file
 // with silence up to `durationMs` of sound, so that it still lasts as long as the video.
 void FillLostSound(unsigned durationMs);
+// Hands what the WAV file still buffers to the system, so that it survives the process.
+// Any thread.
+void FlushCaptureFile();
 
 namespace korvane {
 

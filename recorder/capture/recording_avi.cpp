@@ -75,3 +75,20 @@ HRESULT RecordingAvi::Write(unsigned position, const PackedFrame& frame)
         ++m_frames;
     return hr;
 }
+
+bool RecordingAvi::FileFormat(std::vector<unsigned char>& format) const
+{
+    LONG bytes = 0;
+    if (!m_raw || AVIStreamReadFormat(m_raw.Get(), 0, nullptr, &bytes) != 0 || bytes <= 0)
+        return false;
+    format.assign(static_cast<size_t>(bytes), 0);
+    return AVIStreamReadFormat(m_raw.Get(), 0, format.data(), &bytes) == 0;
+}
+
+AVISTREAMINFOA RecordingAvi::FileStreamInfo() const
+{
+    AVISTREAMINFOA info = {};
+    if (m_raw)
+        AVIStreamInfoA(m_raw.Get(), &info, sizeof info);
+    return info;
+}

@@ -8,6 +8,7 @@
 #include <vfw.h>
 
 #include <string>
+#include <vector>
 
 class RecordingAvi {
 public:
@@ -30,6 +31,11 @@ public:
 
     // What the file will take once finished, as far as can be told now (from above).
     unsigned long long Bytes() const;
+
+    // The stream as the file stores it (after Open): the compressor's output format and
+    // the stream header. False before a successful Open.
+    bool FileFormat(std::vector<unsigned char>& format) const;
+    AVISTREAMINFOA FileStreamInfo() const;
 
 private:
     korvane::AviFileLibrary m_library;

@@ -14,11 +14,13 @@
 #include "frame_grabber.h"
 #include "recording_avi.h"
 #include "recording_outcome.h"
+#include "recording_part.h"
 #include "app/recording_state.h"
 #include "recording_stats.h"
 #include "scratch_reserve.h"
 #include "app/scratch_paths.h"
 #include "screen_capture_io.h"
+#include "recovery/recording_journal.h"
 
 #include <mmsystem.h>
 #include <vfw.h>
@@ -90,6 +92,7 @@ HRESULT Record(int top, int left, int width, int height, int framesPerSecond,
         AlignCaptureWithVideoClock(startTime);
         OpenWaveInput();
     }
+    DescribeRecordingPart(*avi, aviPath, 1);
     ScreenCaptureIo io(avi, framesPerSecond, left, top, width, height);
     const double loopStart = korvane::StatsClockSeconds();
     const korvane::CaptureLoopResult loop =
@@ -203,6 +206,7 @@ int RunRecording(int top, int left, int width, int height, int framesPerSecond,
         korvane::LogCaughtException("the recording");
         recordingReport.cause = korvane::StopCause::WriteFailed;
     }
+    korvane::EndRecordingPart(aviPath);
     recordingReport.result = result;
     ReportRecordingEnd(result, fault.compressor);
     return 0;

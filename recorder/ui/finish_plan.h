@@ -57,8 +57,8 @@ std::string PlayerCommandLine(const std::string& exeFolder, const std::string& s
 // The text that tells the user where an unsaved recording stayed.
 std::string KeptInScratchMessage(const std::vector<std::string>& keptPaths);
 
-// Whether a merged file's streams match their sources: every video frame, and the sound
-// within a quarter second or 2 % (a converted sound may round its last block).
+// Whether a merged file's streams hold their sources: every video frame, and sound when
+// the source had some.
 bool MergedLengthsAgree(long sourceFrames, long mergedFrames, double sourceSoundSeconds,
                         double mergedSoundSeconds);
 

@@ -21,6 +21,7 @@
 #include "region/flashing_wnd.h"
 #include "region/region_window.h"
 #include "res/resource.h"
+#include "recovery_offer.h"
 #include "resolve_cursor.h"
 
 #include <commctrl.h>
@@ -92,6 +93,7 @@ BOOL CKorvaneDlg::OnInitDialog()
 
     m_link.SubclassDlgItem(IDC_WEBLINK, hwnd);
     m_link.SetTarget(KORVANE_WEB_ADDRESS);
+    HandNextRecoveredRecording();
     return TRUE;
 }
 

@@ -16,6 +16,7 @@
 #include "audio/progress_dialog.h"
 #include "audio/sound_split.h"
 #include "finish_plan.h"
+#include "recovery_offer.h"
 #include "save_file_dialog.h"
 
 #include <commctrl.h>
@@ -106,8 +107,10 @@ LRESULT CKorvaneDlg::OnRecordingDone(WPARAM askedAgain, LPARAM)
         m_saveTrouble = false;
     }
     // Asked again: the state holds until the re-posted message has its answer.
-    if (SaveRecording())
+    if (SaveRecording()) {
         EndFinishing();
+        RecordingFinished();
+    }
     return 0;
 }
 

@@ -37,6 +37,8 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/korvane-$1-e2e.XXXXXX")
 cp "$KORVANE_BUILD/tests/e2e/wininfo.exe" "$work/"
 MAIN="Korvane by Quillory"
 scratch=$WINEPREFIX/drive_c/windows/temp
+# Descriptions left by programs killed in earlier tests would be offered at the start.
+rm -f "$scratch"/*.krec
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 info() { wine "$work/wininfo.exe" "$@" 2>/dev/null | tr -d '\r'; }

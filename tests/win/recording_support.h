@@ -11,6 +11,7 @@
 #include "capture/recording_thread.h"
 #include "gdi_owners.h"
 #include "message_pump.h"
+#include "recovery/recording_journal.h"
 
 #include <windows.h>
 
@@ -81,6 +82,8 @@ public:
         isRecording = 0;
         const bool ended = PumpUntil([&] { return Ended(); }, 20000);
         worker.join();
+        // As the finish does: the recording's description goes with it.
+        korvane::ForgetRecordingPart(tempAviPath);
         return ended;
     }
 

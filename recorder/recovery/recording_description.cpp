@@ -1,0 +1,169 @@
+// The description's text form. Unknown keys are ignored, so a later recorder may add some.
+#include "recording_description.h"
+
+#include <map>
+
+namespace korvane {
+
+const char kDescriptionExtension[] = ".krec";
+
+namespace {
+
+const char kFirstLine[] = "korvane recording 1";
+const char kHexDigits[] = "0123456789abcdef";
+
+std::string Hex(const std::vector<uint8_t>& bytes)
+{
+    std::string text;
+    for (uint8_t b : bytes) {
+        text += kHexDigits[b >> 4];
+        text += kHexDigits[b & 15];
+    }
+    return text;
+}
+
+int HexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+bool FromHex(const std::string& text, std::vector<uint8_t>& out)
+{
+    out.clear();
+    if (text.size() % 2 != 0)
+        return false;
+    for (size_t i = 0; i < text.size(); i += 2) {
+        const int hi = HexValue(text[i]);
+        const int lo = HexValue(text[i + 1]);
+        if (hi < 0 || lo < 0)
+            return false;
+        out.push_back(static_cast<uint8_t>(hi << 4 | lo));
+    }
+    return true;
+}
+
+// A decimal number that fits 32 bits, nothing else on the line.
+bool Number(const std::string& text, uint32_t& out)
+{
+    if (text.empty() || text.size() > 10)
+        return false;
+    uint64_t value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return false;
+        value = value * 10 + static_cast<uint64_t>(c - '0');
+    }
+    if (value > 0xFFFFFFFFull)
+        return false;
+    out = static_cast<uint32_t>(value);
+    return true;
+}
+
+uint32_t Le32(const std::vector<uint8_t>& v, size_t at)
+{
+    return static_cast<uint32_t>(v[at]) | static_cast<uint32_t>(v[at + 1]) << 8 |
+           static_cast<uint32_t>(v[at + 2]) << 16 | static_cast<uint32_t>(v[at + 3]) << 24;
+}
+
+}  // namespace
+
+std::string DescriptionPathFor(const std::string& aviPath)
+{
+    return aviPath + kDescriptionExtension;
+}
+
+std::string FormatDescription(const RecordingDescription& d)
+{
+    std::string t = std::string(kFirstLine) + "\r\n";
+    auto line = [&t](const char* key, const std::string& value) {
+        t += key;
+        t += '=';
+        t += value;
+        t += "\r\n";
+    };
+    line("process", std::to_string(d.processId));
+    line("started", d.started);
+    line("part", std::to_string(d.part));
+    line("avi", d.aviPath);
+    line("wav", d.wavPath);
+    line("merged", d.mergedPath);
+    line("rate", std::to_string(d.framesPerSecond));
+    line("width", std::to_string(d.width));
+    line("height", std::to_string(d.height));
+    line("compressor", d.compressor);
+    line("quality", std::to_string(d.quality));
+    line("buffer", std::to_string(d.suggestedBufferBytes));
+    line("video-format", Hex(d.videoFormat));
+    line("audio-format", Hex(d.audioFormat));
+    line("state", d.complete ? "complete" : "recording");
+    return t;
+}
+
+bool ParseDescription(const std::string& text, RecordingDescription& out)
+{
+    std::map<std::string, std::string> values;
+    size_t at = 0;
+    bool first = true;
+    while (at < text.size()) {
+        size_t end = text.find('\n', at);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string line = text.substr(at, end - at);
+        at = end + 1;
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (first) {
+            if (line != kFirstLine)
+                return false;
+            first = false;
+            continue;
+        }
+        const size_t equals = line.find('=');
+        if (equals != std::string::npos)
+            values[line.substr(0, equals)] = line.substr(equals + 1);
+    }
+    if (first)
+        return false;
+
+    RecordingDescription d;
+    const char* numbers[] = {"process", "part", "rate", "width", "height", "quality", "buffer"};
+    uint32_t* fields[] = {&d.processId, &d.part,    &d.framesPerSecond,     &d.width,
+                          &d.height,    &d.quality, &d.suggestedBufferBytes};
+    for (size_t i = 0; i < sizeof numbers / sizeof numbers[0]; ++i)
+        if (!Number(values[numbers[i]], *fields[i]))
+            return false;
+    d.started = values["started"];
+    d.aviPath = values["avi"];
+    d.wavPath = values["wav"];
+    d.mergedPath = values["merged"];
+    d.compressor = values["compressor"];
+    d.complete = values["state"] == "complete";
+    if (!FromHex(values["video-format"], d.videoFormat) ||
+        !FromHex(values["audio-format"], d.audioFormat))
+        return false;
+    // Limits far above any real recording keep the arithmetic that follows in range.
+    if (d.aviPath.empty() || d.part == 0 || d.framesPerSecond == 0 || d.width == 0 ||
+        d.height == 0 || d.width > 65536 || d.height > 65536 || d.compressor.size() != 4)
+        return false;
+    if (d.videoFormat.size() < 40 || d.videoFormat.size() > 4096 || Le32(d.videoFormat, 0) < 40 ||
+        Le32(d.videoFormat, 0) > d.videoFormat.size())
+        return false;
+    if (d.wavPath.empty() != d.audioFormat.empty())
+        return false;
+    out = d;
+    return true;
+}
+
+uint32_t MaxFrameBytes(const RecordingDescription& d)
+{
+    const uint64_t raw = static_cast<uint64_t>(d.width) * d.height * 4 + 65536;
+    return raw > 0xFFFFFFFFull ? 0xFFFFFFFFu : static_cast<uint32_t>(raw);
+}
+
+}  // namespace korvane

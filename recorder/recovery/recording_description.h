@@ -1,0 +1,45 @@
+// The description of a recording in progress, kept beside its scratch files so that a
+// recording whose process died can be rebuilt: what the temporary files are, the video
+// stream's format as the file stores it, the sound's format, and who is writing them.
+// A small "key=value" text; plain functions, any thread.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace korvane {
+
+struct RecordingDescription {
+    uint32_t processId = 0;  // the recorder that wrote it
+    std::string started;     // "YYYY-MM-DD hh:mm:ss" local time, for the user
+    uint32_t part = 1;       // numbered from 1 when a recording is split into files
+    std::string aviPath;
+    std::string wavPath;     // empty: video only
+    std::string mergedPath;  // the merge's reserved name (may be empty)
+    uint32_t framesPerSecond = 0;
+    uint32_t width = 0;
+    uint32_t height = 0;
+    std::string compressor;  // the stream's FourCC as text, e.g. "MSVC"
+    uint32_t quality = 0;
+    uint32_t suggestedBufferBytes = 0;
+    std::vector<uint8_t> videoFormat;  // the stream format (BITMAPINFOHEADER and any palette)
+    std::vector<uint8_t> audioFormat;  // the WAV fmt chunk's contents; empty without sound
+    bool complete = false;             // the files were closed normally and wait for the save
+};
+
+// The description's file: beside the AVI file, named after it.
+std::string DescriptionPathFor(const std::string& aviPath);
+// The extension that marks a description in the scratch folder.
+extern const char kDescriptionExtension[];
+
+std::string FormatDescription(const RecordingDescription& d);
+
+// False for a text that is no description or misses something the rebuild needs
+// (files, size, rate, a video format of at least a BITMAPINFOHEADER).
+bool ParseDescription(const std::string& text, RecordingDescription& out);
+
+// The largest chunk a frame of this recording may have: never more than a raw frame of
+// 32 bits per pixel, whatever the compressor; for damaged sizes.
+uint32_t MaxFrameBytes(const RecordingDescription& d);
+
+}  // namespace korvane

@@ -1,0 +1,43 @@
+// Interrupted recordings in the scratch folder: found by their descriptions (only those
+// no live recorder holds), rebuilt into a temporary AVI and WAV file that the normal
+// finish takes, or deleted. UI thread (the rebuild blocks it while it copies).
+#pragma once
+#include "kernel_owners.h"
+#include "recording_description.h"
+
+#include <string>
+#include <vector>
+
+namespace korvane {
+
+struct InterruptedRecording {
+    std::string descriptionPath;
+    KernelHandle claim;     // the description, held so that no other instance takes it
+    bool readable = false;  // the description parsed
+    RecordingDescription description;
+    uint32_t positions = 0;  // video positions found whole
+    bool hasSound = false;   // a WAV file with a usable format and data
+};
+
+// Every description in `folder` that no running recorder holds, claimed. Paths that live
+// recordings use are added to `inUse` (their files are never touched).
+std::vector<InterruptedRecording> FindInterruptedRecordings(const std::string& folder,
+                                                            std::vector<std::string>& inUse);
+
+struct RebuiltRecording {
+    std::string aviPath;
+    std::string wavPath;     // empty: video only
+    std::string mergedPath;  // reserved for the merge when there is sound
+};
+
+// Copies every whole frame into a new temporary AVI file in `folder` at its position,
+// fixes the WAV file's sizes in place, deletes the damaged AVI file, and hands the claim
+// to the recording journal with a description of the rebuilt files (forgotten by the
+// finish). False when nothing could be rebuilt; the files are then as they were.
+bool RebuildRecording(InterruptedRecording& r, const std::string& folder,
+                      const std::vector<std::string>& inUse, RebuiltRecording& out);
+
+// Deletes the recording's files (those no live recording uses) and its description.
+void DeleteInterruptedRecording(InterruptedRecording& r, const std::vector<std::string>& inUse);
+
+}  // namespace korvane
