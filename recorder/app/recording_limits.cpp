@@ -36,8 +36,7 @@ std::string PartSavePath(const std::string& savePath, int partNumber)
     const bool hasExtension =
         dot != std::string::npos && (slash == std::string::npos || dot > slash + 1);
     const std::string::size_type cut = hasExtension ? dot : savePath.size();
-    return savePath.substr(0, cut) + " (" + std::to_string(partNumber) + ")" +
-           savePath.substr(cut);
+    return savePath.substr(0, cut) + " (" + std::to_string(partNumber) + ")" + savePath.substr(cut);
 }
 
 namespace {
@@ -57,8 +56,8 @@ ByteRange PartSoundRange(unsigned firstIndex, unsigned nextFirstIndex, int frame
                          uint32_t bytesPerSecond, uint32_t blockAlign, uint64_t soundBytes)
 {
     ByteRange range;
-    range.begin = SoundOffsetFor(firstIndex, framesPerSecond, bytesPerSecond, blockAlign,
-                                 soundBytes);
+    range.begin =
+        SoundOffsetFor(firstIndex, framesPerSecond, bytesPerSecond, blockAlign, soundBytes);
     range.end = nextFirstIndex == 0 ? soundBytes
                                     : SoundOffsetFor(nextFirstIndex, framesPerSecond,
                                                      bytesPerSecond, blockAlign, soundBytes);

@@ -14,7 +14,7 @@ namespace korvane {
 // is the recording's tempAviPath and mergedAviPath.
 struct RecordingPart {
     std::string aviPath;
-    std::string mergedPath;  // reserved for its merge; empty when none could be had
+    std::string mergedPath;   // reserved for its merge; empty when none could be had
     unsigned firstIndex = 0;  // its first frame's position on the recording's clock
 };
 

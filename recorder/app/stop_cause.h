@@ -5,11 +5,11 @@
 namespace korvane {
 
 enum class StopCause : int {
-    User = 0,         // Stop, by button or hotkey
-    WriteFailed,      // the temporary AVI refused a frame
-    FrameMemory,      // no memory for a frame
-    DiskLow,          // the scratch drive is nearly full
-    NextPartFailed,   // the next part's file could not be opened
+    User = 0,        // Stop, by button or hotkey
+    WriteFailed,     // the temporary AVI refused a frame
+    FrameMemory,     // no memory for a frame
+    DiskLow,         // the scratch drive is nearly full
+    NextPartFailed,  // the next part's file could not be opened
 };
 
 // What kept a recording's sound from being recorded whole.

@@ -24,7 +24,10 @@ void PutU32(std::vector<unsigned char>& out, uint32_t value)
         out.push_back(static_cast<unsigned char>(value >> (8 * i)));
 }
 
-void PutTag(std::vector<unsigned char>& out, const char* tag) { out.insert(out.end(), tag, tag + 4); }
+void PutTag(std::vector<unsigned char>& out, const char* tag)
+{
+    out.insert(out.end(), tag, tag + 4);
+}
 
 bool ReadAt(HANDLE file, uint64_t offset, void* buffer, DWORD bytes)
 {
