@@ -12,16 +12,38 @@ POINT CursorImageCorner(POINT pointer, POINT origin, POINT hotspot)
 
 namespace {
 
+// GetIconInfo copies both of the cursor's bitmaps, which costs more than drawing it, so
+// each thread keeps the last cursor's hotspot. It is asked again when the cursor changes
+// and at least twice a second, in case a handle was destroyed and its value reused.
+constexpr DWORD kHotspotRefreshMs = 500;
+struct HotspotCache {
+    HCURSOR cursor = nullptr;
+    POINT hotspot = {};
+    DWORD askedAt = 0;
+};
+thread_local HotspotCache hotspotCache;
+
 // The hotspot of a drawable cursor; false when the handle is of no use in this process.
 bool HotspotOf(HCURSOR cursor, POINT& hotspot)
 {
-    ICONINFO info = {};
-    if (!cursor || !GetIconInfo(cursor, &info))
+    if (!cursor)
         return false;
+    HotspotCache& cache = hotspotCache;
+    const DWORD now = GetTickCount();
+    if (cursor == cache.cursor && now - cache.askedAt < kHotspotRefreshMs) {
+        hotspot = cache.hotspot;
+        return true;
+    }
+    ICONINFO info = {};
+    if (!GetIconInfo(cursor, &info)) {
+        cache.cursor = nullptr;
+        return false;
+    }
     // GetIconInfo hands us copies of both bitmaps; the owners delete them.
     Bitmap mask(info.hbmMask);
     Bitmap colour(info.hbmColor);
     hotspot = POINT{static_cast<LONG>(info.xHotspot), static_cast<LONG>(info.yHotspot)};
+    cache = HotspotCache{cursor, hotspot, now};
     return true;
 }
 
@@ -31,7 +53,10 @@ bool DrawAt(HDC frameDc, POINT pointer, POINT origin, HCURSOR cursor)
     if (!HotspotOf(cursor, hotspot))
         return false;
     const POINT corner = CursorImageCorner(pointer, origin, hotspot);
-    return DrawIcon(frameDc, corner.x, corner.y, cursor) != FALSE;
+    if (DrawIcon(frameDc, corner.x, corner.y, cursor))
+        return true;
+    hotspotCache.cursor = nullptr;  // the handle has gone since it was asked
+    return false;
 }
 
 }  // namespace

@@ -101,10 +101,10 @@ ScreenGrabber::ScreenGrabber(int width, int height, int left, int top)
     m_bits = pixels;
 }
 
-BITMAPINFOHEADER* ScreenGrabber::Grab(bool quiet)
+PackedFrame ScreenGrabber::Grab(bool quiet, PackedFrame reuse)
 {
     if (!m_bits)
-        return GrabRegionFrame(m_width, m_height, m_left, m_top, quiet);
+        return PackedFrame(GrabRegionFrame(m_width, m_height, m_left, m_top, quiet));
     if (!quiet)
         PaintBorder(kGrabbingColour);
     const size_t bandRows = std::max<size_t>(1, kBandBytes / m_layout.stride);
@@ -115,10 +115,16 @@ BITMAPINFOHEADER* ScreenGrabber::Grab(bool quiet)
     DrawCursorAt(m_memory.Get(), m_left, m_top);
     GdiFlush();  // the section's bits are read directly next
 
-    korvane::LockedGlobal frame = korvane::LockGlobal(korvane::AllocateGlobal(m_layout.blockBytes));
-    auto* header = static_cast<BITMAPINFOHEADER*>(frame.Get());
+    PackedFrame frame = std::move(reuse);
+    if (!frame) {
+        korvane::LockedGlobal block =
+            korvane::LockGlobal(korvane::AllocateGlobal(m_layout.blockBytes));
+        // Still counted as open: ReleaseFrameDib takes it back by its pointer.
+        frame = PackedFrame(static_cast<BITMAPINFOHEADER*>(block.Detach().data));
+    }
+    BITMAPINFOHEADER* header = frame.Header();
     if (!header)
-        return nullptr;
+        return PackedFrame();
     header->biSize = sizeof(BITMAPINFOHEADER);
     header->biWidth = m_width;
     header->biHeight = m_height;
@@ -126,10 +132,10 @@ BITMAPINFOHEADER* ScreenGrabber::Grab(bool quiet)
     header->biBitCount = static_cast<WORD>(settings.captureBitsPerPixel);
     header->biCompression = BI_RGB;
     header->biSizeImage = static_cast<DWORD>(m_layout.imageBytes);
+    header->biClrUsed = static_cast<DWORD>(m_layout.colourCount);
     std::memcpy(reinterpret_cast<BYTE*>(header) + m_layout.headerBytes, m_bits,
                 m_layout.imageBytes);
     if (!quiet)
         PaintBorder(kGrabbedColour);
-    // Still counted as open: ReleaseFrameDib takes it back by its pointer.
-    return static_cast<BITMAPINFOHEADER*>(frame.Detach().data);
+    return frame;
 }

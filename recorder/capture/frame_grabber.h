@@ -3,6 +3,7 @@
 // pictures); the caller releases the frame with ReleaseFrameDib or a PackedFrame.
 // ScreenGrabber: the same frames, again and again, for one recording's area.
 #pragma once
+#include "frame_dib.h"
 #include "gdi_owners.h"
 #include "packed_dib_layout.h"
 
@@ -23,8 +24,9 @@ public:
     static constexpr size_t kBandBytes = 1536 * 1024;
 
     ScreenGrabber(int width, int height, int left, int top);
-    // As GrabRegionFrame: a packed frame the caller releases, or null.
-    BITMAPINFOHEADER* Grab(bool quiet);
+    // As GrabRegionFrame: a packed frame, or an empty one. `reuse`, an earlier frame of
+    // this grabber, lends its memory, so a recording allocates frames only at its start.
+    PackedFrame Grab(bool quiet, PackedFrame reuse = PackedFrame());
 
 private:
     int m_width, m_height, m_left, m_top;

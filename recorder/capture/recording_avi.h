@@ -1,5 +1,6 @@
 // The temporary AVI file of a recording: one video stream compressed on the way in.
-// Recording thread only (the AVIFile objects stay on the thread that opened them).
+// Used by one thread at a time: opened and released by the recording thread, written by
+// its frame writer in between. Bytes() may be asked from any thread.
 #pragma once
 #include "avifile_owners.h"
 #include "frame_dib.h"
@@ -7,6 +8,7 @@
 #include <windows.h>
 #include <vfw.h>
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -44,7 +46,7 @@ private:
     korvane::AviStream m_compressed;
     AVICOMPRESSOPTIONS m_options = {};
     std::string m_path;
-    unsigned long long m_frames = 0;
+    std::atomic<unsigned long long> m_frames{0};
     // More than the writer keeps in memory before it reaches the file.
     static constexpr unsigned long long kWriterBufferBytes = 64 * 1024;
 };

@@ -95,8 +95,17 @@ HRESULT Record(int top, int left, int width, int height, int framesPerSecond,
     DescribeRecordingPart(*avi, aviPath, 1);
     ScreenCaptureIo io(avi, framesPerSecond, left, top, width, height);
     const double loopStart = korvane::StatsClockSeconds();
-    const korvane::CaptureLoopResult loop =
+    korvane::CaptureLoopResult loop =
         korvane::RunCaptureLoop(io, settings.frameIntervalMs, startTime);
+    // The loop counted frames as handed to the writer; the file has what the writer wrote.
+    const ScreenCaptureIo::Finished writes = io.FinishWrites();
+    if (writes.failure != S_OK && loop.result == korvane::kResultOk) {
+        loop.result = writes.failure;
+        loop.cause = korvane::StopCause::WriteFailed;
+    }
+    loop.framesWritten = writes.framesWritten;
+    if (writes.framesWritten > 0)
+        loop.lastWrittenIndex = writes.lastWrittenIndex;
     korvane::RecordingStats& stats = korvane::lastRecordingStats;
     stats.loopSeconds = korvane::StatsClockSeconds() - loopStart;
     stats.grabs = loop.grabs;

@@ -32,6 +32,9 @@ double StatsClockSeconds()
 namespace {
 // The free space is asked for at most this often: the call goes to the file system.
 const unsigned kSpaceCheckMs = 1000;
+// Frames waiting for the writer: enough to ride out one slow compression, few enough that
+// a 1920x1080 recording holds only a few frames' memory.
+const size_t kFramesInFlight = 2;
 
 // The process environment's value (not the C runtime's copy, which misses later changes).
 std::string PartSizeSetting()
@@ -60,7 +63,16 @@ ScreenCaptureIo::ScreenCaptureIo(std::unique_ptr<RecordingAvi>& avi, int framesP
       m_height(height),
       m_grabber(width, height, left, top),
       m_partCeiling(korvane::PartCeilingFrom(PartSizeSetting().c_str())),
-      m_scratchFolder(GetScratchFolder())
+      m_scratchFolder(GetScratchFolder()),
+      m_writer(
+          [this](unsigned position, const PackedFrame& frame) {
+              // Positions restart at 0 in each part.
+              const HRESULT hr = m_avi->Write(position - m_partStartIndex, frame);
+              if (SUCCEEDED(hr))
+                  ++korvane::framesWrittenSoFar;
+              return hr;
+          },
+          kFramesInFlight)
 {
 }
 
@@ -75,19 +87,22 @@ bool ScreenCaptureIo::Paused() { return isPaused.load() != 0; }
 bool ScreenCaptureIo::Grab()
 {
     const double start = korvane::StatsClockSeconds();
-    m_frame = PackedFrame(m_grabber.Grab(false));
+    m_frame = m_grabber.Grab(false, m_writer.TakeSpare());
     m_grabSeconds += korvane::StatsClockSeconds() - start;
     return static_cast<bool>(m_frame);
 }
 
 HRESULT ScreenCaptureIo::Write(unsigned index)
 {
-    const double start = korvane::StatsClockSeconds();
-    const HRESULT hr = m_avi->Write(index, m_frame);
-    m_writeSeconds += korvane::StatsClockSeconds() - start;
-    if (SUCCEEDED(hr))
-        ++korvane::framesWrittenSoFar;
-    return hr;
+    // A failure shows at the next frame handed over, one or two frames late: the loop
+    // stops there, and FinishWrites tells what reached the file.
+    return m_writer.Queue(index + m_partStartIndex, std::move(m_frame));
+}
+
+ScreenCaptureIo::Finished ScreenCaptureIo::FinishWrites()
+{
+    const HRESULT failure = m_writer.Drain();
+    return Finished{failure, m_writer.Written(), m_writer.LastPosition()};
 }
 
 void ScreenCaptureIo::ReleaseFrame() { m_frame.Reset(); }
@@ -139,6 +154,10 @@ HRESULT ScreenCaptureIo::StartNextPart(unsigned firstIndex)
     if (!recordingReport.parts.empty() && !recordingReport.parts.front().mergedPath.empty())
         part.mergedPath = ReserveScratchFile(
             "\\tempaudiovideomerge part" + std::to_string(number) + ".avi", ".avi");
+    // The part must not change under the writer.
+    const HRESULT pending = m_writer.Drain();
+    if (pending != S_OK)
+        return pending;
     // The new file is opened before the full one is finished, so a failure leaves the
     // recording as it was: complete up to here, in the parts it has.
     std::unique_ptr<RecordingAvi> next(new RecordingAvi);
@@ -153,6 +172,7 @@ HRESULT ScreenCaptureIo::StartNextPart(unsigned firstIndex)
     m_avi.swap(next);
     next.reset();  // the full part is complete on disk from here
     m_soundAtPartStart = korvane::StoredSoundBytes();
+    m_partStartIndex = firstIndex;
     recordingReport.parts.push_back(part);
     return 0;
 }

@@ -1,10 +1,13 @@
 // The capture loop's real world: timeGetTime, Sleep, the recording flags, the frame
 // grabber, the scratch drive's free space and the temporary AVI files of the recording's
-// parts. Times its grabs and writes. Recording thread.
+// parts. Frames are compressed and written on a writer thread while the loop goes on;
+// the part being written is touched by this thread only when the writer has drained.
+// Times its grabs and writes. Recording thread.
 #pragma once
 #include "capture_loop.h"
 #include "frame_dib.h"
 #include "frame_grabber.h"
+#include "frame_writer.h"
 #include "recording_avi.h"
 
 #include <memory>
@@ -30,8 +33,17 @@ public:
     bool PartFull() override;
     HRESULT StartNextPart(unsigned firstIndex) override;
 
+    // Waits for every frame handed over to be written: the first write that failed (S_OK
+    // when none did), and what reached the file. After it the part is this thread's again.
+    struct Finished {
+        HRESULT failure;
+        unsigned framesWritten;
+        unsigned lastWrittenIndex;
+    };
+    Finished FinishWrites();
+
     double GrabSeconds() const { return m_grabSeconds; }
-    double WriteSeconds() const { return m_writeSeconds; }
+    double WriteSeconds() const { return m_writer.SinkSeconds(); }
 
 private:
     std::unique_ptr<RecordingAvi>& m_avi;
@@ -40,12 +52,14 @@ private:
     ScreenGrabber m_grabber;
     PackedFrame m_frame;
     double m_grabSeconds = 0;
-    double m_writeSeconds = 0;
+    unsigned m_partStartIndex = 0;
     unsigned long long m_partCeiling;
     unsigned long long m_soundAtPartStart = 0;
     std::string m_scratchFolder;
     unsigned m_lastSpaceCheck = 0;
     bool m_spaceChecked = false;
+    // Last, so that it drains and ends before anything it writes to goes.
+    korvane::FrameWriter m_writer;
 };
 
 // The free bytes on the drive of `folder`; all ones when that cannot be learnt, so that

@@ -1,13 +1,18 @@
 // The recording thread's decisions that still speak Win32: the compressor size check's
-// order of tries (with the compressor's answer passed in) and the end-of-recording report.
+// order of tries (with the compressor's answer passed in), the end-of-recording report,
+// and the frame writer's hand-over.
 #include "capture/capture_loop.h"
 #include "capture/compressor_check.h"
+#include "capture/frame_writer.h"
 #include "capture/recording_outcome.h"
+#include "global_mem.h"
+#include "handle_tally.h"
 
 #include <gtest/gtest.h>
 #include <mmsystem.h>
 #include <vfw.h>
 
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -129,4 +134,77 @@ TEST(RecordingOutcome, EndOfRecordingReport)
         EXPECT_EQ(out.message, c.message) << std::hex << c.result << " " << c.frames;
         EXPECT_EQ(out.askForDefaultCompressor, c.question) << std::hex << c.result;
     }
+}
+
+namespace {
+
+PackedFrame SmallFrame()
+{
+    LockedGlobal block = AllocateLockedGlobal(sizeof(BITMAPINFOHEADER) + 64);
+    return PackedFrame(static_cast<BITMAPINFOHEADER*>(block.Detach().data));
+}
+
+// Hands over `count` frames at positions 0, 2, 4 ..., each in a spare when there is one,
+// as the capture loop does; stops at the first refusal.
+HRESULT QueueFrames(FrameWriter& writer, unsigned count)
+{
+    for (unsigned i = 0; i < count; ++i) {
+        PackedFrame frame = writer.TakeSpare();
+        const HRESULT hr = writer.Queue(2 * i, frame ? std::move(frame) : SmallFrame());
+        if (hr != S_OK)
+            return hr;
+    }
+    return S_OK;
+}
+
+}  // namespace
+
+TEST(FrameWriter, WritesInOrderOnItsOwnThreadAndReusesTheMemory)
+{
+    const long blocks = Tally(HandleKind::GlobalMemory).Open();
+    std::vector<unsigned> positions;
+    std::set<const void*> memory;
+    std::set<DWORD> threads;
+    {
+        FrameWriter writer(
+            [&](unsigned position, const PackedFrame& frame) {
+                positions.push_back(position);
+                memory.insert(frame.Header());
+                threads.insert(GetCurrentThreadId());
+                Sleep(position % 3);  // a compressor that is sometimes slower than the grabs
+                return S_OK;
+            },
+            2);
+        ASSERT_EQ(QueueFrames(writer, 60), S_OK);
+        EXPECT_EQ(writer.Drain(), S_OK);
+        EXPECT_EQ(writer.Written(), 60u);
+        EXPECT_EQ(writer.LastPosition(), 118u);
+    }
+    ASSERT_EQ(positions.size(), 60u);
+    for (unsigned i = 0; i < positions.size(); ++i)
+        EXPECT_EQ(positions[i], 2 * i);
+    EXPECT_EQ(threads.size(), 1u);
+    EXPECT_EQ(threads.count(GetCurrentThreadId()), 0u);
+    // Those queued, the one being written and the one being grabbed: nothing more.
+    EXPECT_LE(memory.size(), 4u);
+    EXPECT_EQ(Tally(HandleKind::GlobalMemory).Open(), blocks);
+}
+
+TEST(FrameWriter, AFailedWriteEndsTheWritingAndIsReported)
+{
+    const HRESULT kFull = AVIERR_FILEWRITE;
+    std::vector<unsigned> positions;
+    FrameWriter writer(
+        [&](unsigned position, const PackedFrame&) {
+            positions.push_back(position);
+            return position == 10 ? kFull : S_OK;
+        },
+        2);
+    // The refusal reaches the caller at a later frame, never past the queue's depth + 1.
+    EXPECT_EQ(QueueFrames(writer, 100), kFull);
+    EXPECT_EQ(writer.Drain(), kFull);
+    EXPECT_EQ(writer.Written(), 5u);
+    EXPECT_EQ(writer.LastPosition(), 8u);
+    EXPECT_EQ(positions.back(), 10u);  // nothing after the failure reached the file
+    EXPECT_EQ(writer.Queue(200, SmallFrame()), kFull);
 }
