@@ -71,13 +71,24 @@ BITMAPINFOHEADER* GrabRegionFrame(int width, int height, int left, int top, bool
     return static_cast<BITMAPINFOHEADER*>(frame.Detach().data);
 }
 
+int ScreenCopyBandRows(size_t stride, int height)
+{
+    static const bool wine =
+        GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
+    const size_t kWineBandBytes = 512 * 1024;
+    if (!wine || stride == 0)
+        return height;
+    return static_cast<int>(std::max<size_t>(1, kWineBandBytes / stride));
+}
+
 ScreenGrabber::ScreenGrabber(int width, int height, int left, int top)
     : m_width(width),
       m_height(height),
       m_left(left),
       m_top(top),
       m_layout(korvane::LayoutForPackedDib(width, height, settings.captureBitsPerPixel)),
-      m_screen(nullptr)
+      m_screen(nullptr),
+      m_bandRows(ScreenCopyBandRows(m_layout.stride, height))
 {
     const int bits = settings.captureBitsPerPixel;
     if (bits < 16 || m_layout.blockBytes == 0 || !m_screen)
@@ -107,9 +118,8 @@ PackedFrame ScreenGrabber::Grab(bool quiet, PackedFrame reuse)
         return PackedFrame(GrabRegionFrame(m_width, m_height, m_left, m_top, quiet));
     if (!quiet)
         PaintBorder(kGrabbingColour);
-    const size_t bandRows = std::max<size_t>(1, kBandBytes / m_layout.stride);
-    for (int y = 0; y < m_height; y += static_cast<int>(bandRows)) {
-        const int rows = std::min(static_cast<int>(bandRows), m_height - y);
+    for (int y = 0; y < m_height; y += m_bandRows) {
+        const int rows = std::min(m_bandRows, m_height - y);
         BitBlt(m_memory.Get(), 0, y, m_width, rows, m_screen.Get(), m_left, m_top + y, SRCCOPY);
     }
     DrawCursorAt(m_memory.Get(), m_left, m_top);

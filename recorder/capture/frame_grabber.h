@@ -13,16 +13,18 @@
 // recording as a failed write does. quiet: leave the border alone (test frames).
 BITMAPINFOHEADER* GrabRegionFrame(int width, int height, int left, int top, bool quiet);
 
+// Rows of one screen copy for an area of `height` rows of `stride` bytes. On Wine a copy
+// from the screen goes through temporary images as large as the copy, and from about
+// 700 KB they are fresh memory each time: a 1280x720 frame then costs 35-55 ms, mostly
+// page faults (about 1770 a frame, twice its pages), in bands of 512 KB 2-3 ms.
+// Elsewhere the whole area is one copy, as each screen copy there has a fixed cost.
+int ScreenCopyBandRows(size_t stride, int height);
+
 // Grabs one area for a whole recording into a DIB section it keeps, so a frame costs
-// screen copies and one memcpy instead of a new bitmap and GetDIBits. The screen is
-// copied in bands of at most kBandBytes: on Wine a single copy past about 2 MB takes a
-// path ten to fifty times slower than several smaller ones (1280x720x32: 105 ms whole,
-// 2 ms in three bands); elsewhere the few extra calls cost next to nothing.
-// Depths below 16 bits (a colour table) go through GrabRegionFrame. Recording thread.
+// screen copies and one memcpy instead of a new bitmap and GetDIBits. Depths below 16
+// bits (a colour table) go through GrabRegionFrame. Recording thread.
 class ScreenGrabber {
 public:
-    static constexpr size_t kBandBytes = 1536 * 1024;
-
     ScreenGrabber(int width, int height, int left, int top);
     // As GrabRegionFrame: a packed frame, or an empty one. `reuse`, an earlier frame of
     // this grabber, lends its memory, so a recording allocates frames only at its start.
@@ -36,4 +38,5 @@ private:
     korvane::Bitmap m_section;
     korvane::SelectGuard m_selected;
     void* m_bits = nullptr;
+    int m_bandRows;
 };

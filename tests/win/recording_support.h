@@ -173,8 +173,8 @@ private:
         m_paint(mem.Get(), client);
         // In bands, as the recorder grabs: on Wine one large copy to the screen would take
         // a slow path and hold up the X server, and with it every grab.
-        const int bandRows = std::max(1, static_cast<int>(ScreenGrabber::kBandBytes) /
-                                             std::max(1, static_cast<int>(client.right) * 4));
+        const int bandRows =
+            ScreenCopyBandRows(static_cast<size_t>(client.right) * 4, client.bottom);
         for (int y = 0; y < client.bottom; y += bandRows)
             BitBlt(hdc, 0, y, client.right, std::min<int>(bandRows, client.bottom - y), mem.Get(),
                    0, y, SRCCOPY);
