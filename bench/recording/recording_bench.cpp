@@ -1,8 +1,8 @@
 // Recording benchmark: records 20 s of a scrolling text window at 25 fps for 640x480,
 // 1280x720 and (on a desktop that large) 1920x1080 areas with the real recording thread,
 // and prints frames written, distinct positions per second, the average grab,
-// encode-and-write and loop times, the process's CPU time per frame and its private
-// bytes after the recording. Run by hand through run.sh (the Video 1 codec installed).
+// encode-and-write and loop times, the process's CPU time per frame and per second
+// recorded, and its private bytes after the recording. Run by hand through run.sh (the Video 1 codec installed).
 //   recording_bench [SECONDS]
 #include "capture/recording_stats.h"
 #include "recording_support.h"
@@ -80,13 +80,13 @@ bool RunOne(int width, int height, int seconds)
 
     const korvane::RecordingStats& s = korvane::lastRecordingStats;
     const double loopSeconds = s.loopSeconds > 0 ? s.loopSeconds : 1;
-    std::printf("%4dx%-4d  %-11s %6u %7u %10.1f %10.1f %8.2f %9.2f %8.2f %7.1f %8.2f %8.1f\n",
+    std::printf("%4dx%-4d  %-11s %6u %7u %10.1f %10.1f %8.2f %9.2f %8.2f %7.1f %8.2f %8.0f %8.1f\n",
                 width, height, finished ? "finished" : "interrupted", s.grabs, s.framesWritten,
                 s.framesWritten / loopSeconds, (s.lastWrittenIndex + 1) / loopSeconds,
                 s.grabs ? 1000 * s.grabSeconds / s.grabs : 0,
                 s.framesWritten ? 1000 * s.writeSeconds / s.framesWritten : 0,
                 s.grabs ? 1000 * s.loopSeconds / s.grabs : 0, total,
-                s.grabs ? 1000 * cpu / s.grabs : 0, privateMb);
+                s.grabs ? 1000 * cpu / s.grabs : 0, 1000 * cpu / total, privateMb);
     std::fflush(stdout);
     DeleteFileA(tempAviPath.c_str());
     return finished;
@@ -112,7 +112,7 @@ int main(int argc, char** argv)
         settings.compressorQuality);
     std::printf(
         "area       end          grabs written distinct/s timeline/s  grab ms enc+wr ms  loop ms  "
-        "wall s   cpu ms  priv MB\n");
+        "wall s   cpu ms cpu ms/s  priv MB\n");
     bool ok = RunOne(640, 480, seconds);
     ok = RunOne(1280, 720, seconds) && ok;
     if (screenWidth >= 1920 && screenHeight >= 1080)
