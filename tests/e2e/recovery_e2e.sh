@@ -62,6 +62,17 @@ sleep "$kill_at"
 kill_recorder || { fail "the recorder outlived kill -9"; finish; }
 killed=$(now)
 recorded=$(awk -v a="$started" -v b="$killed" 'BEGIN{printf "%.2f", b - a}')
+# What the killed recorder left of the sound (its rate from the description), so that a
+# shortfall can be told apart: lost in the capture, or in the recovery.
+krec=$(find "$scratch" -maxdepth 1 -name '*.krec' -newer "$work/before-recording" | head -n1)
+left_wav=$(sed -n 's/^wav=//p' "$krec" | tr -d '\r' | sed 's/.*\\//')
+h=$(sed -n 's/^audio-format=//p' "$krec" | tr -d '\r' | cut -c17-24)
+left_sound=?
+if [ ${#h} -eq 8 ] && [ -f "$scratch/$left_wav" ]; then
+    rate=$((16#${h:6:2}${h:4:2}${h:2:2}${h:0:2}))
+    left_sound=$(awk -v b="$(stat -c %s "$scratch/$left_wav")" -v r="$rate" \
+        'BEGIN{printf "%.2f", r > 0 ? (b - 44) / r : 0}')
+fi
 
 echo "== start again and accept the offer"
 start_recorder
@@ -120,7 +131,7 @@ left=$(find "$scratch" -maxdepth 1 \( -iname '*.avi' -o -iname '*.wav' -o -iname
     -o -iname '*.tmp' \) -newer "$work/before-recording" -printf '%f ')
 [ -z "$left" ] || fail "left in the scratch folder: $left"
 tone=$(awk -v r="${rms:-0}" 'BEGIN{print (r > 0.05) ? "yes" : "no"}')
-echo "figures: killed after $recorded s, files ${#files[@]}, video $vsecs s, audio $asecs s," \
+echo "figures: killed after $recorded s (sound left $left_sound s), files ${#files[@]}, video $vsecs s, audio $asecs s," \
     "tone $tone (RMS $rms), scratch ${left:+not }clean${left:+: $left}"
 
 info close Player || true
