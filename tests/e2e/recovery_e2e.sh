@@ -71,7 +71,7 @@ left_sound=?
 if [ ${#h} -eq 8 ] && [ -f "$scratch/$left_wav" ]; then
     rate=$((16#${h:6:2}${h:4:2}${h:2:2}${h:0:2}))
     left_sound=$(awk -v b="$(stat -c %s "$scratch/$left_wav")" -v r="$rate" \
-        'BEGIN{printf "%.2f", r > 0 ? (b - 44) / r : 0}')
+        'BEGIN{ if (r > 0) printf "%.2f", (b - 44) / r }')
 fi
 
 echo "== start again and accept the offer"
