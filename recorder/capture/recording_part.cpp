@@ -33,7 +33,8 @@ std::string FourCcText(DWORD fourcc)
 
 }  // namespace
 
-bool DescribeRecordingPart(const RecordingAvi& avi, const std::string& aviPath, int part)
+bool DescribeRecordingPart(const RecordingAvi& avi, const std::string& aviPath,
+                           const std::string& reservePath)
 {
     korvane::RecordingDescription d;
     if (!avi.FileFormat(d.videoFormat) || d.videoFormat.size() < sizeof(BITMAPINFOHEADER))
@@ -43,9 +44,10 @@ bool DescribeRecordingPart(const RecordingAvi& avi, const std::string& aviPath, 
         reinterpret_cast<const BITMAPINFOHEADER*>(d.videoFormat.data());
     d.processId = GetCurrentProcessId();
     d.started = LocalTimeText();
-    d.part = static_cast<uint32_t>(part);
+    d.part = 1;
     d.aviPath = aviPath;
     d.mergedPath = mergedAviPath;
+    d.reservePath = reservePath;
     d.framesPerSecond = info.dwRate / (info.dwScale ? info.dwScale : 1);
     d.width = static_cast<uint32_t>(header->biWidth);
     d.height = static_cast<uint32_t>(header->biHeight < 0 ? -header->biHeight : header->biHeight);
@@ -60,4 +62,10 @@ bool DescribeRecordingPart(const RecordingAvi& avi, const std::string& aviPath, 
         d.audioFormat.assign(format, format + korvane::kWaveFormatRecordBytes);
     }
     return korvane::BeginRecordingPart(d, FlushCaptureFile);
+}
+
+bool DescribeNextRecordingPart(const std::string& firstAviPath, const korvane::RecordingPart& part)
+{
+    return korvane::AddRecordingPart(
+        firstAviPath, korvane::LaterPart{part.aviPath, part.mergedPath, part.firstIndex});
 }

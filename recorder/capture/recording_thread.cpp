@@ -92,7 +92,7 @@ HRESULT Record(int top, int left, int width, int height, int framesPerSecond,
         AlignCaptureWithVideoClock(startTime);
         OpenWaveInput();
     }
-    DescribeRecordingPart(*avi, aviPath, 1);
+    DescribeRecordingPart(*avi, aviPath, reserve.Path());
     ScreenCaptureIo io(avi, framesPerSecond, left, top, width, height);
     const double loopStart = korvane::StatsClockSeconds();
     korvane::CaptureLoopResult loop =

@@ -2,7 +2,6 @@
 #include "scratch_reserve.h"
 
 #include "app/scratch_paths.h"
-#include "kernel_owners.h"
 
 #include <windows.h>
 
@@ -13,13 +12,14 @@ ScratchReserve::ScratchReserve()
     m_path = ReserveScratchFile("\\~korvane reserve.tmp", ".tmp");
     if (m_path.empty())
         return;
-    const korvane::KernelHandle file(CreateFileA(m_path.c_str(), GENERIC_WRITE, 0, nullptr,
-                                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    m_file = korvane::KernelHandle(CreateFileA(m_path.c_str(), GENERIC_WRITE,
+                                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     // Written, not just sized: a sized file may take no room on the drive at all.
     const std::vector<char> zeros(64 * 1024);
     DWORD written = 0;
-    for (unsigned done = 0; file && done < kBytes; done += written)
-        if (!WriteFile(file.Get(), zeros.data(), static_cast<DWORD>(zeros.size()), &written,
+    for (unsigned done = 0; m_file && done < kBytes; done += written)
+        if (!WriteFile(m_file.Get(), zeros.data(), static_cast<DWORD>(zeros.size()), &written,
                        nullptr) ||
             written == 0)
             break;
@@ -27,6 +27,7 @@ ScratchReserve::ScratchReserve()
 
 ScratchReserve::~ScratchReserve()
 {
+    m_file.Reset();
     if (!m_path.empty())
         DeleteFileA(m_path.c_str());
 }

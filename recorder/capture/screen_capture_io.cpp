@@ -10,6 +10,7 @@
 #include "app/scratch_paths.h"
 #include "audio/wave_in_capture.h"
 #include "frame_grabber.h"
+#include "recording_part.h"
 #include "recording_stats.h"
 
 #include <mmsystem.h>
@@ -169,6 +170,9 @@ HRESULT ScreenCaptureIo::StartNextPart(unsigned firstIndex)
             DeleteFileA(part.mergedPath.c_str());
         return hr;
     }
+    // Described before the full part is finished, so a death in between loses neither.
+    if (!recordingReport.parts.empty())
+        DescribeNextRecordingPart(recordingReport.parts.front().aviPath, part);
     m_avi.swap(next);
     next.reset();  // the full part is complete on disk from here
     m_soundAtPartStart = korvane::StoredSoundBytes();

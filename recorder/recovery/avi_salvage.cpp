@@ -57,10 +57,8 @@ SalvagedVideo SalvageAviFrames(ByteSource& file, uint32_t maxFrameBytes)
     const uint64_t size = file.Size();
     uint64_t offset = 0;
     uint8_t head[12];
-    if (file.Read(0, head, 12) == 12 && Is(head, "RIFF") && Is(head + 8, "AVI "))
-        offset = 12;
-    else
-        offset = SkipZeros(file, 0);
+    const bool headed = file.Read(0, head, 12) == 12 && Is(head, "RIFF") && Is(head + 8, "AVI ");
+    offset = headed ? 12 : SkipZeros(file, 0);
 
     auto stop = [&](SalvageStop why) {
         out.stop = why;
@@ -96,6 +94,7 @@ SalvagedVideo SalvageAviFrames(ByteSource& file, uint32_t maxFrameBytes)
             if (!Is(type, "hdrl") && !Is(type, "INFO") && !Is(type, "odml"))
                 return stop(SalvageStop::Garbage);
         } else if (Is(head, "idx1")) {
+            out.finished = headed && next <= size;
             return stop(SalvageStop::EndOfData);
         } else if (Is(head, "00dc") || Is(head, "00db")) {
             if (bytes > maxFrameBytes)

@@ -31,6 +31,7 @@ struct SalvagedVideo {
     std::vector<SalvagedFrame> frames;  // in position order, positions 0, 1, 2, ...
     SalvageStop stop = SalvageStop::EndOfData;
     uint64_t stopOffset = 0;  // where the walk stopped
+    bool finished = false;    // a RIFF header and a whole index: the writer released it
     // Frames with data; skipped positions excluded.
     uint32_t CodedFrames() const;
 };

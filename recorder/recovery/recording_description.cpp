@@ -102,6 +102,14 @@ std::string FormatDescription(const RecordingDescription& d)
     line("video-format", Hex(d.videoFormat));
     line("audio-format", Hex(d.audioFormat));
     line("state", d.complete ? "complete" : "recording");
+    line("reserve", d.reservePath);
+    // Numbered keys, so that a reader that knows no parts still reads the first.
+    for (size_t i = 0; i < d.laterParts.size(); ++i) {
+        const std::string n = std::to_string(i + 2);
+        line(("avi-" + n).c_str(), d.laterParts[i].aviPath);
+        line(("merged-" + n).c_str(), d.laterParts[i].mergedPath);
+        line(("first-" + n).c_str(), std::to_string(d.laterParts[i].firstIndex));
+    }
     return t;
 }
 
@@ -144,6 +152,19 @@ bool ParseDescription(const std::string& text, RecordingDescription& out)
     d.mergedPath = values["merged"];
     d.compressor = values["compressor"];
     d.complete = values["state"] == "complete";
+    d.reservePath = values["reserve"];
+    uint32_t lastFirst = 0;
+    for (size_t n = 2; values.count("avi-" + std::to_string(n)) != 0; ++n) {
+        const std::string number = std::to_string(n);
+        LaterPart part;
+        part.aviPath = values["avi-" + number];
+        part.mergedPath = values["merged-" + number];
+        if (part.aviPath.empty() || d.laterParts.size() == kMaxLaterParts ||
+            !Number(values["first-" + number], part.firstIndex) || part.firstIndex <= lastFirst)
+            return false;
+        lastFirst = part.firstIndex;
+        d.laterParts.push_back(part);
+    }
     if (!FromHex(values["video-format"], d.videoFormat) ||
         !FromHex(values["audio-format"], d.audioFormat))
         return false;

@@ -9,6 +9,14 @@
 
 namespace korvane {
 
+// A later file of a recording that went on in parts past the size ceiling. The sound of
+// all parts is in the one WAV file.
+struct LaterPart {
+    std::string aviPath;
+    std::string mergedPath;   // the part's merge's reserved name (may be empty)
+    uint32_t firstIndex = 0;  // its first frame's position on the recording's clock
+};
+
 struct RecordingDescription {
     uint32_t processId = 0;  // the recorder that wrote it
     std::string started;     // "YYYY-MM-DD hh:mm:ss" local time, for the user
@@ -22,10 +30,15 @@ struct RecordingDescription {
     std::string compressor;  // the stream's FourCC as text, e.g. "MSVC"
     uint32_t quality = 0;
     uint32_t suggestedBufferBytes = 0;
-    std::vector<uint8_t> videoFormat;  // the stream format (BITMAPINFOHEADER and any palette)
-    std::vector<uint8_t> audioFormat;  // the WAV fmt chunk's contents; empty without sound
-    bool complete = false;             // the files were closed normally and wait for the save
+    std::vector<uint8_t> videoFormat;   // the stream format (BITMAPINFOHEADER and any palette)
+    std::vector<uint8_t> audioFormat;   // the WAV fmt chunk's contents; empty without sound
+    bool complete = false;              // the files were closed normally and wait for the save
+    std::vector<LaterPart> laterParts;  // parts 2, 3, ... in recording order
+    std::string reservePath;            // the scratch drive's reserve while it records
 };
+
+// More parts than any drive could hold are taken for damage.
+constexpr size_t kMaxLaterParts = 4096;
 
 // The description's file: beside the AVI file, named after it.
 std::string DescriptionPathFor(const std::string& aviPath);
@@ -35,7 +48,8 @@ extern const char kDescriptionExtension[];
 std::string FormatDescription(const RecordingDescription& d);
 
 // False for a text that is no description or misses something the rebuild needs
-// (files, size, rate, a video format of at least a BITMAPINFOHEADER).
+// (files, size, rate, a video format of at least a BITMAPINFOHEADER, later parts in
+// recording order).
 bool ParseDescription(const std::string& text, RecordingDescription& out);
 
 // The largest chunk a frame of this recording may have: never more than a raw frame of

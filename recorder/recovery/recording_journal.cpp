@@ -1,4 +1,4 @@
-// The journal of open parts and its flushing thread. The thread runs while at least one
+// The journal of open recordings and its flushing thread. The thread runs while at least one
 // part records and is joined by the EndRecordingPart that ends the last one.
 #include "recording_journal.h"
 
@@ -131,6 +131,18 @@ bool BeginRecordingPart(const RecordingDescription& d, std::function<void()> flu
     return true;
 }
 
+bool AddRecordingPart(const std::string& firstAviPath, const LaterPart& part)
+{
+    std::lock_guard<std::mutex> lock(journalLock);
+    const auto it = Find(firstAviPath);
+    if (it == parts.end() || !(*it)->recording)
+        return false;
+    OpenPart& p = **it;
+    p.description.laterParts.push_back(part);
+    p.avi = OpenForFlushing(part.aviPath);
+    return RewriteFile(p.descriptionFile.Get(), FormatDescription(p.description));
+}
+
 void EndRecordingPart(const std::string& aviPath)
 {
     std::thread ended;
@@ -144,6 +156,7 @@ void EndRecordingPart(const std::string& aviPath)
             p.avi.Reset();
             p.wav.Reset();
             p.description.complete = true;
+            p.description.reservePath.clear();
             RewriteFile(p.descriptionFile.Get(), FormatDescription(p.description));
         }
         if (!AnyRecording() && flusher.joinable()) {

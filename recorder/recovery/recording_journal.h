@@ -1,4 +1,5 @@
-// The descriptions of this process's recordings, one file per part beside its AVI file.
+// The descriptions of this process's recordings, one file per recording beside its first
+// AVI file; a recording that goes on in parts lists them all there.
 // Each stays open without write sharing while this process lives, which is how another
 // instance tells a live recording from an interrupted one. While a part records, its
 // files are pushed to disk once a second, so a power cut loses at most that much.
@@ -18,8 +19,14 @@ namespace korvane {
 // be written (the recording goes on, only without this protection).
 bool BeginRecordingPart(const RecordingDescription& d, std::function<void()> flushBuffered);
 
-// The part's files are closed and complete: its flushing stops, its description says so
-// and stays until ForgetRecordingPart.
+// The recording `firstAviPath` goes on in a new file, whose writer has opened it: the
+// description lists it and the flushing moves to it (the full file is finished by its
+// writer). False when the description could not be rewritten.
+bool AddRecordingPart(const std::string& firstAviPath, const LaterPart& part);
+
+// The recording's files are closed and complete: its flushing stops, its description says
+// so (and no longer names the reserve, which is gone by then) and stays until
+// ForgetRecordingPart.
 void EndRecordingPart(const std::string& aviPath);
 
 // Takes over a description already open (`file`, as the recovery found and claimed it),

@@ -77,13 +77,22 @@ void DeleteUnlessInUse(const std::string& path, const std::vector<std::string>& 
         DeleteFileA(path.c_str());
 }
 
-SalvagedVideo SalvageVideo(const RecordingDescription& d, KernelHandle& file)
+SalvagedVideo SalvageVideo(const RecordingDescription& d, const std::string& path,
+                           KernelHandle& file)
 {
-    file = OpenForReading(d.aviPath);
+    file = OpenForReading(path);
     if (!file)
         return SalvagedVideo();
     FileBytes bytes(file.Get());
     return SalvageAviFrames(bytes, MaxFrameBytes(d));
+}
+
+// Every AVI file of the recording in order, the first with its position 0.
+std::vector<LaterPart> AllParts(const RecordingDescription& d)
+{
+    std::vector<LaterPart> all{LaterPart{d.aviPath, d.mergedPath, 0}};
+    all.insert(all.end(), d.laterParts.begin(), d.laterParts.end());
+    return all;
 }
 
 bool SalvageSound(const RecordingDescription& d, KernelHandle& file, SalvagedWav& wav)
@@ -207,14 +216,20 @@ std::vector<InterruptedRecording> FindInterruptedRecordings(const std::string& f
         if (!r.claim) {
             RecordingDescription live;
             const KernelHandle peek = OpenForReading(r.descriptionPath);
-            if (peek && ParseDescription(ReadAll(peek.Get()), live))
-                inUse.insert(inUse.end(), {live.aviPath, live.wavPath, live.mergedPath});
+            if (peek && ParseDescription(ReadAll(peek.Get()), live)) {
+                inUse.insert(inUse.end(), {live.wavPath, live.reservePath});
+                for (const LaterPart& part : AllParts(live))
+                    inUse.insert(inUse.end(), {part.aviPath, part.mergedPath});
+            }
             continue;
         }
         r.readable = ParseDescription(ReadAll(r.claim.Get()), r.description);
         if (r.readable) {
-            KernelHandle avi;
-            r.positions = static_cast<uint32_t>(SalvageVideo(r.description, avi).frames.size());
+            for (const LaterPart& part : AllParts(r.description)) {
+                KernelHandle avi;
+                r.positions += static_cast<uint32_t>(
+                    SalvageVideo(r.description, part.aviPath, avi).frames.size());
+            }
             KernelHandle wav;
             SalvagedWav sound;
             r.hasSound = SalvageSound(r.description, wav, sound);
@@ -230,18 +245,36 @@ bool RebuildRecording(InterruptedRecording& r, const std::string& folder,
     if (!r.readable)
         return false;
     RecordingDescription d = r.description;
-    KernelHandle damaged;
-    const SalvagedVideo video = SalvageVideo(d, damaged);
-    if (video.CodedFrames() == 0)
-        return false;
-    const std::string aviPath = ReserveName(folder, "\\~temp.avi");
-    if (aviPath.empty())
-        return false;
-    if (!WriteVideo(d, video, damaged.Get(), aviPath)) {
-        DeleteFileA(aviPath.c_str());
-        return false;
+    // The room it held was for a recording that no longer runs.
+    DeleteUnlessInUse(d.reservePath, inUse);
+    d.reservePath.clear();
+
+    std::vector<LaterPart> kept;        // the parts as the finish takes them
+    std::vector<std::string> made;      // new files: deleted again if the rebuild fails
+    std::vector<std::string> replaced;  // damaged files and names of dropped parts
+    for (const LaterPart& part : AllParts(d)) {
+        KernelHandle damaged;
+        const SalvagedVideo video = SalvageVideo(d, part.aviPath, damaged);
+        if (video.CodedFrames() == 0) {
+            if (kept.empty())
+                return false;
+            replaced.insert(replaced.end(), {part.aviPath, part.mergedPath});
+            continue;
+        }
+        LaterPart rebuilt = part;
+        if (!video.finished) {
+            rebuilt.aviPath = ReserveName(folder, "\\~temp.avi");
+            if (!rebuilt.aviPath.empty())
+                made.push_back(rebuilt.aviPath);
+            if (rebuilt.aviPath.empty() || !WriteVideo(d, video, damaged.Get(), rebuilt.aviPath)) {
+                for (const std::string& path : made)
+                    DeleteFileA(path.c_str());
+                return false;
+            }
+            replaced.push_back(part.aviPath);
+        }
+        kept.push_back(rebuilt);
     }
-    damaged.Reset();
 
     KernelHandle wavFile;
     SalvagedWav wav;
@@ -252,36 +285,48 @@ bool RebuildRecording(InterruptedRecording& r, const std::string& folder,
         d.wavPath.clear();
         d.audioFormat.clear();
     }
-    const bool mergedFree = GetFileAttributesA(d.mergedPath.c_str()) != INVALID_FILE_ATTRIBUTES &&
-                            !InUse(inUse, d.mergedPath);
-    if (!sound) {
-        if (mergedFree)
-            DeleteFileA(d.mergedPath.c_str());
-        d.mergedPath.clear();
-    } else if (!mergedFree) {
-        d.mergedPath = ReserveName(folder, "\\tempaudiovideomerge.avi");
+    for (LaterPart& part : kept) {
+        const bool mergedFree =
+            !part.mergedPath.empty() &&
+            GetFileAttributesA(part.mergedPath.c_str()) != INVALID_FILE_ATTRIBUTES &&
+            !InUse(inUse, part.mergedPath);
+        if (!sound) {
+            if (mergedFree)
+                DeleteFileA(part.mergedPath.c_str());
+            part.mergedPath.clear();
+        } else if (!mergedFree) {
+            part.mergedPath = ReserveName(folder, "\\tempaudiovideomerge.avi");
+        }
     }
 
-    const std::string damagedPath = d.aviPath;
-    d.aviPath = aviPath;
+    d.aviPath = kept.front().aviPath;
+    d.mergedPath = kept.front().mergedPath;
+    d.laterParts.assign(kept.begin() + 1, kept.end());
     d.complete = true;
     if (!AdoptRecordingPart(d, std::move(r.claim), r.descriptionPath)) {
-        DeleteFileA(aviPath.c_str());
+        for (const std::string& path : made)
+            DeleteFileA(path.c_str());
         return false;
     }
-    DeleteUnlessInUse(damagedPath, inUse);
+    for (const std::string& path : replaced)
+        DeleteUnlessInUse(path, inUse);
     out.aviPath = d.aviPath;
     out.wavPath = d.wavPath;
     out.mergedPath = d.mergedPath;
+    out.laterParts = d.laterParts;
+    out.framesPerSecond = d.framesPerSecond;
     return true;
 }
 
 void DeleteInterruptedRecording(InterruptedRecording& r, const std::vector<std::string>& inUse)
 {
     if (r.readable) {
-        DeleteUnlessInUse(r.description.aviPath, inUse);
+        for (const LaterPart& part : AllParts(r.description)) {
+            DeleteUnlessInUse(part.aviPath, inUse);
+            DeleteUnlessInUse(part.mergedPath, inUse);
+        }
         DeleteUnlessInUse(r.description.wavPath, inUse);
-        DeleteUnlessInUse(r.description.mergedPath, inUse);
+        DeleteUnlessInUse(r.description.reservePath, inUse);
     }
     DeleteFileA(r.descriptionPath.c_str());
     r.claim.Reset();

@@ -25,19 +25,24 @@ std::vector<InterruptedRecording> FindInterruptedRecordings(const std::string& f
                                                             std::vector<std::string>& inUse);
 
 struct RebuiltRecording {
-    std::string aviPath;
-    std::string wavPath;     // empty: video only
+    std::string aviPath;     // the first part
+    std::string wavPath;     // empty: video only; else the sound of all parts
     std::string mergedPath;  // reserved for the merge when there is sound
+    std::vector<LaterPart> laterParts;
+    uint32_t framesPerSecond = 0;
 };
 
-// Copies every whole frame into a new temporary AVI file in `folder` at its position,
-// fixes the WAV file's sizes in place, deletes the damaged AVI file, and hands the claim
-// to the recording journal with a description of the rebuilt files (forgotten by the
-// finish). False when nothing could be rebuilt; the files are then as they were.
+// Copies every whole frame of each part into a new temporary AVI file in `folder` at its
+// position (a part its writer finished is taken as it is), fixes the WAV file's sizes in
+// place, deletes the damaged AVI files and the reserve, and hands the claim to the
+// recording journal with a description of the rebuilt files (forgotten by the finish).
+// A later part without a whole frame is dropped. False when nothing could be rebuilt;
+// the files are then as they were, but for the reserve.
 bool RebuildRecording(InterruptedRecording& r, const std::string& folder,
                       const std::vector<std::string>& inUse, RebuiltRecording& out);
 
-// Deletes the recording's files (those no live recording uses) and its description.
+// Deletes the recording's files (those no live recording uses), its reserve and its
+// description.
 void DeleteInterruptedRecording(InterruptedRecording& r, const std::vector<std::string>& inUse);
 
 }  // namespace korvane

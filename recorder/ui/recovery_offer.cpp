@@ -1,6 +1,7 @@
 // The offer's questions and the queue of rebuilt recordings waiting for the finish.
 #include "recovery_offer.h"
 
+#include "app/recording_report.h"
 #include "app/recording_settings.h"
 #include "app/recording_state.h"
 #include "app/registered_messages.h"
@@ -20,10 +21,11 @@ struct Waiting {
     bool sound = false;
 };
 std::deque<Waiting> waiting;
-// While a rebuilt recording is being finished: the user's own sound setting, which the
-// finish reads and which is set to the recording's for that time.
+// While a rebuilt recording is being finished: the user's own sound and rate settings,
+// which the finish reads and which are set to the recording's for that time.
 bool finishingRecovered = false;
 int userRecordAudio = 0;
+int userFramesPerSecond = 0;
 
 std::string Describe(const korvane::InterruptedRecording& r)
 {
@@ -31,8 +33,8 @@ std::string Describe(const korvane::InterruptedRecording& r)
     const unsigned seconds = r.positions / (d.framesPerSecond ? d.framesPerSecond : 1);
     std::string text = "Korvane found a recording that was interrupted before it was saved.\n\n";
     text += "Started: " + d.started + "\n";
-    if (d.part > 1)
-        text += "Part: " + std::to_string(d.part) + "\n";
+    if (!d.laterParts.empty())
+        text += "Parts: " + std::to_string(d.laterParts.size() + 1) + "\n";
     text += "Length: about " + std::to_string(seconds) + " s of video" +
             (r.hasSound ? " with sound" : "") + "\n\n";
     text +=
@@ -95,8 +97,16 @@ void HandNextRecoveredRecording()
     tempAviPath = next.files.aviPath;
     tempWavPath = next.files.wavPath;
     mergedAviPath = next.files.mergedPath;
+    // The finish saves the parts as it does those of a recording just made.
+    recordingReport = korvane::RecordingReport();
+    recordingReport.parts.push_back(korvane::RecordingPart{tempAviPath, mergedAviPath, 0});
+    for (const korvane::LaterPart& part : next.files.laterParts)
+        recordingReport.parts.push_back(
+            korvane::RecordingPart{part.aviPath, part.mergedPath, part.firstIndex});
     userRecordAudio = settings.recordAudio;
     settings.recordAudio = next.sound ? 1 : 0;
+    userFramesPerSecond = settings.framesPerSecond;
+    settings.framesPerSecond = static_cast<int>(next.files.framesPerSecond);
     finishingRecovered = true;
     PostMessageA(mainWindow, WM_USER_GENERIC_MSG, 0, 0);
 }
@@ -106,6 +116,7 @@ void RecordingFinished()
     korvane::ForgetRecordingPart(tempAviPath);
     if (finishingRecovered) {
         settings.recordAudio = userRecordAudio;
+        settings.framesPerSecond = userFramesPerSecond;
         finishingRecovered = false;
     }
     HandNextRecoveredRecording();

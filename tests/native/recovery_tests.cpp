@@ -172,6 +172,10 @@ TEST(AviSalvage, AFinishedFileIsReadThroughItsHeaderUpToTheIndex)
     EXPECT_EQ(v.frames[5].dataOffset, ChunkEnds()[4] + 1 + 8 + shift);
     EXPECT_EQ(v.stop, SalvageStop::EndOfData);
     EXPECT_EQ(v.CodedFrames(), 4u);
+    // Only a released file (header and whole index) may be taken as it is.
+    EXPECT_TRUE(v.finished);
+    EXPECT_FALSE(Salvage(std::vector<uint8_t>(f.begin(), f.end() - 1)).finished);
+    EXPECT_FALSE(Salvage(open).finished);
 }
 
 namespace {
@@ -267,6 +271,9 @@ RecordingDescription Sample()
     d.videoFormat.assign(40, 0);
     d.videoFormat[0] = 40;
     d.audioFormat = Format();
+    d.reservePath = "C:\\windows\\temp\\~korvane reserve.tmp";
+    d.laterParts = {{"C:\\windows\\temp\\~temp part2.avi", "C:\\t\\m2.avi", 1500},
+                    {"C:\\windows\\temp\\~temp part3.avi", "", 3020}};
     return d;
 }
 
@@ -277,7 +284,18 @@ TEST(RecordingDescription, ReadsBackWhatItWrote)
     RecordingDescription back;
     ASSERT_TRUE(ParseDescription(FormatDescription(Sample()), back));
     EXPECT_EQ(FormatDescription(back), FormatDescription(Sample()));
+    ASSERT_EQ(back.laterParts.size(), 2u);
+    EXPECT_EQ(back.laterParts[1].aviPath, "C:\\windows\\temp\\~temp part3.avi");
+    EXPECT_EQ(back.laterParts[1].firstIndex, 3020u);
     EXPECT_EQ(DescriptionPathFor(back.aviPath), "C:\\windows\\temp\\~temp.avi.krec");
+
+    // As recorders before parts and the reserve wrote it: one file, no reserve.
+    std::string old = FormatDescription(Sample());
+    old.erase(old.find("reserve="));
+    ASSERT_TRUE(ParseDescription(old, back));
+    EXPECT_TRUE(back.laterParts.empty());
+    EXPECT_TRUE(back.reservePath.empty());
+    EXPECT_EQ(back.aviPath, Sample().aviPath);
 }
 
 TEST(RecordingDescription, RefusesTextsTheRebuildCannotUse)
@@ -301,6 +319,10 @@ TEST(RecordingDescription, RefusesTextsTheRebuildCannotUse)
         replaced("video-format=28", "video-format=ff"),  // header size past the format
         replaced("avi=C:", "avi=\r\nx="),
         replaced("audio-format=01", "audio-format=\r\nx=01"),
+        replaced("first-3=3020", "first-3=1500"),  // parts out of order
+        replaced("first-2=1500", "first-2=0"),
+        replaced("first-2=1500", "first-2="),
+        replaced("avi-3=C:", "avi-3=\r\nx="),
     };
     for (const std::string& text : cases) {
         RecordingDescription d;

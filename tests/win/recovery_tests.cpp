@@ -2,6 +2,7 @@
 // and no scan takes it; a copy of its files taken mid-recording (what a killed process
 // leaves) is found, rebuilt into an AVI file with every frame at its position and a WAV
 // file of the right size, or deleted; the description goes with the finish.
+#include "app/recording_report.h"
 #include "app/recording_settings.h"
 #include "app/recording_state.h"
 #include "app/scratch_paths.h"
@@ -50,16 +51,25 @@ bool Exists(const std::string& path)
 }
 
 // The recording's files as they are this moment, copied into `folder` with a
-// description that names the copies: an interrupted recording.
+// description that names the copies and a reserve of its own: an interrupted recording.
 void CopyInterrupted(const std::string& folder, const RecordingDescription& live)
 {
     RecordingDescription d = live;
     d.aviPath = folder + "\\~temp.avi";
     d.wavPath = folder + "\\~temp001.wav";
     d.mergedPath = folder + "\\tempaudiovideomerge.avi";
+    d.reservePath = folder + "\\~korvane reserve.tmp";
     Write(d.aviPath, ReadShared(live.aviPath));
     Write(d.wavPath, ReadShared(live.wavPath));
     Write(d.mergedPath, "");
+    Write(d.reservePath, std::string(4096, '\0'));
+    for (size_t i = 0; i < d.laterParts.size(); ++i) {
+        LaterPart& part = d.laterParts[i];
+        part.aviPath = folder + "\\~temp part" + std::to_string(i + 2) + ".avi";
+        part.mergedPath = folder + "\\tempaudiovideomerge part" + std::to_string(i + 2) + ".avi";
+        Write(part.aviPath, ReadShared(live.laterParts[i].aviPath));
+        Write(part.mergedPath, "");
+    }
     Write(DescriptionPathFor(d.aviPath), FormatDescription(d));
 }
 
@@ -77,6 +87,21 @@ LONG VideoPositions(const std::string& path)
     return AVIStreamLength(stream.Get());
 }
 
+// The names of the files in `dir`.
+std::vector<std::string> FilesIn(const std::string& dir)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA entry;
+    const FindHandle find(FindFirstFileA((dir + "\\*").c_str(), &entry));
+    while (find) {
+        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            names.push_back(entry.cFileName);
+        if (!FindNextFileA(find.Get(), &entry))
+            break;
+    }
+    return names;
+}
+
 class Recovery : public ::testing::Test {
 protected:
     void SetUp() override
@@ -92,20 +117,27 @@ protected:
     void TearDown() override
     {
         for (const std::string& dir : {second, folder}) {
-            WIN32_FIND_DATAA entry;
-            const FindHandle find(FindFirstFileA((dir + "\\*").c_str(), &entry));
-            while (find) {
-                if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                    DeleteFileA((dir + "\\" + entry.cFileName).c_str());
-                if (!FindNextFileA(find.Get(), &entry))
-                    break;
-            }
+            Empty(dir);
             RemoveDirectoryA(dir.c_str());
         }
+    }
+    static void Empty(const std::string& dir)
+    {
+        for (const std::string& name : FilesIn(dir))
+            DeleteFileA((dir + "\\" + name).c_str());
+    }
+    void DeleteRecorded()
+    {
         for (const std::string& path : {tempAviPath, tempWavPath, mergedAviPath})
             if (!path.empty())
                 DeleteFileA(path.c_str());
+        for (const RecordingPart& part : recordingReport.parts)
+            for (const std::string& path : {part.aviPath, part.mergedPath})
+                if (!path.empty())
+                    DeleteFileA(path.c_str());
     }
+
+    void RecordInterruptedAndRecover(const RECT& area, size_t minParts, uint32_t minPositions);
 
     MessageSink sink;
     std::string folder;
@@ -114,9 +146,11 @@ protected:
 
 }  // namespace
 
-TEST_F(Recovery, LiveRecordingIsDescribedAndAKilledOneIsRebuilt)
+// A recording copied as a killed process leaves it, rebuilt from `folder` and deleted
+// from `second`.
+void Recovery::RecordInterruptedAndRecover(const RECT& area, size_t minParts, uint32_t minPositions)
 {
-    captureRect = RECT{40, 40, 40 + 160 - 1, 40 + 120 - 1};
+    captureRect = area;
     RecordingDescription live;
     bool described = false;
     const FlushTally before = RecordingFlushTally();
@@ -128,23 +162,31 @@ TEST_F(Recovery, LiveRecordingIsDescribedAndAKilledOneIsRebuilt)
             FindInterruptedRecordings(GetScratchFolder(), inUse);
         for (const InterruptedRecording& r : found)
             EXPECT_NE(r.descriptionPath, DescriptionPathFor(tempAviPath)) << "a live one taken";
-        EXPECT_NE(std::find(inUse.begin(), inUse.end(), tempAviPath), inUse.end());
+        for (const std::string& path : {tempAviPath, live.reservePath})
+            EXPECT_NE(std::find(inUse.begin(), inUse.end(), path), inUse.end()) << path;
+        // Held while it lives: no other instance can delete it.
+        EXPECT_FALSE(DeleteFileA(live.reservePath.c_str()));
         if (described) {
             CopyInterrupted(folder, live);
             CopyInterrupted(second, live);
         }
         sink.PumpFor(1200);
     }));
+    DeleteRecorded();
     ASSERT_TRUE(described);
     EXPECT_EQ(live.aviPath, tempAviPath);
     EXPECT_EQ(live.wavPath, tempWavPath);
     EXPECT_EQ(live.part, 1u);
     EXPECT_EQ(live.compressor, "MSVC");
-    EXPECT_EQ(live.width, 160u);
+    EXPECT_EQ(live.width, static_cast<uint32_t>(area.right - area.left + 1));
     EXPECT_FALSE(live.complete);
+    ASSERT_GE(live.laterParts.size() + 1, minParts);
+    EXPECT_FALSE(live.reservePath.empty());
+    EXPECT_FALSE(Exists(live.reservePath)) << "the recording leaves its reserve behind";
     EXPECT_FALSE(Exists(DescriptionPathFor(tempAviPath))) << "the finish leaves it behind";
     const FlushTally after = RecordingFlushTally();
-    std::printf("flushes: %u, %.2f ms each, %u frames\n", after.flushes - before.flushes,
+    std::printf("%zu part(s); flushes: %u, %.2f ms each, %u frames\n", live.laterParts.size() + 1,
+                after.flushes - before.flushes,
                 1000 * (after.seconds - before.seconds) / (after.flushes - before.flushes),
                 korvane::lastRecordingStats.framesWritten);
     EXPECT_GE(after.flushes - before.flushes, 2u);
@@ -155,14 +197,24 @@ TEST_F(Recovery, LiveRecordingIsDescribedAndAKilledOneIsRebuilt)
     InterruptedRecording& r = found[0];
     ASSERT_TRUE(r.readable);
     EXPECT_TRUE(r.hasSound);
-    EXPECT_GE(r.positions, 40u);  // about 2.5 s at 25 fps
+    EXPECT_GE(r.positions, minPositions);
     EXPECT_TRUE(FindInterruptedRecordings(folder, inUse).empty()) << "a claimed one taken twice";
 
     RebuiltRecording out;
     ASSERT_TRUE(RebuildRecording(r, folder, inUse, out));
-    EXPECT_EQ(VideoPositions(out.aviPath), static_cast<LONG>(r.positions));
-    EXPECT_FALSE(Exists(folder + "\\~temp.avi")) << "the damaged file stays";
+    // Every part with a whole frame, in order, and every position found in one of them.
+    ASSERT_GE(out.laterParts.size() + 1, minParts);
+    LONG positions = VideoPositions(out.aviPath);
+    EXPECT_GT(positions, 0) << out.aviPath;
     EXPECT_EQ(out.mergedPath, folder + "\\tempaudiovideomerge.avi");
+    for (const LaterPart& part : out.laterParts) {
+        const LONG n = VideoPositions(part.aviPath);
+        EXPECT_GT(n, 0) << part.aviPath;
+        EXPECT_TRUE(Exists(part.mergedPath)) << part.mergedPath;
+        positions += n;
+    }
+    EXPECT_EQ(positions, static_cast<LONG>(r.positions));
+    EXPECT_EQ(out.framesPerSecond, 25u);
     const std::string wav = ReadShared(out.wavPath);
     ASSERT_GT(wav.size(), 44u);
     uint32_t riff, data;
@@ -171,14 +223,41 @@ TEST_F(Recovery, LiveRecordingIsDescribedAndAKilledOneIsRebuilt)
     EXPECT_EQ(riff, wav.size() - 8);
     EXPECT_EQ(data, wav.size() - 46);
     EXPECT_GT(data, 2 * captureFormat.nAvgBytesPerSec) << "less than 2 s of sound";
-    EXPECT_TRUE(Exists(r.descriptionPath));
+    // What the finish takes, and the description: nothing else stays.
+    std::vector<std::string> expected = {out.aviPath, out.wavPath, out.mergedPath,
+                                         r.descriptionPath};
+    for (const LaterPart& part : out.laterParts)
+        expected.insert(expected.end(), {part.aviPath, part.mergedPath});
+    for (const std::string& name : FilesIn(folder))
+        EXPECT_NE(std::find(expected.begin(), expected.end(), folder + "\\" + name), expected.end())
+            << name << " stays";
     ForgetRecordingPart(out.aviPath);
     EXPECT_FALSE(Exists(r.descriptionPath));
 
     found = FindInterruptedRecordings(second, inUse);
     ASSERT_EQ(found.size(), 1u);
     DeleteInterruptedRecording(found[0], inUse);
-    WIN32_FIND_DATAA entry;
-    EXPECT_FALSE(FindHandle(FindFirstFileA((second + "\\*.*v*").c_str(), &entry)));
-    EXPECT_FALSE(Exists(found[0].descriptionPath));
+    EXPECT_EQ(FilesIn(second), std::vector<std::string>());
+}
+
+// In one file, and in parts past a lowered size ceiling (a part's sound and its first key
+// frame of some 50 KB count, so 128 KB makes a new part about every second).
+TEST_F(Recovery, LiveRecordingIsDescribedAndAKilledOneIsRebuilt)
+{
+    struct Case {
+        const char* partBytes;
+        RECT area;
+        size_t minParts;
+        uint32_t minPositions;  // 2.5 s at 25 fps; positions between parts are not counted
+    };
+    const Case cases[] = {{nullptr, RECT{40, 40, 40 + 160 - 1, 40 + 120 - 1}, 1, 40},
+                          {"131072", RECT{0, 0, 319, 239}, 2, 20}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.partBytes ? c.partBytes : "one file");
+        SetEnvironmentVariableA("KORVANE_PART_BYTES", c.partBytes);
+        RecordInterruptedAndRecover(c.area, c.minParts, c.minPositions);
+        SetEnvironmentVariableA("KORVANE_PART_BYTES", nullptr);
+        Empty(folder);
+        Empty(second);
+    }
 }
