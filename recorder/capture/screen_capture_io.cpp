@@ -146,6 +146,10 @@ bool ScreenCaptureIo::PartFull()
 
 HRESULT ScreenCaptureIo::StartNextPart(unsigned firstIndex)
 {
+    // The part must not change under the writer.
+    const HRESULT pending = m_writer.Drain();
+    if (pending != S_OK)
+        return pending;
     korvane::RecordingPart part;
     part.firstIndex = firstIndex;
     const int number = static_cast<int>(recordingReport.parts.size()) + 1;
@@ -155,10 +159,6 @@ HRESULT ScreenCaptureIo::StartNextPart(unsigned firstIndex)
     if (!recordingReport.parts.empty() && !recordingReport.parts.front().mergedPath.empty())
         part.mergedPath = ReserveScratchFile(
             "\\tempaudiovideomerge part" + std::to_string(number) + ".avi", ".avi");
-    // The part must not change under the writer.
-    const HRESULT pending = m_writer.Drain();
-    if (pending != S_OK)
-        return pending;
     // The new file is opened before the full one is finished, so a failure leaves the
     // recording as it was: complete up to here, in the parts it has.
     std::unique_ptr<RecordingAvi> next(new RecordingAvi);
