@@ -24,6 +24,14 @@ uint32_t CaptureBufferBytes(const WAVEFORMATEX& format, int frames)
     return static_cast<uint32_t>(format.nBlockAlign) * static_cast<uint32_t>(frames);
 }
 
+int CaptureBufferCount(const WAVEFORMATEX& format, uint32_t bufferBytes)
+{
+    if (bufferBytes == 0)
+        return 3;
+    const uint32_t perSecond = (format.nAvgBytesPerSec + bufferBytes - 1) / bufferBytes;
+    return perSecond > 3 ? static_cast<int>(perSecond) : 3;
+}
+
 uint32_t RecordedBytes(uint32_t bytesRecorded, uint32_t bufferLength)
 {
     return bytesRecorded < bufferLength ? bytesRecorded : bufferLength;

@@ -11,6 +11,7 @@
 #include "app/scratch_paths.h"
 #include "lead_in.h"
 #include "pcm_format.h"
+#include "sound_clock.h"
 #include "sound_file.h"
 #include "wave_format_win.h"
 
@@ -37,7 +38,6 @@ std::function<bool()> chooseTempWavPath = [] { return ChooseTempWavPath(); };
 
 namespace {
 
-const int kCaptureBuffers = 3;
 const DWORD kResetSettleMs = 500;
 // A device that hands back no buffer for this long is taken as gone.
 const DWORD kLostDeviceMs = 3000;
@@ -65,6 +65,8 @@ bool closing = false;
 // The video clock's origin, until the first returned buffer has placed the sound on it.
 bool leadInPending = false;
 unsigned videoClockOrigin = 0;
+// Keeps the sound as long as the video clock ran, once the capture is tied to it.
+korvane::SoundClock soundClock;
 
 // A header taken out of liveHeaders while it is handled; freed (and uncounted) unless
 // given back to the device.
@@ -117,6 +119,32 @@ bool Requeue(WAVEHDR* hdr)
 
 void DeleteSoundFileLocked() { soundFile.reset(); }
 
+// Appends `bytes` of silence (whole sample frames), a second at a time so that a long
+// stretch is no large allocation. False when the file took less.
+bool StoreSilence(unsigned long long bytes)
+{
+    const unsigned block = captureFormat.nBlockAlign ? captureFormat.nBlockAlign : 1;
+    const size_t second = captureFormat.nAvgBytesPerSec / block * block;
+    if (second == 0)
+        return false;
+    std::vector<unsigned char> silence;
+    try {
+        silence.assign(static_cast<size_t>(std::min<unsigned long long>(bytes, second)),
+                       korvane::SilenceByte(captureFormat.wBitsPerSample));
+    } catch (...) {
+        return false;  // the sound stays as it was, only shorter
+    }
+    while (bytes > 0) {
+        const size_t chunk = static_cast<size_t>(std::min<unsigned long long>(bytes, second));
+        const unsigned long long before = storedBytes.load();
+        StoreCaptureBuffer(CBuffer(silence.data(), static_cast<DWORD>(chunk)));
+        if (storedBytes.load() != before + chunk)
+            return false;
+        bytes -= chunk;
+    }
+    return true;
+}
+
 // Silence for the time between the video clock's start and the first captured sound.
 // The device's own position says how much it has captured by now, which may already be
 // more than the first buffer holds; the sound began that long before this moment.
@@ -129,17 +157,20 @@ void StoreLeadIn(DWORD firstBufferBytes)
     if (waveInGetPosition(waveIn.Get(), &position, sizeof(position)) == MMSYSERR_NOERROR &&
         position.wType == TIME_BYTES && position.u.cb > captured)
         captured = position.u.cb;
-    const uint32_t bytes =
-        korvane::LeadInBytes(korvane::ToWaveFormat(captureFormat), videoClockOrigin, now, captured);
-    if (bytes == 0)
-        return;
-    std::vector<unsigned char> silence;
-    try {
-        silence.assign(bytes, korvane::SilenceByte(captureFormat.wBitsPerSample));
-    } catch (...) {
-        return;  // the sound is still kept, only early
-    }
-    StoreCaptureBuffer(CBuffer(silence.data(), bytes));
+    StoreSilence(korvane::LeadInBytes(korvane::ToWaveFormat(captureFormat), videoClockOrigin, now,
+                                      captured));
+}
+
+// Writes a returned buffer with the correction that keeps the sound on the video clock.
+void StoreOnClock(const CBuffer& buffer)
+{
+    const korvane::SoundCorrection fix =
+        soundClock.OnBuffer(timeGetTime(), false, storedBytes.load(), buffer.m_byteCount);
+    if (fix.silenceBytes > 0)
+        StoreSilence(fix.silenceBytes);
+    if (fix.skipBytes < buffer.m_byteCount)
+        StoreCaptureBuffer(CBuffer(static_cast<char*>(buffer.m_data) + fix.skipBytes,
+                                   buffer.m_byteCount - fix.skipBytes));
 }
 
 }  // namespace
@@ -168,6 +199,7 @@ int PrepareAudioCapture()
         deviceOpen = false;
         closing = false;
         leadInPending = false;
+        soundClock.Stop();
         storedBytes = 0;
         DeleteSoundFileLocked();
     }
@@ -199,7 +231,9 @@ bool OpenWaveInput()
         deviceOpen = true;
     }
     // Queued before the start, so no notification can come while they are counted.
-    for (int i = 0; i < kCaptureBuffers; ++i)
+    const int buffers = korvane::CaptureBufferCount(
+        captureFormat, korvane::CaptureBufferBytes(captureFormat, settings.audioBufferFrames));
+    for (int i = 0; i < buffers; ++i)
         QueueCaptureBuffer();
     lastBufferTick = GetTickCount();
     if (waveInStart(waveIn.Get()) == MMSYSERR_NOERROR)
@@ -213,6 +247,7 @@ void AlignCaptureWithVideoClock(unsigned originMs)
     std::lock_guard<std::recursive_mutex> lock(captureLock);
     videoClockOrigin = originMs;
     leadInPending = true;
+    soundClock.Start(korvane::ToWaveFormat(captureFormat), originMs);
 }
 
 void QueueCaptureBuffer()
@@ -257,7 +292,9 @@ LRESULT OnWaveInData(WPARAM, LPARAM header)
     if (!isPaused) {
         if (leadInPending)
             StoreLeadIn(buffer.m_byteCount);
-        StoreCaptureBuffer(buffer);
+        StoreOnClock(buffer);
+    } else {
+        soundClock.OnBuffer(timeGetTime(), true, storedBytes.load(), buffer.m_byteCount);
     }
     leadInPending = false;  // a buffer dropped in a pause has no place on the clock
     if (deviceOpen && Requeue(returned))
@@ -332,22 +369,6 @@ void FillLostSound(unsigned durationMs)
     const unsigned block = captureFormat.nBlockAlign ? captureFormat.nBlockAlign : 1;
     const unsigned long long want = static_cast<unsigned long long>(durationMs) *
                                     captureFormat.nAvgBytesPerSec / 1000 / block * block;
-    // A second at a time: an hour of lost sound is not one allocation.
-    const size_t second = captureFormat.nAvgBytesPerSec / block * block;
-    if (second == 0)
-        return;
-    std::vector<unsigned char> silence;
-    try {
-        silence.assign(second, korvane::SilenceByte(captureFormat.wBitsPerSample));
-    } catch (...) {
-        return;  // the sound ends early, as it did
-    }
-    while (soundFile && storedBytes.load() < want) {
-        const unsigned long long missing = want - storedBytes.load();
-        const size_t bytes = missing < second ? static_cast<size_t>(missing) : second;
-        const unsigned long long before = storedBytes.load();
-        StoreCaptureBuffer(CBuffer(silence.data(), static_cast<DWORD>(bytes)));
-        if (storedBytes.load() == before)
-            return;  // the file took nothing more
-    }
+    if (soundFile && storedBytes.load() < want)
+        StoreSilence(want - storedBytes.load());
 }

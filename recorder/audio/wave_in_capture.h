@@ -14,7 +14,8 @@
 
 // Builds the capture format and creates the WAV file on a fresh tempWavPath. Always 1.
 int PrepareAudioCapture();
-// Opens the device with notifications to mainWindow, queues three buffers and starts it.
+// Opens the device with notifications to mainWindow, queues a second's worth of buffers
+// (CaptureBufferCount) and starts it.
 bool OpenWaveInput();
 // The video clock of the recording started at `originMs` (timeGetTime): the WAV file then
 // starts with silence for the time before the device's first buffer. Without it (as after

@@ -26,6 +26,9 @@
 
 namespace {
 
+// Buffers queued for the tests' 88200-byte-a-second format.
+const long kQueued = 23;
+
 TEST(CaptureFormat, FromTheSettingsAndBufferSizes)
 {
     const WAVEFORMATEX d = korvane::BuildPcmRecordingFormat(16, 2, 22050);
@@ -39,6 +42,11 @@ TEST(CaptureFormat, FromTheSettingsAndBufferSizes)
     const WAVEFORMATEX cd = korvane::BuildPcmRecordingFormat(16, 2, 44100);
     EXPECT_EQ(cd.nAvgBytesPerSec, 176400u);
     EXPECT_EQ(korvane::CaptureBufferBytes(cd, 1000), 4000u);
+    // A second of sound queued: 45 ms, 91 ms and 23 ms buffers; never fewer than three.
+    EXPECT_EQ(korvane::CaptureBufferCount(d, 4000), 23);
+    EXPECT_EQ(korvane::CaptureBufferCount(korvane::BuildPcmRecordingFormat(8, 1, 11025), 1000), 12);
+    EXPECT_EQ(korvane::CaptureBufferCount(cd, 4000), 45);
+    EXPECT_EQ(korvane::CaptureBufferCount(d, 88200), 3);
 
     settings = RecordingSettings();
     const WAVEFORMATEX fromSettings = BuildPcmRecordingFormat();
@@ -185,10 +193,10 @@ TEST_F(WaveInCapture, RecordsWholeBuffersAndFreesThemAtTheStop)
     path = tempWavPath;
     ASSERT_NE(soundFile.get(), nullptr);
     ASSERT_TRUE(OpenWaveInput());
-    EXPECT_EQ(queuedBufferCount, 3);
+    EXPECT_EQ(queuedBufferCount, kQueued);
     ASSERT_TRUE(WaitForFirstBuffer());
     WaveWindow::PumpFor(1500);
-    EXPECT_EQ(queuedBufferCount, 3);  // every returned buffer went back to the device
+    EXPECT_EQ(queuedBufferCount, kQueued);  // every returned buffer went back to the device
     isRecording = 0;
     CloseFromWorker();
     EXPECT_EQ(queuedBufferCount, 0);
@@ -223,6 +231,31 @@ TEST_F(WaveInCapture, AlignedCaptureIsAsLongAsTheVideoClockRan)
     EXPECT_LE(data, (2000u + ran) * 88200 / 1000 + 3 * 4000);
 }
 
+// A UI thread held up for longer than the queued buffers last, as on a busy machine: the
+// device throws away what it could not hand over, and the file must still be as long as
+// the video clock ran, or all sound after it plays early in the movie.
+TEST_F(WaveInCapture, SoundKeepsToTheVideoClockWhenTheBuffersComeBackLate)
+{
+    PrepareAudioCapture();
+    path = tempWavPath;
+    const unsigned origin = timeGetTime();
+    AlignCaptureWithVideoClock(origin);
+    ASSERT_TRUE(OpenWaveInput());
+    ASSERT_TRUE(WaitForFirstBuffer());
+    WaveWindow::PumpFor(500);
+    Sleep(2500);                // no notification handled meanwhile
+    WaveWindow::PumpFor(3000);  // a whole correction window after it
+    const unsigned ranMs = timeGetTime() - origin;
+    isRecording = 0;
+    CloseFromWorker();
+    const std::vector<unsigned char> b = ReadAll(path);
+    ASSERT_GE(b.size(), 46u);
+    const double soundMs = U32(b, 42) / 88.2;
+    // Short by what the device still held at the stop, never by the stall.
+    EXPECT_GT(soundMs, ranMs - 200.0);
+    EXPECT_LT(soundMs, ranMs + 50.0);
+}
+
 TEST_F(WaveInCapture, PausedBuffersCirculateUnwritten)
 {
     PrepareAudioCapture();
@@ -232,7 +265,7 @@ TEST_F(WaveInCapture, PausedBuffersCirculateUnwritten)
     ASSERT_TRUE(WaitForFirstBuffer());
     WaveWindow::PumpFor(800);
     EXPECT_GT(WaveWindow::notifications, 5);
-    EXPECT_EQ(queuedBufferCount, 3);
+    EXPECT_EQ(queuedBufferCount, kQueued);
     isPaused = 0;
     WaveWindow::PumpFor(500);
     isRecording = 0;
