@@ -53,7 +53,8 @@ public:
             korvane::MeasureMerge(paths.tempAvi, paths.tempWav, paths.mergedAvi);
         return lengths.opened &&
                korvane::MergedLengthsAgree(lengths.sourceFrames, lengths.mergedFrames,
-                                           lengths.sourceSoundSeconds, lengths.mergedSoundSeconds);
+                                           lengths.sourceSoundSeconds, lengths.mergedSoundSeconds,
+                                           lengths.soundToleranceSeconds);
     }
     DWORD Error() const { return m_error; }
 
