@@ -99,6 +99,10 @@ void DeleteIfSet(const std::string& path)
 
 LRESULT CKorvaneDlg::OnRecordingDone(WPARAM askedAgain, LPARAM)
 {
+    // A recording that stopped by itself (a full drive, a failed write) was never stopped
+    // here: without this the window stays "recording" and refuses to exit.
+    if (isRecording)
+        OnRecordInterrupted(0, 0);
     m_workerRunning = false;
     m_finishing = true;
     ShowButtons();
