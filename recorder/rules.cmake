@@ -6,6 +6,7 @@ add_library(korvane_rules STATIC
     ${_dir}/app/recording_limits.cpp
     ${_dir}/audio/lead_in.cpp
     ${_dir}/audio/sound_clock.cpp
+    ${_dir}/audio/sound_length.cpp
     ${_dir}/audio/wave_file_reader.cpp
     ${_dir}/capture/capture_loop.cpp
     ${_dir}/capture/frame_pacing.cpp

@@ -47,7 +47,16 @@ bool ReserveNewFile(const std::string& path)
 bool CanCreateFile(const std::string& path, unsigned long* error)
 {
     // Never truncated here: until the new content is complete, the old one is the user's.
-    const bool existed = GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const bool existed = attributes != INVALID_FILE_ATTRIBUTES;
+    // Refused as the system refuses it, also where the file system would let it be
+    // written (Wine running as root maps the attribute to write bits root ignores).
+    if (existed && (attributes & FILE_ATTRIBUTE_READONLY) != 0 &&
+        (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        if (error)
+            *error = ERROR_ACCESS_DENIED;
+        return false;
+    }
     {
         const korvane::KernelHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr,
                                                      existed ? OPEN_EXISTING : CREATE_NEW,

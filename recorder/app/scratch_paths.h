@@ -28,7 +28,8 @@ bool ReserveNewFile(const std::string& path);
 
 // Whether the user's chosen file can be written, without touching what it holds: an
 // existing file is opened for writing and left as it was, a new one is created and
-// deleted again. On failure `error` gets the system's error code.
+// deleted again; a read-only file is refused. On failure `error` gets the system's error
+// code.
 bool CanCreateFile(const std::string& path, unsigned long* error = nullptr);
 
 namespace korvane {

@@ -11,6 +11,7 @@ struct MergeLengths {
     long mergedFrames = 0;
     double sourceSoundSeconds = 0;
     double mergedSoundSeconds = 0;
+    double soundToleranceSeconds = 0;  // how far the two sounds may differ: a block or two
 };
 
 MergeLengths MeasureMerge(const std::string& videoPath, const std::string& soundPath,

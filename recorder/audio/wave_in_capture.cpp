@@ -284,11 +284,18 @@ LRESULT OnWaveInData(WPARAM, LPARAM header)
     }
     HandledHeader hdr(std::move(owned));
     lastBufferTick = GetTickCount();
-    if (!isRecording || closing || !deviceOpen)
+    if (!deviceOpen)
         return 0;
     // Only the bytes the device filled: a short buffer adds no stale bytes.
     const CBuffer buffer(returned->lpData, korvane::RecordedBytes(returned->dwBytesRecorded,
                                                                   returned->dwBufferLength));
+    // Full buffers handed back after Stop hold sound from before it (under load, tenths
+    // of a second): kept, but not given back to the device. The part-filled one the stop
+    // returns is not, so the file stays whole buffers; a failed file takes nothing more.
+    const bool ending = !isRecording || closing;
+    if (ending && (buffer.m_byteCount != returned->dwBufferLength ||
+                   !(soundFile && soundFile->m_openMode == ForWriting)))
+        return 0;
     if (!isPaused) {
         if (leadInPending)
             StoreLeadIn(buffer.m_byteCount);
@@ -297,7 +304,7 @@ LRESULT OnWaveInData(WPARAM, LPARAM header)
         soundClock.OnBuffer(timeGetTime(), true, storedBytes.load(), buffer.m_byteCount);
     }
     leadInPending = false;  // a buffer dropped in a pause has no place on the clock
-    if (deviceOpen && Requeue(returned))
+    if (!ending && deviceOpen && Requeue(returned))
         hdr.Requeued();
     return 0;
 }

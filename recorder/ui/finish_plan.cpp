@@ -114,13 +114,14 @@ std::string KeptInScratchMessage(const std::vector<std::string>& keptPaths)
 }
 
 bool MergedLengthsAgree(long sourceFrames, long mergedFrames, double sourceSoundSeconds,
-                        double mergedSoundSeconds)
+                        double mergedSoundSeconds, double soundToleranceSeconds)
 {
-    // Every frame; and sound, when there was sound. (A converted sound's length is not
-    // compared: its blocks round the end in ways that differ by format.)
     if (mergedFrames < sourceFrames)
         return false;
-    return sourceSoundSeconds <= 0.5 || mergedSoundSeconds > 0;
+    if (sourceSoundSeconds <= 0)
+        return true;
+    const double apart = mergedSoundSeconds - sourceSoundSeconds;
+    return apart <= soundToleranceSeconds && -apart <= soundToleranceSeconds;
 }
 
 std::string AudioTroubleLine(AudioTrouble trouble)

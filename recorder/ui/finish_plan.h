@@ -57,10 +57,10 @@ std::string PlayerCommandLine(const std::string& exeFolder, const std::string& s
 // The text that tells the user where an unsaved recording stayed.
 std::string KeptInScratchMessage(const std::vector<std::string>& keptPaths);
 
-// Whether a merged file's streams hold their sources: every video frame, and sound when
-// the source had some.
+// Whether a merged file's streams hold their sources: every video frame, and when the
+// source had sound, as much of it, give or take `soundToleranceSeconds`.
 bool MergedLengthsAgree(long sourceFrames, long mergedFrames, double sourceSoundSeconds,
-                        double mergedSoundSeconds);
+                        double mergedSoundSeconds, double soundToleranceSeconds);
 
 // What the user is told at the end of a recording that stopped by itself or lost its
 // sound, before its finish; empty when there is nothing to tell. `recorded` says

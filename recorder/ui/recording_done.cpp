@@ -53,7 +53,8 @@ public:
             korvane::MeasureMerge(paths.tempAvi, paths.tempWav, paths.mergedAvi);
         return lengths.opened &&
                korvane::MergedLengthsAgree(lengths.sourceFrames, lengths.mergedFrames,
-                                           lengths.sourceSoundSeconds, lengths.mergedSoundSeconds);
+                                           lengths.sourceSoundSeconds, lengths.mergedSoundSeconds,
+                                           lengths.soundToleranceSeconds);
     }
     DWORD Error() const { return m_error; }
 
@@ -98,6 +99,10 @@ void DeleteIfSet(const std::string& path)
 
 LRESULT CKorvaneDlg::OnRecordingDone(WPARAM askedAgain, LPARAM)
 {
+    // A recording that stopped by itself (a full drive, a failed write) was never stopped
+    // here: without this the window stays "recording" and refuses to exit.
+    if (isRecording)
+        OnRecordInterrupted(0, 0);
     m_workerRunning = false;
     m_finishing = true;
     ShowButtons();

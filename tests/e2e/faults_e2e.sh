@@ -1,50 +1,90 @@
 #!/usr/bin/env bash
 # Recordings that meet trouble keep what was recorded. With a tone playing:
 #  - parts: the part size lowered (KORVANE_PART_BYTES), about 6 s recorded; the save
-#    gives "parts.avi", "parts (2).avi", ... each with video and sound, lasting together
-#    as long as the recording, and a message names them all;
+#    gives "parts.avi", "parts (2).avi", ... each with video and sound, holding together
+#    every recorded frame, and a message names them all;
+#  - a read-only target: a read-only file, then a folder on a read-only drive, chosen in
+#    "Save to..."; each time the user is told why and asked again, the file is untouched,
+#    and the third name keeps the recording;
+#  - Exit within half a second of Stop: nothing is cut short, the save dialog still comes;
 #  - a full scratch drive: the scratch folder on a small tmpfs that a filler fills up
 #    mid-recording; the recorder stops by itself, says why, and the save keeps at least
 #    95 % of what was recorded;
-#  - Exit at once after Stop: nothing is cut short, the save dialog still comes.
+#  - the sound device lost mid-recording (the sound server's source removed): the main
+#    window says so, the end says so, and the sound goes on as silence as long as the video.
+# Each case adds a line to a table of what was recorded (the scratch files when the save
+# dialog comes up) and what was saved, both read with ffprobe and sox.
 . "$(dirname "${BASH_SOURCE[0]}")/e2e_common.sh" faults
 public=$WINEPREFIX/drive_c/users/Public
-sox -q -n -t pulseaudio nullsink synth 300 sine 440 vol 0.5 &
+sox -q -n -t pulseaudio nullsink synth 900 sine 440 vol 0.5 &
 pids+=($!)
+# A file of the user's in the save folder that no case may touch.
+bystander=$public/bystander.avi
+head -c 100000 /dev/urandom >"$bystander"
+bystander_sum=$(md5sum <"$bystander")
+matrix=$work/matrix.txt
+printf '%-14s | %-6s | %-6s | %-7s | %-7s | %s\n' case frames saved sound saved "user saw / file" >"$matrix"
 
-korvane_pid=
+korvane_pid= main=
 start_recorder() {
     (cd "$KORVANE_DIST" && exec env "$@" wine korvane.exe >>"$work/korvane.log" 2>&1) &
     korvane_pid=$!
     pids+=($korvane_pid)
     info wait "$MAIN" 20000 || { fail "main window did not appear"; finish; }
-    sleep 0.5
+    # A merge changes the caption: the window is followed by its handle.
+    main=$(info list | awk -F'\t' -v t="$MAIN" '$3 == t {print $1; exit}')
 }
 stop_recorder() {
-    info close "$MAIN" || true
-    info gone "$MAIN" 10000 || fail "the recorder did not close"
+    info close "$main" || true
+    info gone "$main" 10000 || { fail "the recorder did not close"; info list; }
     local i
     for i in $(seq 30); do kill -0 "$korvane_pid" 2>/dev/null || return 0; sleep 0.5; done
     kill "$korvane_pid" 2>/dev/null
 }
-# F7 and a drag over the area (x1 y1 x2 y2).
+# Keys reach the recorder's hook only while a Wine window has the focus: a window that
+# has just appeared, or the one left after another closed, may not have it yet.
+focus() { info front "$1" 10000 || fail "$1 did not come to the front"; sleep 0.3; }
+# F7 and a drag over the area (x1 y1 x2 y2); the recording starts at the mouse-up.
 record_area() {
-    info front "$MAIN"; sleep 0.3
+    touch "$work/mark"
+    focus "$main"
     xdotool mousemove 600 500 key F7
-    info wait Title 4000 || fail "F7 did not show the selection window"
+    if ! info wait Title 5000; then
+        focus "$main"
+        xdotool key F7
+        info wait Title 10000 || { fail "F7 did not show the selection window"; return 1; }
+    fi
     sleep 0.3
     xdotool mousemove "$1" "$2" mousedown 1; sleep 0.2
     xdotool mousemove $((($1 + $3) / 2)) $((($2 + $4) / 2)); sleep 0.1
     xdotool mousemove "$3" "$4"; sleep 0.2
     xdotool mouseup 1; xdotool mousemove 600 500
 }
-save_as() {
-    info wait "Save to..." 20000 || { fail "no \"Save to...\" dialog"; return 1; }
+stop_recording() { focus "$main"; xdotool key F8; }
+# Waits for "Save to..." and notes what the recording left in the scratch folder.
+await_save() {
+    info wait "Save to..." "${1:-30000}" || { fail "no \"Save to...\" dialog"; return 1; }
     sleep 1
-    info front "Save to..."
+    recorded_frames=0 recorded_sound=0 recorded_seconds=0
+    local f
+    while read -r f; do
+        recorded_frames=$((recorded_frames + $(frames "$f")))
+        recorded_seconds=$(awk -v t="$recorded_seconds" -v s="$(duration v:0 "$f")" 'BEGIN{print t + s}')
+    done < <(find "${2:-$scratch}" -maxdepth 1 -iname '~temp*.avi' -size +0 -newer "$work/mark")
+    while read -r f; do
+        recorded_sound=$(awk -v t="$recorded_sound" -v s="$(soxi -D "$f" 2>/dev/null)" 'BEGIN{print t + s}')
+    done < <(find "${2:-$scratch}" -maxdepth 1 -iname '~temp*.wav' -size +0 -newer "$work/mark")
+}
+type_save() {
+    focus "Save to..."
     xdotool key ctrl+a
     xdotool type --delay 30 "$1"
     xdotool key Return
+}
+frames() {
+    local n
+    n=$(ffprobe -v error -count_packets -select_streams v:0 -show_entries stream=nb_read_packets -of csv=p=0 "$1" 2>/dev/null)
+    echo "${n:-0}"
 }
 duration() { ffprobe -v error -select_streams "$1" -show_entries stream=duration -of csv=p=0 "$2" 2>/dev/null; }
 # The sound's length, decoded (a compressed stream states none).
@@ -52,34 +92,54 @@ sound_seconds() {
     rm -f "$work/sound.wav"
     ffmpeg -v error -i "$1" -vn -ac 1 -ar 22050 "$work/sound.wav" 2>/dev/null && soxi -D "$work/sound.wav" 2>/dev/null
 }
-frames() { ffprobe -v error -count_packets -select_streams v:0 -show_entries stream=nb_read_packets -of csv=p=0 "$1" 2>/dev/null; }
-# Closes the message box titled Korvane after checking it says $1; prints its text.
+# Adds up the saved files' frames and decoded sound into saved_frames and saved_sound.
+measure_saved() {
+    saved_frames=0 saved_sound=0
+    local f
+    for f in "$@"; do
+        [ -f "$f" ] || continue
+        saved_frames=$((saved_frames + $(frames "$f")))
+        saved_sound=$(awk -v t="$saved_sound" -v s="$(sound_seconds "$f")" 'BEGIN{print t + s}')
+    done
+}
+# One line of the table; fails unless 95 % of the frames and of the sound were kept.
+note_case() {
+    printf '%-14s | %6s | %6s | %6.2fs | %6.2fs | %s\n' "$1" "$recorded_frames" "$saved_frames" \
+        "$recorded_sound" "$saved_sound" "$2" | tee -a "$matrix"
+    awk -v s="$saved_frames" -v r="$recorded_frames" 'BEGIN{exit !(r > 10 && s >= 0.95 * r)}' ||
+        fail "$1: $saved_frames frames saved of $recorded_frames recorded"
+    awk -v s="$saved_sound" -v r="$recorded_sound" 'BEGIN{exit !(r > 0.5 && s >= 0.95 * r)}' ||
+        fail "$1: $saved_sound s of sound saved of $recorded_sound s recorded"
+}
+# Closes the message box titled Korvane after checking it says $1; its text in $notice.
 expect_notice() {
+    notice=
     info wait Korvane "${2:-15000}" || { fail "no message saying '$1'"; return 1; }
-    local text
-    text=$(info texts Korvane | tr '\n' ' ')
-    echo "message: $text"
-    case $text in *"$1"*) ;; *) fail "the message says '$text', wanted '$1'" ;; esac
+    notice=$(info texts Korvane | grep -v '^OK$' | tr '\n' ' ')
+    echo "message: $notice"
+    case $notice in *"$1"*) ;; *) fail "the message says '$notice', wanted '$1'" ;; esac
     info close Korvane
     info gone Korvane 5000 || xdotool key Return
 }
+close_player() { info wait Player "${1:-30000}" || fail "no Player window"; info close Player || true; info gone Player 5000 || true; }
 
 echo "== parts"
 rm -f "$public"/parts*.avi
 start_recorder KORVANE_PART_BYTES=250000
 record_area 100 100 420 340
 sleep 6
-xdotool key F8
-save_as 'C:\users\Public\parts.avi'
+stop_recording
+await_save
+type_save 'C:\users\Public\parts.avi'
 expect_notice "saved in" 60000
-info wait Player 30000 || fail "no Player window after saving the parts"
-info close Player || true
-count=0 total=0
+close_player
+fps=$(ffprobe -v error -select_streams v:0 -show_entries stream=r_frame_rate -of csv=p=0 "$public/parts.avi" 2>/dev/null)
+count=0 total=0 parts=()
 for f in "$public/parts.avi" "$public"/parts\ \(*\).avi; do
     [ -f "$f" ] || continue
-    count=$((count + 1))
+    count=$((count + 1)) parts+=("$f")
     v=$(duration v:0 "$f") a=$(sound_seconds "$f")
-    echo "$(basename "$f"): video ${v:-none} s, audio ${a:-none} s"
+    echo "$(basename "$f"): $(frames "$f") frames, video ${v:-none} s, audio ${a:-none} s"
     [ -n "$v" ] && [ -n "$a" ] || fail "$(basename "$f") lacks video or audio"
     # Each part's sound is the sound that played with its frames.
     awk -v a="${a:-0}" -v v="${v:-0}" 'BEGIN{d = a - v; exit !(d < 0.3 && d > -0.3)}' ||
@@ -87,9 +147,80 @@ for f in "$public/parts.avi" "$public"/parts\ \(*\).avi; do
     total=$(awk -v t="$total" -v v="${v:-0}" 'BEGIN{print t + v}')
 done
 [ "$count" -ge 3 ] || fail "$count parts saved, wanted three or more"
-# The recording lasted about 6 s; the parts together, within a frame per seam.
-awk -v t="$total" 'BEGIN{exit !(t > 5 && t < 8)}' || fail "the parts last $total s together"
-echo "parts: $count, $total s in all"
+measure_saved "${parts[@]}"
+[ "$saved_frames" -eq "$recorded_frames" ] || fail "the parts hold $saved_frames frames, $recorded_frames were recorded"
+# The parts together last as long as the recording, within a frame.
+awk -v t="$total" -v d="$recorded_seconds" -v r="${fps:-0}" 'BEGIN{split(r, q, "/"); f = q[1] / (q[2] ? q[2] : 1);
+    exit !(f > 0 && (t - d) * f <= 1 && (d - t) * f <= 1)}' ||
+    fail "the parts last $total s together, the recording $recorded_seconds s at $fps fps"
+echo "parts: $count, $total s in all at $fps fps; recorded $recorded_seconds s"
+note_case "(e) 3+ parts" "\"$(echo "$notice" | cut -c1-47)...\"; $count files parts*.avi"
+rm -f "$public"/parts*.avi
+stop_recorder
+
+echo "== a read-only target: a read-only file, then a read-only folder"
+locked=$public/locked.avi
+printf 'the user'"'"'s own file' >"$locked"
+chmod 444 "$locked"
+locked_sum=$(md5sum <"$locked")
+rodir=$public/rofolder
+mkdir -p "$rodir"
+if mount -t tmpfs -o ro,size=1m tmpfs "$rodir" 2>/dev/null; then
+    on_exit='umount -l "$rodir" 2>/dev/null'
+else
+    chmod 555 "$rodir"  # stops a user who is not root
+fi
+start_recorder
+record_area 300 200 100 100
+sleep 3
+stop_recording
+await_save
+type_save 'C:\users\Public\locked.avi'
+# The overwrite question may come first (a second window of the dialog's title): Yes.
+for i in $(seq 20); do
+    info wait Korvane 100 && break
+    if [ "$(info list | grep -c 'Save to\.\.\.')" -ge 2 ] || [ "$i" = 8 ]; then
+        info list
+        sleep 0.5
+        xdotool key Return
+        break
+    fi
+    sleep 0.4
+done
+expect_notice "locked.avi cannot be written: "
+seen_file=$notice
+[ "$(md5sum <"$locked")" = "$locked_sum" ] || fail "the read-only file was changed"
+await_save 20000
+type_save 'C:\users\Public\rofolder\movie.avi'
+expect_notice "movie.avi cannot be written: "
+seen_folder=$notice
+await_save 20000
+rm -f "$public/after refusals.avi"
+type_save 'C:\users\Public\after refusals.avi'
+close_player
+measure_saved "$public/after refusals.avi"
+note_case "(a) read-only" "\"...$(echo "$seen_file" | cut -c20-64)\" and \"...$(echo "$seen_folder" | cut -c30-74)\", the dialog again each time; after refusals.avi"
+[ "$(md5sum <"$locked")" = "$locked_sum" ] || fail "the read-only file was changed"
+umount -l "$rodir" 2>/dev/null
+on_exit=:
+rmdir "$rodir" 2>/dev/null
+chmod 644 "$locked"; rm -f "$locked" "$public/after refusals.avi"
+
+echo "== Exit within half a second of Stop"
+rm -f "$public/exit.avi"
+record_area 300 200 100 100
+sleep 3
+stop_recording
+info command "$main" 1004
+sleep 0.2
+info close "$main"
+await_save
+type_save 'C:\users\Public\exit.avi'
+close_player
+measure_saved "$public/exit.avi"
+note_case "(b) Exit" "the save dialog as usual; exit.avi"
+info wait "$main" 100 || fail "the main window went away during the finish"
+rm -f "$public/exit.avi"
 stop_recorder
 
 echo "== the scratch drive fills up"
@@ -102,19 +233,17 @@ if mount -t tmpfs -o size=48m tmpfs "$small" 2>/dev/null; then
     sleep 2
     # Something else takes the rest of the drive.
     dd if=/dev/zero of="$small/filler" bs=1M 2>/dev/null
-    expect_notice "The recording stopped because" 30000
-    pending=$(find "$small" -maxdepth 1 -iname '~temp*.avi' -size +0 | head -n 1)
-    recorded=$(frames "$pending")
-    echo "recorded frames in the scratch file: ${recorded:-none}"
-    save_as 'C:\users\Public\full drive.avi'
-    info wait Player 60000 || fail "no Player window after saving from a full drive"
-    info close Player || true
-    saved=$(frames "$public/full drive.avi")
-    echo "saved frames: ${saved:-none}"
-    awk -v s="${saved:-0}" -v r="${recorded:-0}" 'BEGIN{exit !(r > 10 && s >= 0.95 * r)}' ||
-        fail "saved $saved frames of $recorded recorded"
-    [ -f "$public/full drive.avi.wav" ] || [ -n "$(sound_seconds "$public/full drive.avi")" ] ||
-        fail "the sound was not saved"
+    expect_notice "The recording stopped because" 60000
+    seen=$notice
+    await_save 30000 "$small"
+    type_save 'C:\users\Public\full drive.avi'
+    close_player 60000
+    # Anything more the user is told after the save.
+    if info wait Korvane 3000; then expect_notice ""; seen="$seen / $notice"; fi
+    saved=("$public/full drive.avi")
+    [ -f "$public/full drive.avi.wav" ] && saved+=("$public/full drive.avi.wav")
+    measure_saved "${saved[@]}"
+    note_case "(d) full drive" "\"$(echo "$seen" | cut -c1-90)...\"; ${saved[*]##*/}"
     stop_recorder
     rm -f "$public/full drive.avi" "$public/full drive.avi.wav"
     umount -l "$small"
@@ -123,22 +252,44 @@ else
     echo "SKIP: no tmpfs can be mounted here (needs root); the full-drive case did not run"
 fi
 
-echo "== Exit right after Stop"
+echo "== the sound device lost"
+rm -f "$public/lost sound.avi"
 start_recorder
-rm -f "$public/exit.avi"
 record_area 300 200 100 100
-sleep 3
-xdotool key F8
-info close "$MAIN"
-sleep 0.3
-info close "$MAIN"
-save_as 'C:\users\Public\exit.avi'
-info wait Player 30000 || fail "no Player window after Stop and Exit"
-info close Player || true
-v=$(duration v:0 "$public/exit.avi")
-awk -v v="${v:-0}" 'BEGIN{exit !(v > 2.5 && v < 4.5)}' || fail "exit.avi lasts '$v' s, wanted about 3"
-info wait "$MAIN" 100 || fail "the main window went away during the finish"
-
-rm -f "$public/exit.avi" "$public"/parts*.avi
+sleep 2
+# The source that wave-in reads from goes away, as a device pulled out; it comes back later.
+on_exit='pactl load-module module-null-sink sink_name=nullsink rate=44100 >/dev/null; pactl set-default-source nullsink.monitor; pactl set-default-sink nullsink'
+pactl unload-module module-null-sink || fail "the sound source could not be removed"
+# The main window says it while the recording goes on.
+line=
+for _ in $(seq 40); do
+    line=$(info texts "$main" | grep 'Sound: ') && break
+    sleep 0.25
+done
+echo "status: $line"
+case $line in *"the sound device stopped"*) ;; *) fail "the main window says '$line' after the sound device stopped" ;; esac
+sleep 2
+stop_recording
+expect_notice "The sound device stopped delivering sound"
+seen=$notice
+eval "$on_exit"
+on_exit=:
+await_save
+type_save 'C:\users\Public\lost sound.avi'
+close_player
+measure_saved "$public/lost sound.avi"
+v=$(duration v:0 "$public/lost sound.avi")
+awk -v a="$saved_sound" -v v="${v:-0}" 'BEGIN{d = a - v; exit !(d < 0.3 && d > -0.3)}' ||
+    fail "the sound lasts $saved_sound s against $v s of video"
+# The tone is there until the device stopped (after about 2 s).
+sox "$work/sound.wav" -n trim 0.3 1.2 sinc 400-480 stat 2>&1 | awk '/RMS +amplitude/{exit !($3 > 0.05)}' ||
+    fail "no tone in the sound's first seconds"
+note_case "(c) sound lost" "\"$(echo "$line" | cut -c1-40)\", then \"$(echo "$seen" | cut -c1-50)...\"; lost sound.avi"
+rm -f "$public/lost sound.avi"
 stop_recorder
+
+[ "$(md5sum <"$bystander")" = "$bystander_sum" ] || fail "a file of the user's was changed"
+rm -f "$bystander"
+echo "== what was recorded and what was saved"
+cat "$matrix"
 finish

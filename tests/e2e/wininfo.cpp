@@ -6,7 +6,8 @@
 //   command TITLE ID              post WM_COMMAND ID to the window
 //   syscommand TITLE ID           post WM_SYSCOMMAND ID (a system-menu entry) to it
 //   close TITLE                   post WM_CLOSE to the window
-//   front TITLE                   bring the window to the foreground
+//   front TITLE [MS]              bring the window to the foreground; with MS, try again
+//                                 until it is the foreground window (or MS have passed)
 //   texts TITLE                   the texts of all child windows, one a line
 // TITLE may also be a window handle written 0x..., for windows whose caption changes.
 // Exit code 0 on success, 1 when the window is not there.
@@ -112,7 +113,16 @@ int main(int argc, char** argv)
     } else if (cmd == "close") {
         PostMessageA(hwnd, WM_CLOSE, 0, 0);
     } else if (cmd == "front") {
-        SetForegroundWindow(hwnd);
+        // A window that has just appeared may not take the focus at the first call.
+        const int ms = argc > 3 ? std::atoi(argv[3]) : 0;
+        for (int waited = 0;; waited += 100) {
+            SetForegroundWindow(hwnd);
+            if (ms == 0 || GetForegroundWindow() == hwnd)
+                break;
+            if (waited >= ms)
+                return 1;
+            Sleep(100);
+        }
     } else {
         return 2;
     }

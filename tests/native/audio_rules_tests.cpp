@@ -1,8 +1,10 @@
-// The arithmetic of the sound we record: the WAV file's layout and the silence that
-// lines its start up with the video clock and keeps it there.
+// The arithmetic of the sound we record: the WAV file's layout, the silence that lines
+// its start up with the video clock and keeps it there, and how long a stream lasts once
+// compressed.
 #include "audio/lead_in.h"
 #include "audio/riff_layout.h"
 #include "audio/sound_clock.h"
+#include "audio/sound_length.h"
 
 #include <gtest/gtest.h>
 
@@ -140,4 +142,46 @@ TEST(SoundClock, KeepsTheSoundOnTheRecordingClock)
     }
     const RunResult lost = Simulate(runs[5]);
     EXPECT_NEAR(lost.silence * 1000.0 / 88200, 700.0, 1.0 * korvane::kSoundClockToleranceMs);
+
+// A compressed stream is counted in blocks of many samples, and its stated byte rate is
+// rounded; a merged file is judged by the samples it holds.
+TEST(SoundLength, FromTheHeaderAndTheSamplesPerBlock)
+{
+    korvane::WaveFormat ima{0x11, 2, 22050, 22201, 1024, 4, 2};
+    korvane::WaveFormat mp3{0x55, 2, 44100, 16000, 1, 0, 12};
+    const unsigned char spb1017[] = {0xF9, 0x03};
+    EXPECT_EQ(korvane::SamplesPerBlock(Pcm(16, 2, 22050), nullptr, 0), 1u);
+    EXPECT_EQ(korvane::SamplesPerBlock(ima, spb1017, 2), 1017u);
+    EXPECT_EQ(korvane::SamplesPerBlock(ima, spb1017, 1), 0u);  // format cut short
+    EXPECT_EQ(korvane::SamplesPerBlock(mp3, spb1017, 2), 0u);
+
+    struct Case {
+        const char* what;
+        korvane::SoundStreamFacts stream;
+        double seconds, blockSeconds;
+    };
+    const Case cases[] = {
+        {"PCM counted in sample frames", {Pcm(16, 2, 22050), 1, 22050, 4}, 1.0, 1 / 22050.0},
+        {"PCM counted in bytes", {Pcm(16, 2, 22050), 1, 88200, 1}, 1.0, 1 / 22050.0},
+        {"8-bit mono PCM", {Pcm(8, 1, 11025), 1, 5513, 1}, 5513 / 11025.0, 1 / 11025.0},
+        {"IMA ADPCM counted in blocks", {ima, 1017, 22, 1024}, 22 * 1017 / 22050.0, 1017 / 22050.0},
+        {"IMA ADPCM counted in bytes",
+         {ima, 1017, 22 * 1024, 1},
+         22 * 1017 / 22050.0,
+         1017 / 22050.0},
+        {"IMA ADPCM, header without a sample size",
+         {ima, 1017, 22, 0},
+         22 * 1017 / 22050.0,
+         1017 / 22050.0},
+        {"samples per block unknown: by the byte rate",
+         {ima, 0, 22, 1024},
+         22 * 1024 / 22201.0,
+         1024 / 22201.0},
+        {"a format we do not know", {mp3, 0, 32000, 1}, 2.0, 1 / 16000.0},
+        {"no rate at all", {korvane::WaveFormat{}, 0, 100, 1}, 0, 0},
+    };
+    for (const Case& c : cases) {
+        EXPECT_NEAR(korvane::SoundStreamSeconds(c.stream), c.seconds, 1e-9) << c.what;
+        EXPECT_NEAR(korvane::SoundBlockSeconds(c.stream), c.blockSeconds, 1e-9) << c.what;
+    }
 }

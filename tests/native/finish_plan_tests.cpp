@@ -144,11 +144,30 @@ TEST(FinishPlan, MergedFileThatDoesNotCheckOutKeepsTheSources)
     EXPECT_FALSE(out.startPlayer);
     EXPECT_EQ(ops.files, (std::set<std::string>{kPaths.tempAvi, kPaths.tempWav}));
     EXPECT_EQ(out.keptInScratch, (std::vector<std::string>{kPaths.tempAvi, kPaths.tempWav}));
+}
 
-    EXPECT_TRUE(MergedLengthsAgree(250, 250, 10.0, 10.2));
-    EXPECT_FALSE(MergedLengthsAgree(250, 249, 10.0, 10.0));  // a frame missing
-    EXPECT_FALSE(MergedLengthsAgree(250, 250, 10.0, 0.0));   // the sound lost
-    EXPECT_TRUE(MergedLengthsAgree(250, 250, 0.0, 0.0));     // there was none
+TEST(FinishPlan, MergedLengthsAgreeWithinABlockOrTwo)
+{
+    const struct {
+        const char* what;
+        long frames, mergedFrames;
+        double sound, mergedSound, tolerance;
+        bool agree;
+    } cases[] = {
+        {"whole", 250, 250, 10.0, 10.0, 0.002, true},
+        {"a frame missing", 250, 249, 10.0, 10.0, 0.002, false},
+        {"the sound lost", 250, 250, 10.0, 0.0, 0.002, false},
+        {"there was no sound", 250, 250, 0.0, 0.0, 0.002, true},
+        {"compressed: padded to a whole block", 250, 250, 10.0, 10.04, 0.094, true},
+        {"compressed: the last part block dropped", 250, 250, 10.0, 9.96, 0.094, true},
+        {"the sound's last second lost", 250, 250, 10.0, 9.0, 0.094, false},
+        {"a short sound lost", 5, 5, 0.3, 0.0, 0.094, false},
+        {"more sound than recorded", 250, 250, 10.0, 11.0, 0.094, false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(MergedLengthsAgree(c.frames, c.mergedFrames, c.sound, c.mergedSound, c.tolerance),
+                  c.agree)
+            << c.what;
 }
 
 TEST(FinishPlan, WithoutAudioTheTemporaryGoesOnlyAfterACopy)

@@ -1,10 +1,12 @@
 // The audio and video merge on small files made here: an uncompressed AVI and a PCM
 // WAV file. Results 0 to 5, the retry in PCM when the chosen compression has no
 // encoder (Microsoft ADPCM on Wine), IMA ADPCM really written, the interleave step,
-// and the progress reports and caption that reach the main window.
+// the progress reports and caption that reach the main window, and the read-back that
+// tells a whole merged file from one that lost sound.
 #include "app/recording_settings.h"
 #include "audio/acm_convert.h"
 #include "audio/audio_merge.h"
+#include "audio/merge_check.h"
 #include "audio/merge_options.h"
 #include "audio/progress_dialog.h"
 #include "audio/sound_file.h"
@@ -12,6 +14,7 @@
 #include "app/recording_state.h"
 #include "app/registered_messages.h"
 #include "message_pump.h"
+#include "ui/finish_plan.h"
 #include "ui/korvane_dlg.h"
 
 #include <gtest/gtest.h>
@@ -84,6 +87,7 @@ protected:
         CreateDirectoryA(folder.c_str(), nullptr);
         MakeVideo(folder + "\\video.avi");
         MakeAudio(folder + "\\audio.wav");
+        MakeAudio(folder + "\\half.wav", 0.5);
         std::FILE* f = std::fopen((folder + "\\text.wav").c_str(), "wb");
         std::fputs("not a sound file at all", f);
         std::fclose(f);
@@ -139,8 +143,8 @@ protected:
                       0);
         }
     }
-    // One second of a 440 Hz tone, 22050 Hz stereo 16-bit, through our WAV writer.
-    static void MakeAudio(const std::string& path)
+    // A 440 Hz tone (one second unless said), 22050 Hz stereo 16-bit, through our WAV writer.
+    static void MakeAudio(const std::string& path, double seconds = 1.0)
     {
         WAVEFORMATEX f = {};
         f.wFormatTag = WAVE_FORMAT_PCM;
@@ -151,8 +155,9 @@ protected:
         f.nAvgBytesPerSec = 88200;
         CSoundFile file(path, &f);
         ASSERT_EQ(file.m_openMode, ForWriting);
-        std::vector<short> samples(2 * 22050);
-        for (int i = 0; i < 22050; ++i)
+        const int frames = static_cast<int>(22050 * seconds);
+        std::vector<short> samples(2 * static_cast<size_t>(frames));
+        for (int i = 0; i < frames; ++i)
             samples[2 * i] = samples[2 * i + 1] =
                 static_cast<short>(8000 * std::sin(2 * 3.14159265 * 440 * i / 22050));
         mmioWrite(file.m_hmmio, reinterpret_cast<const char*>(samples.data()),
@@ -172,11 +177,12 @@ protected:
         out.resize(sizeof(WAVEFORMATEX) + wf->cbSize);
         return out;
     }
-    int MergeWith(const std::vector<char>& format, int useCompress = 1)
+    int MergeWith(const std::vector<char>& format, int useCompress = 1,
+                  const std::string& sound = "audio.wav")
     {
         std::vector<char> copy = format;
         return MuxAudioIntoAvi(
-            folder + "\\video.avi", folder + "\\audio.wav", output, useCompress,
+            folder + "\\video.avi", folder + "\\" + sound, output, useCompress,
             copy.empty() ? nullptr : reinterpret_cast<WAVEFORMATEX*>(copy.data()),
             static_cast<int>(copy.size()), 1, 100, 0);
     }
@@ -279,6 +285,41 @@ TEST_F(Merge, ImaAdpcmIsReallyWritten)
     EXPECT_EQ(p.audioTag, WAVE_FORMAT_IMA_ADPCM);
     EXPECT_EQ(p.videoFrames, 25);
     EXPECT_EQ(Caption(), "Brisko Screen Video Capture");
+}
+
+// The finish trusts a merged file only when it reads back as long as its sources: a
+// compressed sound within a block or two, a sound cut short never. (The saved header
+// counts chunks, not samples: the length must come from the data.)
+TEST_F(Merge, ReadBackJudgesTheSoundsLength)
+{
+    const struct {
+        const char* what;
+        WORD tag;  // 0: the recorded PCM kept
+        const char* mergedSound;
+        bool whole;
+    } cases[] = {
+        {"PCM", 0, "audio.wav", true},
+        {"IMA ADPCM", WAVE_FORMAT_IMA_ADPCM, "audio.wav", true},
+        {"PCM, half the sound", 0, "half.wav", false},
+        {"IMA ADPCM, half the sound", WAVE_FORMAT_IMA_ADPCM, "half.wav", false},
+    };
+    for (const auto& c : cases) {
+        DeleteFileA(output.c_str());
+        ASSERT_EQ(
+            MergeWith(c.tag ? Suggest(c.tag) : std::vector<char>(), c.tag ? 1 : 0, c.mergedSound),
+            0)
+            << c.what;
+        const korvane::MergeLengths l =
+            korvane::MeasureMerge(folder + "\\video.avi", folder + "\\audio.wav", output);
+        ASSERT_TRUE(l.opened) << c.what;
+        EXPECT_NEAR(l.sourceSoundSeconds, 1.0, 0.001) << c.what;
+        EXPECT_NEAR(l.mergedSoundSeconds, c.whole ? 1.0 : 0.5, 0.1) << c.what;
+        EXPECT_EQ(korvane::MergedLengthsAgree(l.sourceFrames, l.mergedFrames, l.sourceSoundSeconds,
+                                              l.mergedSoundSeconds, l.soundToleranceSeconds),
+                  c.whole)
+            << c.what << ": " << l.mergedSoundSeconds << " s against " << l.sourceSoundSeconds
+            << " s, tolerance " << l.soundToleranceSeconds;
+    }
 }
 
 std::vector<int> conversionReports;

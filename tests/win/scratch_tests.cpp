@@ -179,3 +179,38 @@ TEST(ScratchFolder, ReadOnlyFirstNameGivesARandomName)
     ASSERT_TRUE(chosen);
     ExpectRandomAviName();
 }
+
+// The user's file is checked before anything is written to it, and never changed by the
+// check; a read-only one is refused even where root could write it.
+TEST(ScratchFolder, SaveTargetCheckLeavesTheFileAsItWas)
+{
+    const std::string path = GetScratchFolder() + "\\korvane target check.avi";
+    const struct {
+        const char* what;
+        DWORD attributes;  // 0: no file there
+        bool writable;
+    } cases[] = {
+        {"a new file", 0, true},
+        {"an existing file", FILE_ATTRIBUTE_NORMAL, true},
+        {"a read-only file", FILE_ATTRIBUTE_READONLY, false},
+    };
+    for (const auto& c : cases) {
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(path.c_str());
+        if (c.attributes) {
+            korvane::KernelHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr,
+                                                   CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+            DWORD written = 0;
+            ASSERT_TRUE(file && WriteFile(file.Get(), "mine", 4, &written, nullptr)) << c.what;
+        }
+        if (c.attributes)
+            SetFileAttributesA(path.c_str(), c.attributes);
+        unsigned long error = 0;
+        EXPECT_EQ(CanCreateFile(path, &error), c.writable) << c.what;
+        EXPECT_EQ(error, c.writable ? 0ul : static_cast<unsigned long>(ERROR_ACCESS_DENIED))
+            << c.what;
+        EXPECT_EQ(FileSize(path), c.attributes ? 4 : -1) << c.what;
+    }
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(path.c_str());
+}
