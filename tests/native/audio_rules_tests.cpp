@@ -142,6 +142,7 @@ TEST(SoundClock, KeepsTheSoundOnTheRecordingClock)
     }
     const RunResult lost = Simulate(runs[5]);
     EXPECT_NEAR(lost.silence * 1000.0 / 88200, 700.0, 1.0 * korvane::kSoundClockToleranceMs);
+}
 
 // A compressed stream is counted in blocks of many samples, and its stated byte rate is
 // rounded; a merged file is judged by the samples it holds.
