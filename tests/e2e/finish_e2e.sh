@@ -78,7 +78,7 @@ info gone Player 5000 || true
 # Records about 2 s of the dragged area and waits for the save dialog.
 record_short() {
     # The player that just closed leaves no window with the focus; give it back first.
-    info front "$MAIN"
+    info front "$MAIN" 10000 || true
     sleep 0.3
     xdotool mousemove 600 500 key F7
     info wait Title 4000 || fail "F7 did not show the selection window"
@@ -92,6 +92,8 @@ record_short() {
 }
 save_dialog_handle() { info list | awk '/Save to\.\.\./{print $1; exit}'; }
 save_as() {
+    # Keys go to whatever has the focus: on a busy machine the dialog may not have it yet.
+    info front "Save to..." 10000 || true
     xdotool key ctrl+a
     xdotool type --delay 30 "$1"
     xdotool key Return
