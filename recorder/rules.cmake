@@ -4,6 +4,7 @@
 set(_dir ${CMAKE_CURRENT_LIST_DIR})
 add_library(korvane_rules STATIC
     ${_dir}/app/recording_limits.cpp
+    ${_dir}/audio/avi_key_flags.cpp
     ${_dir}/audio/lead_in.cpp
     ${_dir}/audio/sound_clock.cpp
     ${_dir}/audio/sound_length.cpp

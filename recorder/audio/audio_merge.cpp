@@ -6,6 +6,7 @@
 #include "audio_merge.h"
 
 #include "acm_convert.h"
+#include "avi_key_flags.h"
 
 #include "app/recording_settings.h"
 #include "avifile_owners.h"
@@ -13,9 +14,11 @@
 #include "app/recording_state.h"
 #include "app/registered_messages.h"
 #include "global_mem.h"
+#include "kernel_owners.h"
 #include "merge_options.h"
 
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -99,6 +102,77 @@ bool OpenEditable(const std::string& path, DWORD type, korvane::AviStream& edita
     }
     editable.NoteReceived();
     return true;
+}
+
+// Which positions of the recorded video are key frames, asked of the file's own stream:
+// an editable copy answers "all of them" on Wine.
+std::vector<bool> RecordedKeyFrames(const std::string& path)
+{
+    std::vector<bool> keys;
+    korvane::AviStream stream;
+    if (!OpenStream(path, streamtypeVIDEO, stream))
+        return keys;
+    const LONG start = AVIStreamStart(stream.Get());
+    const LONG end = AVIStreamEnd(stream.Get());
+    for (LONG position = start; position < end; ++position)
+        keys.push_back(AVIStreamIsKeyFrame(stream.Get(), position) != FALSE);
+    return keys;
+}
+
+// Puts the recorded key-frame flags into a merged file's index, and where the file says
+// chunk types tell key frames apart, into the chunks' types; and the index in the order
+// of the file. A file that cannot be
+// mended stays as it is: it plays from the start, only seeking shows black.
+void RestoreKeyFrames(const std::string& path, const std::vector<bool>& keys)
+{
+    if (keys.empty())
+        return;
+    korvane::KernelHandle file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size = {};
+    if (!file || !GetFileSizeEx(file.Get(), &size))
+        return;
+    const HANDLE h = file.Get();
+    auto seek = [h](uint64_t offset) {
+        LARGE_INTEGER at;
+        at.QuadPart = static_cast<LONGLONG>(offset);
+        return SetFilePointerEx(h, at, nullptr, FILE_BEGIN) != FALSE;
+    };
+    const korvane::ReadAt read = [h, &seek](uint64_t offset, void* to, size_t bytes) -> size_t {
+        DWORD got = 0;
+        if (!seek(offset) || !ReadFile(h, to, static_cast<DWORD>(bytes), &got, nullptr))
+            return 0;
+        return got;
+    };
+    auto write = [h, &seek](uint64_t offset, const void* from, DWORD bytes) {
+        DWORD written = 0;
+        return seek(offset) && WriteFile(h, from, bytes, &written, nullptr) && written == bytes;
+    };
+    korvane::AviIndexPlace place;
+    if (!korvane::FindAviIndex(read, static_cast<uint64_t>(size.QuadPart), place))
+        return;
+    std::vector<uint8_t> index(place.indexBytes);
+    std::vector<korvane::ChunkTypeChange> changes;
+    if (read(place.indexOffset, index.data(), index.size()) != index.size() ||
+        !korvane::SetVideoKeyFlags(index.data(), index.size(), keys, place.trustChunkType, changes))
+        return;
+    korvane::OrderIndexByOffset(index.data(), index.size());
+    // Index offsets count from the "movi" form type; a few writers give file offsets.
+    // Each chunk is checked to be the frame before its type is touched.
+    auto frameAt = [&read](uint64_t offset) {
+        char id[4] = {};
+        return read(offset, id, 4) == 4 && id[0] == '0' && id[1] == '0' && id[2] == 'd';
+    };
+    uint64_t base = place.moviOffset;
+    if (!changes.empty() && !frameAt(base + changes.front().entryOffset))
+        base = 0;
+    for (const auto& change : changes)
+        if (!frameAt(base + change.entryOffset))
+            return;
+    for (const auto& change : changes)
+        if (!write(base + change.entryOffset + 2, change.type, 2))
+            return;
+    write(place.indexOffset, index.data(), static_cast<DWORD>(index.size()));
 }
 
 }  // namespace
@@ -192,9 +266,13 @@ korvane::MergeResult MuxAudioIntoAvi(std::string videoPath, std::string audioPat
     korvane::AviStream audio;
     if (!OpenEditable(audioPath, streamtypeAUDIO, audio))
         return korvane::AudioNotOpened;
-    return korvane::SaveMergedStreams(video.Get(), audio.Get(), outputPath, useCompressFormat != 0,
-                                      compressFormat, compressFormatSize, interleave != 0,
-                                      interleavePeriod, periodInFrames != 0);
+    const std::vector<bool> keys = RecordedKeyFrames(videoPath);
+    const korvane::MergeResult result = korvane::SaveMergedStreams(
+        video.Get(), audio.Get(), outputPath, useCompressFormat != 0, compressFormat,
+        compressFormatSize, interleave != 0, interleavePeriod, periodInFrames != 0);
+    if (result == korvane::Merged)
+        RestoreKeyFrames(outputPath, keys);
+    return result;
 }
 
 BOOL CALLBACK ReportMergeProgress(int percent)

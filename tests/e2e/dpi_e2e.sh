@@ -43,10 +43,10 @@ fi
 if [ -f "$saved" ]; then
     v=$(ffprobe -v error -select_streams v:0 -show_entries stream=codec_name,width,height -of csv=p=0 "$saved")
     [ "$v" = "msvideo1,$w,$h" ] || fail "the movie is '$v', wanted msvideo1,$w,$h"
-    # The last frame against the screenshot of the selected pixels.
-    ffmpeg -v error -sseof -0.5 -i "$saved" -frames:v 1 -f rawvideo -pix_fmt rgb24 -y "$work/last.rgb"
     ffmpeg -v error -i "$work/shot.png" -f rawvideo -pix_fmt rgb24 -y "$work/shot.rgb"
-    db=$(python3 - "$work/last.rgb" "$work/shot.rgb" <<'PY'
+    psnr() { # a frame decoded after seeking (ffmpeg -ss ARGS) against the screenshot
+        ffmpeg -v error "$@" -i "$saved" -frames:v 1 -f rawvideo -pix_fmt rgb24 -y "$work/frame.rgb"
+        python3 - "$work/frame.rgb" "$work/shot.rgb" <<'PY'
 import math, sys
 a, b = (open(p, "rb").read() for p in sys.argv[1:3])
 if len(a) != len(b) or not a:
@@ -55,8 +55,15 @@ else:
     mse = sum((p - q) ** 2 for p, q in zip(a, b)) / len(a)
     print(99 if mse == 0 else round(10 * math.log10(255 * 255 / mse), 1))
 PY
-)
+    }
+    # The last frame, and frames a player seeks to: a delta frame that the index calls a
+    # key frame decodes black there.
+    db=$(psnr -sseof -0.5)
     awk -v d="$db" 'BEGIN{exit !(d >= 30)}' || fail "last frame against the screenshot: PSNR $db dB, wanted 30 or more"
+    for at in 0.5 0.9 1.3 1.7; do
+        seek=$(psnr -ss $at)
+        awk -v d="$seek" 'BEGIN{exit !(d >= 30)}' || fail "frame after a seek to $at s: PSNR $seek dB, wanted 30 or more"
+    done
     echo "movie: $v, PSNR $db dB against the screenshot"
 else
     fail "nothing saved at $saved"

@@ -1,6 +1,7 @@
 // The arithmetic of the sound we record: the WAV file's layout, the silence that lines
 // its start up with the video clock and keeps it there, and how long a stream lasts once
-// compressed.
+// compressed; and the key-frame flags a merged file's index must carry.
+#include "audio/avi_key_flags.h"
 #include "audio/lead_in.h"
 #include "audio/riff_layout.h"
 #include "audio/sound_clock.h"
@@ -11,6 +12,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -27,7 +31,203 @@ korvane::WaveFormat Pcm(int bits, int channels, uint32_t rate)
     return f;
 }
 
+void Put32(std::vector<uint8_t>& out, uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+
+void PutChunk(std::vector<uint8_t>& out, const char* id, const std::vector<uint8_t>& body)
+{
+    out.insert(out.end(), id, id + 4);
+    Put32(out, static_cast<uint32_t>(body.size()));
+    out.insert(out.end(), body.begin(), body.end());
+    if (body.size() & 1)
+        out.push_back(0);
+}
+
+// An index of (id, flags, size) entries, as the writer lays them out.
+struct Entry {
+    std::string id;
+    uint32_t flags;
+    uint32_t size = 100;
+};
+std::vector<uint8_t> Index(const std::vector<Entry>& entries)
+{
+    std::vector<uint8_t> index;
+    uint32_t offset = 4;
+    for (const auto& e : entries) {
+        index.insert(index.end(), e.id.begin(), e.id.end());
+        Put32(index, e.flags);
+        Put32(index, offset);
+        Put32(index, e.size);
+        offset += 8 + e.size;
+    }
+    return index;
+}
+
+// Each entry as "id:flags".
+std::vector<std::string> Entries(const std::vector<uint8_t>& index)
+{
+    std::vector<std::string> out;
+    for (size_t at = 0; at + 16 <= index.size(); at += 16) {
+        const uint32_t flags = static_cast<uint32_t>(index[at + 4]) | index[at + 5] << 8 |
+                               index[at + 6] << 16 | static_cast<uint32_t>(index[at + 7]) << 24;
+        out.push_back(std::string(index.begin() + static_cast<long>(at),
+                                  index.begin() + static_cast<long>(at) + 4) +
+                      ":" + std::to_string(flags));
+    }
+    return out;
+}
+
 }  // namespace
+
+TEST(AviKeyFlags, TheRecordedFlagsReplaceTheSavesOnStreamZeroOnly)
+{
+    // 16: key frame; 1: a list entry ("rec "); 256: a flag of someone else's, kept.
+    const auto index = Index({{"00db", 16},
+                              {"01wb", 16},
+                              {"00db", 16},
+                              {"00db", 16 | 256},
+                              {"rec ", 1},
+                              {"00dc", 0, 0},
+                              {"01wb", 16}});
+    const std::vector<std::string> unchanged = Entries(index);
+    struct Case {
+        const char* what;
+        std::vector<bool> keys;
+        bool trustChunkType;
+        bool applied;
+        std::vector<std::string> entries;
+        std::vector<uint32_t> retyped;  // entry offsets of the chunks whose type changes
+    } cases[] = {
+        {"flags only",
+         {true, false, false, true},
+         false,
+         true,
+         {"00db:16", "01wb:16", "00db:0", "00db:256", "rec :1", "00dc:16", "01wb:16"},
+         {}},
+        {"flags and types",
+         {true, false, false, true},
+         true,
+         true,
+         {"00db:16", "01wb:16", "00dc:0", "00dc:256", "rec :1", "00dc:16", "01wb:16"},
+         {220, 328}},
+        {"all keys: an empty frame stays dc",
+         {true, true, true, true},
+         true,
+         true,
+         {"00db:16", "01wb:16", "00db:16", "00db:272", "rec :1", "00dc:16", "01wb:16"},
+         {}},
+        {"one frame too few", {true, false, false}, true, false, unchanged, {}},
+        {"one frame too many", {true, false, false, true, false}, true, false, unchanged, {}},
+    };
+    for (const auto& c : cases) {
+        auto patched = index;
+        std::vector<korvane::ChunkTypeChange> changes;
+        EXPECT_EQ(korvane::SetVideoKeyFlags(patched.data(), patched.size(), c.keys,
+                                            c.trustChunkType, changes),
+                  c.applied)
+            << c.what;
+        EXPECT_EQ(Entries(patched), c.entries) << c.what;
+        std::vector<uint32_t> retyped;
+        for (const auto& change : changes) {
+            retyped.push_back(change.entryOffset);
+            EXPECT_EQ(std::string(change.type, 2), "dc") << c.what;
+        }
+        EXPECT_EQ(retyped, c.retyped) << c.what;
+    }
+}
+
+TEST(AviKeyFlags, TheIndexFollowsTheFilesOrderAndEachStreamKeepsItsOwn)
+{
+    // (id, offset) pairs; the flags field carries the entry's number in its stream.
+    auto index = [](const std::vector<std::pair<std::string, uint32_t>>& entries) {
+        std::vector<uint8_t> out;
+        uint32_t n = 0;
+        for (const auto& [id, offset] : entries) {
+            out.insert(out.end(), id.begin(), id.end());
+            Put32(out, n++);
+            Put32(out, offset);
+            Put32(out, 10);
+        }
+        return out;
+    };
+    struct Case {
+        const char* what;
+        std::vector<uint8_t> in;
+        bool ordered;
+        std::vector<std::string> entries;
+    } cases[] = {
+        {"each stream in turn, data interleaved",
+         index({{"00dc", 40}, {"00dc", 80}, {"01wb", 4}, {"01wb", 60}}),
+         true,
+         {"01wb:2", "00dc:0", "01wb:3", "00dc:1"}},
+        {"already in order", index({{"01wb", 4}, {"00dc", 40}}), true, {"01wb:0", "00dc:1"}},
+        {"a stream going backwards",
+         index({{"00dc", 80}, {"00dc", 40}, {"01wb", 4}}),
+         false,
+         {"00dc:0", "00dc:1", "01wb:2"}},
+    };
+    for (const auto& c : cases) {
+        auto sorted = c.in;
+        EXPECT_EQ(korvane::OrderIndexByOffset(sorted.data(), sorted.size()), c.ordered) << c.what;
+        EXPECT_EQ(Entries(sorted), c.entries) << c.what;
+    }
+}
+
+TEST(AviKeyFlags, TheIndexIsFoundBehindOddChunksAndNeverPastTheEnd)
+{
+    const auto index = Index({{"00dc", 16}, {"00dc", 16}});
+    auto file = [&](const std::vector<uint8_t>& idx, const char* form, uint32_t mainFlags,
+                    int cut) {
+        std::vector<uint8_t> avih;
+        for (uint32_t field : {40000u, 0u, 0u, mainFlags})
+            Put32(avih, field);
+        std::vector<uint8_t> hdrl = {'h', 'd', 'r', 'l'};
+        PutChunk(hdrl, "avih", avih);
+        std::vector<uint8_t> body(form, form + 4);
+        PutChunk(body, "LIST", hdrl);
+        PutChunk(body, "JUNK", std::vector<uint8_t>(7, 0));  // odd: padded
+        PutChunk(body, "LIST", {'m', 'o', 'v', 'i', '0', '0', 'd', 'c', 0, 0, 0, 0});
+        PutChunk(body, "idx1", idx);
+        std::vector<uint8_t> out;
+        PutChunk(out, "RIFF", body);
+        out.resize(out.size() - static_cast<size_t>(cut));
+        return out;
+    };
+    struct Case {
+        const char* what;
+        std::vector<uint8_t> bytes;
+        bool found;
+        bool trustChunkType;
+    } cases[] = {
+        {"a finished file", file(index, "AVI ", 0x10, 0), true, false},
+        {"one whose chunk types tell key frames", file(index, "AVI ", 0x810, 0), true, true},
+        {"a WAV file", file(index, "WAVE", 0x810, 0), false, false},
+        {"the index cut short", file(index, "AVI ", 0x810, 5), false, false},
+        {"no index at all", file({}, "AVI ", 0x810, 8), false, false},
+    };
+    for (const auto& c : cases) {
+        const korvane::ReadAt read = [&](uint64_t offset, void* to, size_t bytes) -> size_t {
+            if (offset >= c.bytes.size())
+                return 0;
+            const size_t n = std::min(bytes, c.bytes.size() - static_cast<size_t>(offset));
+            std::memcpy(to, c.bytes.data() + offset, n);
+            return n;
+        };
+        korvane::AviIndexPlace place;
+        ASSERT_EQ(korvane::FindAviIndex(read, c.bytes.size(), place), c.found) << c.what;
+        if (!c.found)
+            continue;
+        EXPECT_EQ(place.trustChunkType, c.trustChunkType) << c.what;
+        EXPECT_EQ(place.indexBytes, index.size()) << c.what;
+        EXPECT_EQ(std::memcmp(c.bytes.data() + place.indexOffset, index.data(), index.size()), 0)
+            << c.what;
+        // The first frame's entry offset (4) counts from the "movi" form type.
+        EXPECT_EQ(std::memcmp(c.bytes.data() + place.moviOffset + 4, "00dc", 4), 0) << c.what;
+    }
+}
 
 TEST(RiffLayout, SizesPaddingAndFormatRead)
 {

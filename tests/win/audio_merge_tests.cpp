@@ -112,7 +112,8 @@ protected:
         mainWindow = nullptr;
     }
 
-    // One second at 25 frames per second of a 64x48 picture that changes every frame.
+    // One second at 25 frames per second of a 64x48 picture that changes every frame,
+    // with a key frame every 12.
     static void MakeVideo(const std::string& path)
     {
         korvane::AviFileLibrary library;
@@ -139,7 +140,7 @@ protected:
             for (size_t i = 0; i < pixels.size(); ++i)
                 pixels[i] = static_cast<unsigned char>(i + frame * 10);
             ASSERT_EQ(AVIStreamWrite(stream.Get(), frame, 1, pixels.data(), bih.biSizeImage,
-                                     AVIIF_KEYFRAME, nullptr, nullptr),
+                                     frame % 12 == 0 ? AVIIF_KEYFRAME : 0, nullptr, nullptr),
                       0);
         }
     }
@@ -191,6 +192,7 @@ protected:
         int streams = 0;
         DWORD types[2] = {};
         LONG videoFrames = 0;
+        std::vector<LONG> keyFrames;
         WORD audioTag = 0;
     };
     Probe ProbeOutput()
@@ -212,8 +214,12 @@ protected:
             AVISTREAMINFOA info = {};
             AVIStreamInfoA(s.Get(), &info, sizeof info);
             p.types[i] = info.fccType;
-            if (info.fccType == streamtypeVIDEO)
+            if (info.fccType == streamtypeVIDEO) {
                 p.videoFrames = AVIStreamLength(s.Get());
+                for (LONG f = 0; f < p.videoFrames; ++f)
+                    if (AVIStreamIsKeyFrame(s.Get(), f))
+                        p.keyFrames.push_back(f);
+            }
             if (info.fccType == streamtypeAUDIO) {
                 WAVEFORMATEX wf = {};
                 LONG size = sizeof wf;
@@ -248,6 +254,8 @@ TEST_F(Merge, RecordedPcmIsCopiedWithProgressAndTheCaption)
     EXPECT_EQ(p.types[0], streamtypeVIDEO);
     EXPECT_EQ(p.types[1], streamtypeAUDIO);
     EXPECT_EQ(p.videoFrames, 25);
+    // A delta frame marked as a key frame would be shown black after a seek.
+    EXPECT_EQ(p.keyFrames, (std::vector<LONG>{0, 12, 24}));
     EXPECT_EQ(p.audioTag, WAVE_FORMAT_PCM);
     // Reports were posted and handled by the save's own pumping or ours.
     testpump::PumpPending();
