@@ -4,11 +4,14 @@
 # when CTest has one up (it then holds the desktop for the script), else starts a
 # private one; makes the work folder $work with wininfo.exe in it
 # and gives: pids (background programs killed at the exit), on_exit (a command run
-# first at the exit), fail, info (wininfo.exe) and finish (PASS or the failure count as
-# the exit code; the work folder is kept when something failed).
+# first at the exit), fail, info (wininfo.exe), control (dialog_control.exe),
+# wait_until and answer (e2e_wait.sh), and finish (PASS or the failure count as the exit
+# code; the work folder is kept when something failed).
 # Env: KORVANE_BUILD, KORVANE_DIST, KORVANE_SOURCE, KORVANE_BENCH_DIR (set by CTest).
 set -uo pipefail
 : "${KORVANE_BUILD:?}" "${KORVANE_DIST:?}" "${KORVANE_SOURCE:?}"
+# shellcheck disable=SC1091
+. "$KORVANE_SOURCE/tests/e2e/e2e_wait.sh"
 tools=$KORVANE_SOURCE/tools
 pids=()
 on_exit=:
@@ -34,7 +37,7 @@ fi
 wine reg delete 'HKCU\Software\Korvane' /f >/dev/null 2>&1 || true
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/korvane-$1-e2e.XXXXXX")
-cp "$KORVANE_BUILD/tests/e2e/wininfo.exe" "$work/"
+cp "$KORVANE_BUILD/tests/e2e/wininfo.exe" "$KORVANE_BUILD/tests/e2e/dialog_control.exe" "$work/"
 MAIN="Korvane by Quillory"
 scratch=$WINEPREFIX/drive_c/windows/temp
 # Descriptions left by programs killed in earlier tests would be offered at the start.
@@ -42,6 +45,7 @@ rm -f "$scratch"/*.krec
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 info() { wine "$work/wininfo.exe" "$@" 2>/dev/null | tr -d '\r'; }
+control() { wine "$work/dialog_control.exe" "$@" 2>/dev/null | tr -d '\r'; }
 finish() {
     if [ "$failures" -eq 0 ]; then
         echo "PASS"

@@ -6,9 +6,7 @@
 # 323x265 dragged into the bottom-right corner records as 324x268 inside the screen,
 # with no black column or rows, its corner marks around it.
 . "$(dirname "${BASH_SOURCE[0]}")/e2e_common.sh" edges
-cp "$KORVANE_BUILD/tests/e2e/dialog_control.exe" "$work/"
 OPTIONS="Recording Options"
-control() { wine "$work/dialog_control.exe" "$@" 2>/dev/null | tr -d '\r'; }
 # The enabled flags of Record, Pause and Stop, e.g. "1 0 0".
 buttons() { info controls "$main" | awk -F'\t' '$1==1000||$1==1001||$1==1002{printf "%s%s", s, $2; s=" "}'; }
 expect_buttons() { # wanted, what

@@ -11,7 +11,6 @@
 . "$(dirname "${BASH_SOURCE[0]}")/e2e_common.sh" finish
 target_dir=$WINEPREFIX/drive_c/users/Public
 saved="$target_dir/my finished movie.avi"
-cp "$KORVANE_BUILD/tests/e2e/dialog_control.exe" "$work/"
 
 rm -f "$saved"
 (cd "$KORVANE_DIST" && exec wine korvane.exe >"$work/korvane.log" 2>&1) &
@@ -47,8 +46,11 @@ info wait Player 30000 || fail "no Player window after the save"
 # The progress window is up only for the moment of the merge (too short to catch from
 # outside): afterwards it is hidden again, its bar moved on to the end.
 info gone "Convert Progress" 100 || fail "the progress window is still up after the merge"
-bar=$(wine "$work/dialog_control.exe" pos "Convert Progress" 1025 2>/dev/null | tr -d '\r')
-[ "${bar:-0}" -ge 90 ] 2>/dev/null || fail "the merge's progress bar stands at '$bar', wanted 90 or more"
+bar_at_end() {
+    bar=$(answer 10000 control pos "Convert Progress" 1025)
+    [ "${bar:-0}" -ge 90 ] 2>/dev/null
+}
+wait_until 10000 bar_at_end || fail "the merge's progress bar stands at '$bar', wanted 90 or more"
 
 echo "== the saved file"
 [ -f "$saved" ] || fail "nothing saved at $saved"

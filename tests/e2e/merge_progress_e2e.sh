@@ -9,11 +9,9 @@
 #      conversion itself takes only some tens of milliseconds on the bench).
 # Afterwards F7 still opens a selection: the key hook is alive.
 . "$(dirname "${BASH_SOURCE[0]}")/e2e_common.sh" merge
-cp "$KORVANE_BUILD/tests/e2e/dialog_control.exe" "$work/"
 OPTIONS="Recording Options"
 CHOOSER="Sound Selection"
 saved="$WINEPREFIX/drive_c/users/Public/long merge.avi"
-control() { wine "$work/dialog_control.exe" "$@" 2>/dev/null | tr -d '\r'; }
 click() { # title, id
     local l t r b
     read -r l t r b < <(control rect "$1" "$2") || { fail "control $2 of '$1' not found"; return 1; }

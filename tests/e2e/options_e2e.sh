@@ -9,10 +9,8 @@
 # compressor that does not exist, unknown names) give the defaults, with no message.
 # The system menu's "About Korvane..." shows the version.
 . "$(dirname "${BASH_SOURCE[0]}")/e2e_common.sh" options
-cp "$KORVANE_BUILD/tests/e2e/dialog_control.exe" "$work/"
 OPTIONS="Recording Options"
 saved="$WINEPREFIX/drive_c/users/Public/options movie.avi"
-control() { wine "$work/dialog_control.exe" "$@" 2>/dev/null | tr -d '\r'; }
 # The text of control ID in the window TITLE.
 text_of() { control text "$1" "$2"; }
 expect_text() { # title, id, wanted, what

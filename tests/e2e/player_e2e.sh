@@ -13,6 +13,8 @@
 set -uo pipefail
 : "${KORVANE_BUILD:?}" "${KORVANE_DIST:?}" "${KORVANE_SOURCE:?}"
 tools=$KORVANE_SOURCE/tools
+# shellcheck disable=SC1091
+. "$KORVANE_SOURCE/tests/e2e/e2e_wait.sh"
 cleanup() {
     local pid
     for pid in $(jobs -p); do kill "$pid" 2>/dev/null; done
@@ -68,7 +70,19 @@ menu_line() { # id: "greyed text" of that item, from inside the player
 field() { # geometry field name: its two numbers
     probe geometry Player | awk -v k="$1" '{for (i = 1; i < NF; i++) if ($i == k) print $(i+1), $(i+2)}'
 }
-position() { probe movie Player | awk -F'\t' '{print $2}'; }
+movie_position() { probe movie Player | awk -F'\t' '{print $2}'; }
+position() { answer 10000 movie_position; }
+# The states the movie is waited for; each leaves what it saw in its variables.
+sized() { # the frame fits the movie window, at least as large as WxH
+    geometry=$(probe geometry Player)
+    read -r _ _ _ _ cw ch _ mw mh _ ox oy <<<"$geometry"
+    [ -n "$mh" ] && [ "$cw $ch" = "$mw $mh" ] && [ "$mw" -ge "$1" ] && [ "$mh" -ge "$2" ]
+}
+playing() { p1=$(position); sleep 0.6; p2=$(position); [ "$p2" -gt "$p1" ]; }
+stopped() { p3=$(position); sleep 0.6; p4=$(position); [ "$p3" = "$p4" ]; }
+played_on() { p5=$(position); [ "$p5" -gt "$p4" ]; }
+at_rest_at_end() { e1=$(position); sleep 0.8; e2=$(position); trail="$trail $e1>$e2"; [ "$e1" -ge 95 ] && [ "$e1" = "$e2" ]; }
+played_again() { r1=$(position); sleep 0.6; r2=$(position); [ "$r1" -lt "$e2" ] && [ "$r2" -gt "$r1" ]; }
 
 echo "== no argument"
 out=$(probe launch 20000 "$player")
@@ -111,11 +125,7 @@ if ! info wait Player 20000; then
     fail "no Player window for the movie"
 else
     first=$(position)
-    sleep 0.3
-    geometry=$(probe geometry Player)
-    read -r _ _ _ _ cw ch _ mw mh _ ox oy <<<"$geometry"
-    { [ "$cw $ch" = "$mw $mh" ] && [ "$mw" -ge 240 ] && [ "$mh" -ge 136 ]; } ||
-        fail "frame not sized to the movie: $geometry"
+    wait_until 10000 sized 240 136 || fail "frame not sized to the movie: $geometry"
     [ "$(menu_line 40001)" = "0 Reproducir" ] || fail "Reproducir with a movie: '$(menu_line 40001)'"
     # Bars and circle edge at the top of the picture stay put while the movie plays.
     import -window root "$root/shot.png"
@@ -124,38 +134,24 @@ else
     psnr=$(compare -metric PSNR "$root/top.png" "$root/top0.png" null: 2>&1 | cut -d' ' -f1)
     awk -v p="$psnr" 'BEGIN{exit !(p == "inf" || p + 0 >= 20)}' ||
         fail "the picture on screen is not the movie's (PSNR $psnr dB)"
-    p1=$(position); sleep 0.6; p2=$(position)
-    { [ "${first:-99}" -lt 25 ] && [ "$p2" -gt "$p1" ]; } ||
+    { [ "${first:-99}" -lt 25 ] && wait_until 5000 playing; } ||
         fail "not playing from the start: positions $first, $p1, $p2"
     info command Player 40002
-    sleep 0.3; p3=$(position); sleep 0.6; p4=$(position)
-    [ "$p3" = "$p4" ] || fail "Detener did not stop: $p3 then $p4"
+    wait_until 10000 stopped || fail "Detener did not stop: $p3 then $p4"
     info command Player 40001
-    sleep 0.6; p5=$(position)
-    [ "$p5" -gt "$p4" ] || fail "Reproducir did not play on: $p4 then $p5"
+    wait_until 10000 played_on || fail "Reproducir did not play on: $p4 then $p5"
     # Played to the end once, the movie stays there and stays open. (Ten seconds long, so
     # that a slow machine still samples it playing above.) Near the end is not at rest:
     # the position must hold still there.
     trail=""
-    for _ in $(seq 1 40); do
-        e1=$(position); sleep 0.8; e2=$(position)
-        trail="$trail $e1>$e2"
-        [ "$e1" -ge 95 ] && [ "$e1" = "$e2" ] && break
-    done
-    { [ "$e1" = "$e2" ] && [ "$e1" -ge 95 ]; } || fail "not stopped at the end:$trail"
+    wait_until 60000 at_rest_at_end || fail "not stopped at the end:$trail"
     [ "$(menu_line 40001)" = "0 Reproducir" ] || fail "Reproducir at the end: '$(menu_line 40001)'"
     info command Player 40001
-    sleep 0.6; r1=$(position); sleep 0.6; r2=$(position)
-    { [ "$r1" -lt "$e2" ] && [ "$r2" -gt "$r1" ]; } ||
-        fail "Reproducir at the end did not play again: $e2, then $r1, $r2"
+    wait_until 5000 played_again || fail "Reproducir at the end did not play again: $e2, then $r1, $r2"
     echo "movie: $geometry; PSNR $psnr dB; positions $first $p1 $p2, stop $p3 $p4, play $p5, end$trail, again $r1 $r2"
     # The frame follows the movie window whenever it changes size, not only on opening.
     probe zoom Player 200
-    sleep 0.5
-    zoomed=$(probe geometry Player)
-    read -r _ _ _ _ zw zh _ zmw zmh _ <<<"$zoomed"
-    { [ "$zw $zh" = "$zmw $zmh" ] && [ "$zmw" -ge 480 ] && [ "$zmh" -ge 272 ]; } ||
-        fail "frame not sized to the zoomed movie: $zoomed"
+    wait_until 10000 sized 480 272 || fail "frame not sized to the zoomed movie: $geometry"
     info command Player 3
 fi
 player_result
@@ -180,9 +176,7 @@ echo "== the shipped folder with the real skin library"
 cp "$root/movies here/my movie.avi" "$root/movie two.avi"
 start_player "$(winepath -w "$KORVANE_DIST/reelpane.exe" 2>/dev/null)" "$winroot\\movie two.avi"
 if info wait Player 20000; then
-    sleep 0.5
-    read -r _ _ _ _ cw ch _ mw mh _ <<<"$(probe geometry Player)"
-    [ "$cw $ch" = "$mw $mh" ] || fail "real skin: client $cw x $ch, movie window $mw x $mh"
+    wait_until 10000 sized 240 136 || fail "real skin: frame not sized to the movie: $geometry"
     info close Player
 else
     fail "real skin: no Player window"
