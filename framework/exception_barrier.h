@@ -14,4 +14,24 @@ void LogCaughtException(const char* where) noexcept;
 // would otherwise stack one box on another). UI thread only.
 void ReportCaughtException(const char* where) noexcept;
 
+// The body of a thread entry: an exception stops at the thread's edge and is logged
+// naming `where`; then `onEscape` (which must not throw) leaves the thread's shared state
+// sound for whoever waits on it.
+template <class Body, class OnEscape>
+void GuardThreadEntry(const char* where, Body&& body, OnEscape&& onEscape) noexcept
+{
+    try {
+        body();
+    } catch (...) {
+        LogCaughtException(where);
+        onEscape();
+    }
+}
+
+template <class Body>
+void GuardThreadEntry(const char* where, Body&& body) noexcept
+{
+    GuardThreadEntry(where, static_cast<Body&&>(body), [] {});
+}
+
 }  // namespace korvane

@@ -1,5 +1,6 @@
 // Entry point of the player: checks, the frame and its movie window, the skin, then the
 // message loop that opens and plays the file named by the command line.
+#include "exception_barrier.h"
 #include "player_frame.h"
 #include "player_rules.h"
 #include "resource.h"
@@ -74,10 +75,11 @@ int RunPlayer(HINSTANCE instance, int showCommand)
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand)
 {
-    // No exception may leave the process's first frame: end quietly.
+    // No exception may leave the process's first frame: it is logged, and the player ends.
     try {
         return RunPlayer(instance, showCommand);
     } catch (...) {
+        korvane::LogCaughtException("the player");
         return 0;
     }
 }

@@ -1,6 +1,7 @@
 // The writer thread and its hand-over queue.
 #include "frame_writer.h"
 
+#include "exception_barrier.h"
 #include "recording_stats.h"
 
 #include <utility>
@@ -8,8 +9,22 @@
 namespace korvane {
 
 FrameWriter::FrameWriter(Sink sink, size_t depth)
-    : m_sink(std::move(sink)), m_depth(depth > 0 ? depth : 1), m_thread([this] { Run(); })
+    : m_sink(std::move(sink)), m_depth(depth > 0 ? depth : 1), m_thread([this] {
+          GuardThreadEntry(
+              "the frame writer", [this] { Run(); }, [this] { Fail(); });
+      })
 {
+}
+
+void FrameWriter::Fail() noexcept
+{
+    // Whoever waits for room or for the queue to empty must not wait for ever.
+    std::lock_guard<std::mutex> lock(m_lock);
+    if (SUCCEEDED(m_failure))
+        m_failure = E_UNEXPECTED;
+    m_queue.clear();
+    m_busy = false;
+    m_changed.notify_all();
 }
 
 FrameWriter::~FrameWriter()
@@ -85,8 +100,14 @@ void FrameWriter::Run()
 
         HRESULT hr = S_OK;
         const double start = StatsClockSeconds();
-        if (write)
-            hr = m_sink(item.position, item.frame);
+        if (write) {
+            try {
+                hr = m_sink(item.position, item.frame);
+            } catch (...) {
+                LogCaughtException("the frame writer's sink");
+                hr = E_UNEXPECTED;
+            }
+        }
         const double seconds = StatsClockSeconds() - start;
 
         lock.lock();

@@ -50,6 +50,8 @@ private:
         PackedFrame frame;
     };
     void Run();
+    // What an exception that left Run leaves: a failed writer that nobody waits on.
+    void Fail() noexcept;
 
     Sink m_sink;
     size_t m_depth;

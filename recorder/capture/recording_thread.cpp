@@ -11,6 +11,7 @@
 #include "capture_loop.h"
 #include "compressor_check.h"
 #include "exception_barrier.h"
+#include "kernel_owners.h"
 #include "frame_grabber.h"
 #include "recording_avi.h"
 #include "recording_outcome.h"
@@ -25,9 +26,9 @@
 #include <mmsystem.h>
 #include <vfw.h>
 
-#include <atomic>
+#include <algorithm>
 #include <memory>
-#include <thread>
+#include <vector>
 
 namespace {
 
@@ -166,35 +167,60 @@ unsigned RecordingThreadMain(void*)
 }
 
 namespace {
-std::atomic<int> startedThreadsRunning{0};
+
+// The recording threads started and not yet seen to end: normally one, but a thread that
+// has posted its report may still be winding down when the next recording starts. UI
+// thread only.
+std::vector<korvane::KernelHandle> startedThreads;
+
+DWORD WINAPI RecordingThreadEntry(void*)
+{
+    korvane::GuardThreadEntry("the recording thread", [] { RecordingThreadMain(nullptr); });
+    return 0;
+}
+
+bool HasEnded(const korvane::KernelHandle& thread)
+{
+    return WaitForSingleObject(thread.Get(), 0) == WAIT_OBJECT_0;
+}
+
 }  // namespace
 
 bool StartRecordingThread()
 {
-    ++startedThreadsRunning;
-    try {
-        std::thread([] {
-            RecordingThreadMain(nullptr);
-            --startedThreadsRunning;
-        }).detach();
-        return true;
-    } catch (...) {
-        --startedThreadsRunning;
+    startedThreads.erase(std::remove_if(startedThreads.begin(), startedThreads.end(), HasEnded),
+                         startedThreads.end());
+    korvane::KernelHandle thread(
+        CreateThread(nullptr, 0, RecordingThreadEntry, nullptr, 0, nullptr));
+    if (!thread)
         return false;
+    try {
+        startedThreads.push_back(std::move(thread));
+    } catch (...) {
+        // Out of memory for the list: the thread runs on, only unawaited.
+        korvane::LogCaughtException("starting the recording thread");
     }
+    return true;
 }
 
 bool WaitForRecordingThread(unsigned timeoutMs)
 {
     const DWORD start = GetTickCount();
-    while (startedThreadsRunning.load() > 0) {
-        if (GetTickCount() - start >= timeoutMs)
+    for (;;) {
+        startedThreads.erase(std::remove_if(startedThreads.begin(), startedThreads.end(), HasEnded),
+                             startedThreads.end());
+        if (startedThreads.empty())
+            return true;
+        const DWORD waited = GetTickCount() - start;
+        if (waited >= timeoutMs)
             return false;
+        // Messages the recording thread sends to our windows are handled while waiting;
+        // posted ones stay queued.
         MSG msg;
         PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_SENDMESSAGE);
+        const HANDLE first = startedThreads.front().Get();
+        MsgWaitForMultipleObjects(1, &first, FALSE, timeoutMs - waited, QS_SENDMESSAGE);
     }
-    return true;
 }
 
 int RunRecording(int top, int left, int width, int height, int framesPerSecond,

@@ -2,6 +2,8 @@
 // part records and is joined by the EndRecordingPart that ends the last one.
 #include "recording_journal.h"
 
+#include "exception_barrier.h"
+
 #include <chrono>
 #include <condition_variable>
 #include <memory>
@@ -126,7 +128,8 @@ bool BeginRecordingPart(const RecordingDescription& d, std::function<void()> flu
     parts.push_back(std::move(part));
     if (!flusher.joinable()) {
         flusherStop = false;
-        flusher = std::thread(FlusherMain);
+        // A flush that throws ends the flushing, never the process.
+        flusher = std::thread([] { GuardThreadEntry("the journal's flusher", FlusherMain); });
     }
     return true;
 }

@@ -12,6 +12,7 @@
 #include <mmsystem.h>
 #include <vfw.h>
 
+#include <new>
 #include <set>
 #include <string>
 #include <utility>
@@ -192,19 +193,30 @@ TEST(FrameWriter, WritesInOrderOnItsOwnThreadAndReusesTheMemory)
 
 TEST(FrameWriter, AFailedWriteEndsTheWritingAndIsReported)
 {
-    const HRESULT kFull = AVIERR_FILEWRITE;
-    std::vector<unsigned> positions;
-    FrameWriter writer(
-        [&](unsigned position, const PackedFrame&) {
-            positions.push_back(position);
-            return position == 10 ? kFull : S_OK;
-        },
-        2);
-    // The refusal reaches the caller at a later frame, never past the queue's depth + 1.
-    EXPECT_EQ(QueueFrames(writer, 100), kFull);
-    EXPECT_EQ(writer.Drain(), kFull);
-    EXPECT_EQ(writer.Written(), 5u);
-    EXPECT_EQ(writer.LastPosition(), 8u);
-    EXPECT_EQ(positions.back(), 10u);  // nothing after the failure reached the file
-    EXPECT_EQ(writer.Queue(200, SmallFrame()), kFull);
+    // A sink that fails, and one that throws: either ends the writing, and a throw never
+    // leaves the writer's thread (it would end the process with the recording).
+    struct Case {
+        const char* what;
+        bool throws;
+        HRESULT reported;
+    } cases[] = {{"a failed write", false, AVIERR_FILEWRITE},
+                 {"a write that throws", true, E_UNEXPECTED}};
+    for (const auto& c : cases) {
+        std::vector<unsigned> positions;
+        FrameWriter writer(
+            [&](unsigned position, const PackedFrame&) -> HRESULT {
+                positions.push_back(position);
+                if (position == 10 && c.throws)
+                    throw std::bad_alloc();
+                return position == 10 ? AVIERR_FILEWRITE : S_OK;
+            },
+            2);
+        // The refusal reaches the caller at a later frame, never past the queue's depth + 1.
+        EXPECT_EQ(QueueFrames(writer, 100), c.reported) << c.what;
+        EXPECT_EQ(writer.Drain(), c.reported) << c.what;
+        EXPECT_EQ(writer.Written(), 5u) << c.what;
+        EXPECT_EQ(writer.LastPosition(), 8u) << c.what;
+        EXPECT_EQ(positions.back(), 10u) << c.what;  // nothing after the failure was written
+        EXPECT_EQ(writer.Queue(200, SmallFrame()), c.reported) << c.what;
+    }
 }
