@@ -78,9 +78,15 @@ public:
             Note(NoteClosed);
         return std::exchange(m_value, Storage{});
     }
-    // The out-parameter of a call that opens the value; the owner must be empty.
-    // NoteReceived() afterwards lets the tally see what arrived.
-    Storage* Receive() { return &m_value; }
+    // The out-parameter of a call that opens the value; what the owner held is closed
+    // first. NoteReceived() afterwards lets the tally see what arrived, or Discard()
+    // forgets what a failed call may have left there.
+    Storage* Receive()
+    {
+        Reset();
+        return &m_value;
+    }
+    void Discard() { m_value = Storage{}; }
     void NoteReceived()
     {
         if (Traits::IsValid(m_value))

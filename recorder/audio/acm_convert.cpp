@@ -22,7 +22,7 @@ AcmStream OpenAcmStream(const WAVEFORMATEX* source, const WAVEFORMATEX* target)
     if (acmStreamOpen(stream.Receive(), nullptr, const_cast<WAVEFORMATEX*>(source),
                       const_cast<WAVEFORMATEX*>(target), nullptr, 0, 0,
                       ACM_STREAMOPENF_NONREALTIME) != 0)
-        *stream.Receive() = nullptr;
+        stream.Discard();
     stream.NoteReceived();
     return stream;
 }

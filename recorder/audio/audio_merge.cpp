@@ -83,7 +83,7 @@ bool OpenStream(const std::string& path, DWORD type, korvane::AviStream& opened)
 {
     if (AVIStreamOpenFromFileA(opened.Receive(), path.c_str(), type, 0, OF_SHARE_DENY_NONE,
                                nullptr) != 0) {
-        *opened.Receive() = nullptr;
+        opened.Discard();
         return false;
     }
     opened.NoteReceived();
@@ -97,7 +97,7 @@ bool OpenEditable(const std::string& path, DWORD type, korvane::AviStream& edita
     if (!OpenStream(path, type, opened))
         return false;
     if (CreateEditableStream(editable.Receive(), opened.Get()) != 0) {
-        *editable.Receive() = nullptr;
+        editable.Discard();
         return false;
     }
     editable.NoteReceived();

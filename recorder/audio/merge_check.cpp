@@ -21,7 +21,7 @@ bool OpenFirst(const std::string& path, DWORD type, AviStream& stream)
 {
     if (AVIStreamOpenFromFileA(stream.Receive(), path.c_str(), type, 0, OF_SHARE_DENY_NONE,
                                nullptr) != 0) {
-        *stream.Receive() = nullptr;
+        stream.Discard();
         return false;
     }
     stream.NoteReceived();

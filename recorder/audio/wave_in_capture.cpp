@@ -223,7 +223,7 @@ bool OpenWaveInput()
         if (waveInOpen(waveIn.Receive(), settings.audioDeviceId, &captureFormat,
                        reinterpret_cast<DWORD_PTR>(mainWindow), 0,
                        CALLBACK_WINDOW) != MMSYSERR_NOERROR) {
-            *waveIn.Receive() = nullptr;
+            waveIn.Discard();
             korvane::noteAudioTrouble(korvane::AudioTrouble::DeviceNotOpened);
             return false;
         }

@@ -321,7 +321,7 @@ WORD AudioTagOf(const std::string& path)
                                OF_SHARE_DENY_NONE, nullptr) == 0)
         AVIStreamReadFormat(stream.Get(), 0, &wf, &size);
     else
-        *stream.Receive() = nullptr;
+        stream.Discard();
     return wf.wFormatTag;
 }
 

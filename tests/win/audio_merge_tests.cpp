@@ -201,13 +201,13 @@ protected:
         korvane::AviFileLibrary library;
         korvane::AviFile file;
         if (AVIFileOpenA(file.Receive(), output.c_str(), OF_READ, nullptr) != 0) {
-            *file.Receive() = nullptr;
+            file.Discard();
             return p;
         }
         for (int i = 0; i < 2; ++i) {
             AviStream s;
             if (AVIFileGetStream(file.Get(), s.Receive(), 0, i) != 0) {
-                *s.Receive() = nullptr;
+                s.Discard();
                 break;
             }
             ++p.streams;
@@ -231,7 +231,7 @@ protected:
         if (AVIFileGetStream(file.Get(), third.Receive(), 0, 2) == 0)
             ++p.streams;
         else
-            *third.Receive() = nullptr;
+            third.Discard();
         return p;
     }
     std::string Caption()

@@ -82,6 +82,24 @@ TEST(Owner, ReleaseAndDetachSettleTheTallyAsTheirCallersExpect)
     EXPECT_EQ(blocks.Opened() - blocks.Closed(), 0);
 }
 
+TEST(Owner, ReceiveClosesWhatWasHeldAndDiscardForgetsAFailedCallsLeftover)
+{
+    const TallyDelta blocks{HandleKind::GlobalMemory};
+    {
+        GlobalBlock block = AllocateGlobal(64);
+        // A second open into the same owner: the first block must not leak.
+        *block.Receive() = GlobalAlloc(GMEM_MOVEABLE, 64);
+        block.NoteReceived();
+        EXPECT_EQ(blocks.Opened() - blocks.Closed(), 1);
+        // A failed call's out-parameter holds nothing to close.
+        *block.Receive() = reinterpret_cast<HGLOBAL>(UINT_PTR{1});
+        block.Discard();
+        EXPECT_FALSE(block);
+    }
+    EXPECT_EQ(blocks.Opened(), 2);
+    EXPECT_EQ(blocks.Closed(), 2);
+}
+
 TEST(Owner, LockedBlockStaysLockedUntilItsOwnerFreesIt)
 {
     const TallyDelta blocks{HandleKind::GlobalMemory};
