@@ -5,11 +5,13 @@
 # compiled everywhere.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-# clang with its runtime libraries (libFuzzer, ASan, UBSan) builds the fuzz targets.
+# clang with its runtime libraries (libFuzzer, ASan, UBSan) builds the fuzz targets; zlib
+# (static, for both Windows bitnesses and natively) goes into the ZMBV codec.
 pkgs=(cmake make g++ googletest clang-format clang libclang-rt-dev
       g++-mingw-w64-x86-64 mingw-w64-x86-64-dev g++-mingw-w64-i686 mingw-w64-i686-dev
       wine wine64 xvfb x11-utils xauth xdotool imagemagick
-      ffmpeg sox libsox-fmt-pulse pulseaudio pulseaudio-utils python3 procps nsis)
+      ffmpeg sox libsox-fmt-pulse pulseaudio pulseaudio-utils python3 procps nsis
+      zlib1g-dev libz-mingw-w64-dev)
 with_i386=0
 if "$here/can-run-32bit" >/dev/null; then
     with_i386=1

@@ -32,10 +32,11 @@ struct Out {
     }
     void close(size_t at)
     {
-        if (b.size() & 1)
-            b.push_back(0);
+        // The size excludes the pad byte that keeps the next chunk on an even offset.
         const uint32_t n = static_cast<uint32_t>(b.size() - at - 4);
         std::memcpy(&b[at], &n, 4);  // host is little-endian like the file
+        if (b.size() & 1)
+            b.push_back(0);
     }
 };
 
@@ -72,7 +73,7 @@ bool WriteVideo1Avi(const std::string& path, const AviVideo& v, int fps)
     const size_t strl = o.open("LIST", "strl");
     const size_t strh = o.open("strh");
     o.cc("vids");
-    o.cc("MSVC");
+    o.cc(v.fourcc);
     o.u32(0);
     o.u32(0);
     o.u32(0);
@@ -93,9 +94,9 @@ bool WriteVideo1Avi(const std::string& path, const AviVideo& v, int fps)
     o.u32(v.width);
     o.u32(v.height);
     o.u16(1);
-    o.u16(16);
-    o.cc("MSVC");
-    o.u32(v.width * v.height * 2);
+    o.u16(static_cast<uint16_t>(v.bitCount));
+    o.cc(v.fourcc);
+    o.u32(v.width * v.height * ((v.bitCount + 7) / 8));
     for (int i = 0; i < 4; ++i)
         o.u32(0);
     o.close(strf);

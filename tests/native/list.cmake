@@ -2,6 +2,8 @@
 set(KORVANE_NATIVE_TESTS
     video1_core_tests
     video1_ffmpeg_check
+    zmbv_core_tests
+    zmbv_ffmpeg_check
     recorder_rules_tests
     player_rules_tests)
 
@@ -10,6 +12,7 @@ set(KORVANE_NATIVE_TESTS
 # One line each; a name whose source is not in the tree is passed over.
 set(KORVANE_FUZZ_TARGETS
     video1_decoder_fuzz
+    zmbv_decoder_fuzz
     wav_reader_fuzz
     skin_reader_fuzz
     recovery_parser_fuzz)

@@ -1,0 +1,58 @@
+// Pieces of the ZMBV encoder and decoder shared between their files: a picture in the
+// stream's layout, the block grid, pixel conversions and the motion search. Not part of
+// the public interface; same threading as Encoder and Decoder.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "zmbv.h"
+
+namespace zmbv {
+namespace detail {
+
+// A picture in the stream's layout: top row first, rows of width*bpp bytes, no padding.
+struct Plane {
+    std::vector<uint8_t> bytes;
+    int width = 0;
+    int height = 0;
+    int bpp = 0;
+    size_t rowBytes() const { return static_cast<size_t>(width) * bpp; }
+    uint8_t* row(int y) { return bytes.data() + rowBytes() * y; }
+    const uint8_t* row(int y) const { return bytes.data() + rowBytes() * y; }
+};
+
+struct Vector {
+    int dx = 0;
+    int dy = 0;
+    bool operator==(const Vector& o) const { return dx == o.dx && dy == o.dy; }
+};
+
+// Block table bytes for a picture: 2 per block, padded to a multiple of 4.
+size_t TableBytes(int width, int height, int blockWidth, int blockHeight);
+
+// Copies the block at (x, y) of size w x h from `prev` displaced by v into dst (rows
+// dstStride bytes apart); pixels from outside the picture are 0.
+void FetchBlock(const Plane& prev, int x, int y, int w, int h, Vector v, uint8_t* dst,
+                size_t dstStride);
+
+// Converts a bottom-up source DIB into the stream's layout (24-bit input widened to 32,
+// the unused byte 0). Pal8 also fills rgbPalette (768 bytes R, G, B). Returns false for a
+// missing palette or a stride shorter than a row.
+bool ConvertSource(const SourceFrame& src, Plane& out, uint8_t* rgbPalette);
+
+// Finds, for the changed blocks, up to maxGuesses vectors that move whole regions (a
+// scroll, a dragged window) from prev to cur: a few distinctive row pieces of changed
+// blocks are looked for in prev within the vector range, and the displacements found
+// most often win. (0,0) is never among them.
+std::vector<Vector> GuessFrameVectors(const Plane& cur, const Plane& prev,
+                                      const std::vector<int>& changedBlocks, int blocksAcross,
+                                      size_t maxGuesses);
+
+// Pixels of the w x h block at (x, y) of cur that differ from prev displaced by v;
+// counting stops once it passes `limit`.
+int CountDifferences(const Plane& cur, const Plane& prev, int x, int y, int w, int h, Vector v,
+                     int limit);
+
+}  // namespace detail
+}  // namespace zmbv
