@@ -76,6 +76,14 @@ protected:
     {
         ShowWindow(regionWindow, SW_SHOWMAXIMIZED);
         UpdateWindow(regionWindow);
+        // Input sent before the window is up under the pointer goes elsewhere: on a busy
+        // machine that takes a while.
+        for (int i = 0; i < 50; ++i) {
+            POINT centre{screenWidth / 2, screenHeight / 2};
+            if (IsWindowVisible(regionWindow) && WindowFromPoint(centre) == regionWindow)
+                break;
+            Pump(100);
+        }
         Pump(200);
     }
     void ExpectCapture(LONG l, LONG t, LONG r, LONG b)
@@ -254,10 +262,10 @@ int Changed(const std::vector<DWORD>& a, const std::vector<DWORD>& b, RECT zone)
 }
 
 // Pumps until `zone` has at least `pixels` changed from `desktop` (a frame drawn there),
-// for up to 3 s: the mouse input may take its time on a busy machine.
+// for up to 10 s: the mouse input may take its time on a busy machine.
 bool FrameAppears(const std::vector<DWORD>& desktop, RECT zone, int pixels)
 {
-    for (int i = 0; i < 30; ++i) {
+    for (int i = 0; i < 100; ++i) {
         if (Changed(desktop, GrabScreen(), zone) > pixels)
             return true;
         Pump(100);
