@@ -24,7 +24,7 @@ sleep 0.3
 drag 300 200 100 100
 sleep 3
 xdotool key F8
-info wait "Save to..." 15000 || { fail "no \"Save to...\" dialog after F8"; finish; }
+info wait "Save to..." 60000 || { fail "no \"Save to...\" dialog after F8"; finish; }
 sleep 1
 pending=$(find "$scratch" -maxdepth 1 -iname '~temp*.avi' -size +0 -newer "$work/before-recording" | head -n 1)
 [ -n "$pending" ] || { fail "no recording in $scratch"; finish; }

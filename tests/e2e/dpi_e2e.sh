@@ -30,7 +30,7 @@ sleep 1
 import -window root -crop "${w}x${h}+${x}+${y}" +repage "$work/shot.png"
 sleep 1
 xdotool key F8
-if info wait "Save to..." 15000; then
+if info wait "Save to..." 60000; then
     sleep 1
     xdotool key ctrl+a
     xdotool type --delay 30 'C:\users\Public\scaled.avi'

@@ -38,7 +38,7 @@ drag() { # from x y to x y
 }
 # Discards the stopped recording at its save dialog.
 discard() {
-    if info wait "Save to..." 15000; then
+    if info wait "Save to..." 60000; then
         sleep 0.5
         xdotool key Escape
         info gone "Save to..." 5000 || fail "Escape did not close the save dialog"
@@ -115,7 +115,7 @@ import -window root "$work/corner.png"
 sleep 1
 xdotool key Control_L
 expect_buttons "0 0 0" "stopped by left CONTROL"
-if info wait "Save to..." 15000; then
+if info wait "Save to..." 60000; then
     avi=$(find "$scratch" -maxdepth 1 -iname '*.avi' -size +0 -newer "$work/before-corner" | head -n 1)
     size=$(ffprobe -v error -select_streams v:0 -show_entries stream=width,height -of csv=p=0 "$avi" 2>/dev/null)
     [ "$size" = "324,268" ] || fail "the corner recording is '$size', wanted 324,268"

@@ -34,7 +34,7 @@ sleep 5
 xdotool key F8
 
 echo "== save under a name with blanks"
-if info wait "Save to..." 15000; then
+if info wait "Save to..." 60000; then
     sleep 1
     xdotool key ctrl+a
     xdotool type --delay 30 'C:\users\Public\my finished movie.avi'
@@ -89,7 +89,7 @@ record_short() {
     xdotool mouseup 1; xdotool mousemove 600 500
     sleep 2
     xdotool key F8
-    info wait "Save to..." 15000 || { fail "no \"Save to...\" dialog after F8"; return 1; }
+    info wait "Save to..." 60000 || { fail "no \"Save to...\" dialog after F8"; return 1; }
     sleep 1
 }
 save_dialog_handle() { info list | awk '/Save to\.\.\./{print $1; exit}'; }

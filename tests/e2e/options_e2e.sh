@@ -83,7 +83,7 @@ fi
 xdotool mousemove 700 600
 sleep 3
 xdotool key F8
-if info wait "Save to..." 15000; then
+if info wait "Save to..." 60000; then
     sleep 1
     xdotool key ctrl+a
     xdotool type --delay 30 'C:\users\Public\options movie.avi'

@@ -50,8 +50,9 @@ xdotool mousemove 200 150; sleep 0.1
 xdotool mousemove 100 100; sleep 0.2
 xdotool mouseup 1
 xdotool mousemove 600 500
-# The recording has begun when its description is there (written as the frames start).
-for _ in $(seq 400); do
+# The recording has begun when its description is there (written as the frames start);
+# a busy machine may take its time.
+for _ in $(seq 1200); do
     [ -n "$(find "$scratch" -maxdepth 1 -name '*.krec' -newer "$work/before-recording")" ] && break
     sleep 0.05
 done
