@@ -3,6 +3,7 @@
 // looked up under a lock, and each one is used by one thread at a time (callers
 // serialise per HIC). No exception leaves this file.
 #include "format_rules.h"
+#include "instance_list.h"
 #include "zmbv_instance.h"
 
 #include <windows.h>
@@ -16,44 +17,7 @@
 
 namespace {
 
-// Instances live here, not only behind the driver ids we hand out: the id of the first
-// DRV_OPEN (without ICOPEN) and 0 from ICInfo arrive as ids too, and must never be taken
-// for an instance. Instances that are never closed go with the DLL.
-class InstanceList {
-public:
-    kvzmbv::ZmbvInstance* Add(std::unique_ptr<kvzmbv::ZmbvInstance> instance)
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_instances.push_back(std::move(instance));
-        return m_instances.back().get();
-    }
-    kvzmbv::ZmbvInstance* Find(DWORD_PTR id)
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        for (auto& instance : m_instances)
-            if (reinterpret_cast<DWORD_PTR>(instance.get()) == id)
-                return instance.get();
-        return nullptr;
-    }
-    void Remove(DWORD_PTR id)
-    {
-        std::unique_ptr<kvzmbv::ZmbvInstance> doomed;
-        std::lock_guard<std::mutex> lock(m_mutex);
-        auto it = std::find_if(m_instances.begin(), m_instances.end(), [id](const auto& instance) {
-            return reinterpret_cast<DWORD_PTR>(instance.get()) == id;
-        });
-        if (it != m_instances.end()) {
-            doomed = std::move(*it);
-            m_instances.erase(it);
-        }
-    }
-
-private:
-    std::mutex m_mutex;
-    std::vector<std::unique_ptr<kvzmbv::ZmbvInstance>> m_instances;
-};
-
-InstanceList g_instances;
+kvmsvc::InstanceList<kvzmbv::ZmbvInstance> g_instances;
 
 // Sentinel for the DRV_OPEN that comes without ICOPEN: non-zero, never an instance.
 constexpr LRESULT kBareOpen = 1;
