@@ -28,6 +28,15 @@ void MoveTo(int x, int y, DWORD buttons = 0)
     in.mi.dy = (y * 65535 + screenHeight / 2) / (screenHeight - 1);
     in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | buttons;
     SendInput(1, &in, sizeof in);
+    // The window reads the pointer with GetCursorPos, which on Wine asks the X server:
+    // the pointer gets there a little after the input, and a move read too early is lost.
+    for (int i = 0; i < 200; ++i) {
+        POINT p{};
+        GetCursorPos(&p);
+        if (p.x == x && p.y == y)
+            break;
+        Sleep(10);
+    }
 }
 
 // Lets the input reach the windows of this thread.
@@ -69,6 +78,11 @@ protected:
         mainWindow = main.hwnd;
         captureRect = RECT{-1, -1, -1, -1};
         posted.clear();
+        // A cancel or finish sent by the test before may still be on its way: it must not
+        // land on this test's window.
+        for (int i = 0; i < 50 && IsWindowVisible(regionWindow); ++i)
+            Pump(100);
+        ASSERT_FALSE(IsWindowVisible(regionWindow)) << "the previous selection is still shown";
         MoveTo(600, 500);
         Pump(100);
     }
@@ -301,7 +315,10 @@ TEST_F(RegionWindowTest, RepaintsLeaveNoStaleBands)
     Pump(100);
     MoveTo(300, 300);
     Pump(100);
-    ASSERT_TRUE(FrameAppears(desktop, {310, 300, 590, 302}, 200)) << "no frame drawn";
+    ASSERT_TRUE(FrameAppears(desktop, {310, 300, 590, 302}, 200))
+        << "no frame drawn; window shown " << IsWindowVisible(regionWindow) << ", presses seen "
+        << posted[{regionWindow, WM_LBUTTONDOWN}] << ", moves seen "
+        << posted[{regionWindow, WM_MOUSEMOVE}];
     Repaint({0, 0, 450, screenHeight});
     MoveTo(200, 200);
     EXPECT_TRUE(FrameAppears(desktop, {210, 200, 590, 202}, 200)) << "no new frame";
