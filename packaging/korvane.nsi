@@ -1,9 +1,10 @@
 ; The Korvane installer, one per bitness, made by the build's `packages` target:
 ;   makensis -DVERSION=x.y.z -DARCH=win64|win32 -DSTAGE=<installed files> -DOUTFILE=<exe>
 ; It installs the files of the zip under Program Files of its bitness, a Start menu
-; entry for the recorder and an entry in the installed programs. The Video 1 codec is
-; installed and registered only where no Video 1 compressor of this bitness is
-; registered; the uninstaller takes back exactly what this installer added.
+; entry for the recorder and an entry in the installed programs. Each of our codecs
+; (Video 1 and the lossless ZMBV) is installed and registered only where no compressor
+; of its format and this bitness is registered; the uninstaller takes back exactly what
+; this installer added.
 Unicode true
 !if "${ARCH}" == "win64"
     Target amd64-unicode
@@ -19,6 +20,8 @@ Unicode true
 !define DRIVERS_KEY "Software\Microsoft\Windows NT\CurrentVersion\Drivers32"
 !define CODEC_VALUE "vidc.MSVC"
 !define CODEC_FILE "kvmsvc.dll"
+!define ZMBV_VALUE "vidc.ZMBV"
+!define ZMBV_FILE "kvzmbv.dll"
 
 Name "Korvane ${VERSION}"
 OutFile "${OUTFILE}"
@@ -49,6 +52,7 @@ UninstPage instfiles
     !insertmacro ${DO} "SkinMagic.dll"
     !insertmacro ${DO} "xplus.smf"
     !insertmacro ${DO} "${CODEC_FILE}"
+    !insertmacro ${DO} "${ZMBV_FILE}"
     !insertmacro ${DO} "README.txt"
     !insertmacro ${DO} "LICENSE.txt"
 !macroend
@@ -65,6 +69,36 @@ UninstPage instfiles
     !if "${ARCH}" == "win64"
         SetRegView 64
     !endif
+!macroend
+
+; A compressor of the format VALUE names that is already registered (the system's own,
+; or ours from an earlier install) is left as it is, and so is a codec file we did not put
+; there. What was added is marked under the uninstall key, the marks named after MARK.
+!macro RegisterCodec VALUE FILE MARK
+    ReadRegStr $0 HKLM "${DRIVERS_KEY}" "${VALUE}"
+    ${If} $0 == ""
+        ${IfNot} ${FileExists} "$SYSDIR\${FILE}"
+            SetOutPath "$SYSDIR"
+            File "${STAGE}\${FILE}"
+            WriteRegDWORD HKLM "${UNINST_KEY}" "${MARK}File" 1
+        ${EndIf}
+        WriteRegStr HKLM "${DRIVERS_KEY}" "${VALUE}" "${FILE}"
+        WriteRegDWORD HKLM "${UNINST_KEY}" "${MARK}Registered" 1
+    ${EndIf}
+!macroend
+!macro UnregisterCodec VALUE FILE MARK
+    ReadRegDWORD $0 HKLM "${UNINST_KEY}" "${MARK}Registered"
+    ${If} $0 == 1
+        ; Only while the value still names our codec: a codec registered since is not ours.
+        ReadRegStr $1 HKLM "${DRIVERS_KEY}" "${VALUE}"
+        ${If} $1 == "${FILE}"
+            DeleteRegValue HKLM "${DRIVERS_KEY}" "${VALUE}"
+        ${EndIf}
+    ${EndIf}
+    ReadRegDWORD $0 HKLM "${UNINST_KEY}" "${MARK}File"
+    ${If} $0 == 1
+        Delete /REBOOTOK "$SYSDIR\${FILE}"
+    ${EndIf}
 !macroend
 
 Function .onInit
@@ -98,34 +132,14 @@ Section "Korvane"
     WriteRegDWORD HKLM "${UNINST_KEY}" "NoModify" 1
     WriteRegDWORD HKLM "${UNINST_KEY}" "NoRepair" 1
 
-    ; A Video 1 compressor that is already registered (the system's own, or ours from an
-    ; earlier install) is left as it is, and so is a codec file we did not put there.
-    ReadRegStr $0 HKLM "${DRIVERS_KEY}" "${CODEC_VALUE}"
-    ${If} $0 == ""
-        ${IfNot} ${FileExists} "$SYSDIR\${CODEC_FILE}"
-            SetOutPath "$SYSDIR"
-            File "${STAGE}\${CODEC_FILE}"
-            WriteRegDWORD HKLM "${UNINST_KEY}" "KorvaneCodecFile" 1
-        ${EndIf}
-        WriteRegStr HKLM "${DRIVERS_KEY}" "${CODEC_VALUE}" "${CODEC_FILE}"
-        WriteRegDWORD HKLM "${UNINST_KEY}" "KorvaneCodecRegistered" 1
-    ${EndIf}
+    !insertmacro RegisterCodec "${CODEC_VALUE}" "${CODEC_FILE}" "KorvaneCodec"
+    !insertmacro RegisterCodec "${ZMBV_VALUE}" "${ZMBV_FILE}" "KorvaneZmbv"
 SectionEnd
 
 Section "Uninstall"
     SetShellVarContext all
-    ReadRegDWORD $0 HKLM "${UNINST_KEY}" "KorvaneCodecRegistered"
-    ${If} $0 == 1
-        ; Only while the value still names our codec: a codec registered since is not ours.
-        ReadRegStr $1 HKLM "${DRIVERS_KEY}" "${CODEC_VALUE}"
-        ${If} $1 == "${CODEC_FILE}"
-            DeleteRegValue HKLM "${DRIVERS_KEY}" "${CODEC_VALUE}"
-        ${EndIf}
-    ${EndIf}
-    ReadRegDWORD $0 HKLM "${UNINST_KEY}" "KorvaneCodecFile"
-    ${If} $0 == 1
-        Delete /REBOOTOK "$SYSDIR\${CODEC_FILE}"
-    ${EndIf}
+    !insertmacro UnregisterCodec "${CODEC_VALUE}" "${CODEC_FILE}" "KorvaneCodec"
+    !insertmacro UnregisterCodec "${ZMBV_VALUE}" "${ZMBV_FILE}" "KorvaneZmbv"
 
     Delete "$SMPROGRAMS\Korvane.lnk"
     !insertmacro ForEachFile RemoveFile

@@ -35,7 +35,7 @@ add_custom_command(OUTPUT ${KORVANE_INSTALLER}
     COMMAND ${CMAKE_COMMAND} --install ${CMAKE_BINARY_DIR} --prefix ${stage}
     COMMAND ${KORVANE_MAKENSIS} -V2 -DVERSION=${PROJECT_VERSION} -DARCH=${KORVANE_ARCH}
         -DSTAGE=${stage} -DOUTFILE=${KORVANE_INSTALLER} ${CMAKE_CURRENT_LIST_DIR}/korvane.nsi
-    DEPENDS korvane reelpane hook hookkey SkinMagic kvmsvc ${CMAKE_CURRENT_LIST_DIR}/korvane.nsi
+    DEPENDS korvane reelpane hook hookkey SkinMagic kvmsvc kvzmbv ${CMAKE_CURRENT_LIST_DIR}/korvane.nsi
         ${CMAKE_BINARY_DIR}/README.txt ${CMAKE_CURRENT_LIST_DIR}/LICENSE.txt
         ${CMAKE_SOURCE_DIR}/skin/xplus.smf
     COMMENT "Installer ${KORVANE_PACKAGE_NAME}.exe"

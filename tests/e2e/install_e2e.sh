@@ -1,21 +1,22 @@
 #!/usr/bin/env bash
 # The win64 installer, silent, in a bench of its own (tools/with-bench), twice:
-# 1. No Video 1 compressor registered: the recorder, asked to record, says so and starts
-#    nothing. The installer puts the files under Program Files, a Start menu entry, the
-#    uninstall key, and our codec in system32 with its Drivers32 value; the installed
-#    recorder starts and closes. The silent uninstall leaves nothing of ours.
-# 2. A Video 1 codec registered beforehand: install and uninstall leave its file and its
-#    value exactly as they were.
+# 1. No Video 1 or ZMBV compressor registered: the recorder, asked to record, says so and
+#    starts nothing. The installer puts the files under Program Files, a Start menu entry,
+#    the uninstall key, and both our codecs in system32 with their Drivers32 values; the
+#    installed recorder starts and closes. The silent uninstall leaves nothing of ours.
+# 2. Both codecs registered beforehand: install and uninstall leave their files and their
+#    values exactly as they were.
 #   install_e2e.sh INSTALLER VERSION
 . "$(dirname "${BASH_SOURCE[0]}")/e2e_common.sh" install
 installer=$1
 version=$2
-files=(korvane.exe reelpane.exe hook.dll hookkey.dll SkinMagic.dll kvmsvc.dll xplus.smf
+files=(korvane.exe reelpane.exe hook.dll hookkey.dll SkinMagic.dll kvmsvc.dll kvzmbv.dll xplus.smf
        README.txt LICENSE.txt)
 c=$WINEPREFIX/drive_c
 folder="$c/Program Files/Korvane"
 shortcut="$c/ProgramData/Microsoft/Windows/Start Menu/Programs/Korvane.lnk"
 codec=$c/windows/system32/kvmsvc.dll
+lossless=$c/windows/system32/kvzmbv.dll
 drivers='HKLM\Software\Microsoft\Windows NT\CurrentVersion\Drivers32'
 uninst='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Korvane'
 # The data of value NAME under KEY, or nothing when it is not there.
@@ -47,8 +48,8 @@ close_recorder() {
 }
 
 echo "== 1. no Video 1 compressor registered"
-wine reg delete "$drivers" /v vidc.MSVC /f >/dev/null 2>&1
-rm -f "$codec"
+for v in vidc.MSVC vidc.ZMBV; do wine reg delete "$drivers" /v $v /f >/dev/null 2>&1; done
+rm -f "$codec" "$lossless"
 recorder_runs "$KORVANE_DIST/korvane.exe"
 info command "$MAIN" 1000
 if info wait Korvane 5000; then
@@ -72,6 +73,8 @@ cmp -s "$folder/korvane.exe" "$KORVANE_DIST/korvane.exe" || fail "installed korv
     fail "uninstall key: UninstallString '$(reg_value "$uninst" UninstallString)'"
 [ "$(reg_value "$drivers" vidc.MSVC)" = kvmsvc.dll ] || fail "codec not registered: '$(reg_value "$drivers" vidc.MSVC)'"
 cmp -s "$codec" "$KORVANE_DIST/kvmsvc.dll" || fail "codec not installed in system32"
+[ "$(reg_value "$drivers" vidc.ZMBV)" = kvzmbv.dll ] || fail "ZMBV codec not registered: '$(reg_value "$drivers" vidc.ZMBV)'"
+cmp -s "$lossless" "$KORVANE_DIST/kvzmbv.dll" || fail "ZMBV codec not installed in system32"
 recorder_runs 'C:\Program Files\Korvane\korvane.exe'
 # With the codec it installed, Record goes on to the selection window.
 info command "$MAIN" 1000
@@ -88,18 +91,33 @@ uninstall
 has_key "$uninst" && fail "uninstall key left"
 [ -n "$(reg_value "$drivers" vidc.MSVC)" ] && fail "codec registration left"
 [ -e "$codec" ] && fail "codec file left in system32"
+[ -n "$(reg_value "$drivers" vidc.ZMBV)" ] && fail "ZMBV codec registration left"
+[ -e "$lossless" ] && fail "ZMBV codec file left in system32"
 has_key 'HKCU\Software\Korvane' && fail "remembered options left"
 
-echo "== 2. a Video 1 codec registered beforehand"
-DISPLAY= "$tools/install-codec" --prefix "$WINEPREFIX" "$KORVANE_DIST/kvmsvc.dll" >/dev/null
-touch -d '2001-02-03 04:05:06' "$codec"
-before=$(stat -c '%s %Y' "$codec")
+echo "== 2. both codecs registered beforehand"
+declare -A before
+for dll in kvmsvc.dll kvzmbv.dll; do
+    DISPLAY= "$tools/install-codec" --prefix "$WINEPREFIX" "$KORVANE_DIST/$dll" >/dev/null
+    touch -d '2001-02-03 04:05:06' "$c/windows/system32/$dll"
+    before[$dll]=$(stat -c '%s %Y' "$c/windows/system32/$dll")
+done
+# Each codec's value and file as they were; $1 says after what.
+codecs_untouched() {
+    local value dll
+    for value in vidc.MSVC:kvmsvc.dll vidc.ZMBV:kvzmbv.dll; do
+        dll=${value#*:} value=${value%%:*}
+        [ "$(reg_value "$drivers" "$value")" = "$dll" ] || fail "$1 changed the registration of $dll"
+        [ "$(stat -c '%s %Y' "$c/windows/system32/$dll" 2>/dev/null)" = "${before[$dll]}" ] ||
+            fail "$1 touched $dll"
+    done
+}
 install
-[ "$(reg_value "$drivers" vidc.MSVC)" = kvmsvc.dll ] || fail "the codec's registration changed"
-[ "$(stat -c '%s %Y' "$codec")" = "$before" ] || fail "the codec's file was replaced"
-[ -n "$(reg_value "$uninst" KorvaneCodecRegistered)" ] && fail "the installer claims the codec"
+codecs_untouched "the installer"
+for mark in KorvaneCodecRegistered KorvaneZmbvRegistered; do
+    [ -n "$(reg_value "$uninst" $mark)" ] && fail "the installer claims a codec ($mark)"
+done
 uninstall
 [ -e "$folder" ] && fail "left after uninstall: $(ls "$folder" | tr '\n' ' ')"
-[ "$(reg_value "$drivers" vidc.MSVC)" = kvmsvc.dll ] || fail "the uninstaller removed a codec it did not install"
-[ "$(stat -c '%s %Y' "$codec" 2>/dev/null)" = "$before" ] || fail "the uninstaller touched a codec it did not install"
+codecs_untouched "the uninstaller"
 finish

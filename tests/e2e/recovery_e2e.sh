@@ -5,7 +5,9 @@
 # saved. The saved file holds video and the tone, each lasting at least the recorded time
 # minus 2 s, and the scratch folder keeps nothing of the recording (reserve included).
 # With KORVANE_PART_BYTES set the recording goes on in parts, all of them saved as
-# "name.avi", "name (2).avi", ... and measured together. Prints one "figures:" line.
+# "name.avi", "name (2).avi", ... and measured together. With KORVANE_E2E_COMPRESSOR set
+# to ZMBV the recording uses the lossless codec, as if chosen in Options before, and the
+# saved video must be of that codec. Prints one "figures:" line.
 . "$(dirname "${BASH_SOURCE[0]}")/e2e_common.sh" recovery
 saved="$WINEPREFIX/drive_c/users/Public/recovered movie.avi"
 kill_at=${KORVANE_KILL_AT:-$(awk -v r="$RANDOM" 'BEGIN{printf "%.1f", 14 + 10 * r / 32767}')}
@@ -31,6 +33,12 @@ kill_recorder() {
 }
 
 rm -f "${saved%.avi}"*.avi
+if [ -n "${KORVANE_E2E_COMPRESSOR:-}" ]; then
+    # The FourCC as the DWORD the recorder remembers it as (its first letter lowest).
+    fourcc=$(printf '%s' "$KORVANE_E2E_COMPRESSOR" | od -An -tx4 | tr -d ' \n')
+    wine reg add 'HKCU\Software\Korvane\Options' /v Compressor /t REG_DWORD /d "0x$fourcc" /f \
+        >/dev/null 2>&1 || fail "could not choose $KORVANE_E2E_COMPRESSOR"
+fi
 touch "$work/before-recording"
 start_recorder
 info wait "$MAIN" 60000 || { fail "main window did not appear"; finish; }
@@ -125,6 +133,11 @@ if [ -f "$saved" ]; then
     awk -v a="${asecs:-0}" -v t="$recorded" 'BEGIN{exit !(a >= t - 2)}' ||
         fail "audio lasts $asecs s of $recorded s recorded"
     awk -v r="${rms:-0}" 'BEGIN{exit !(r > 0.05)}' || fail "no 440 Hz tone in the audio (RMS $rms)"
+    if [ -n "${KORVANE_E2E_COMPRESSOR:-}" ]; then
+        codec=$(ffprobe -v error -select_streams v:0 -show_entries stream=codec_name -of csv=p=0 "$saved")
+        [ "$codec" = "$(echo "$KORVANE_E2E_COMPRESSOR" | tr A-Z a-z)" ] ||
+            fail "the recovered video is '$codec', wanted $KORVANE_E2E_COMPRESSOR"
+    fi
 else
     fail "nothing saved at $saved"
 fi

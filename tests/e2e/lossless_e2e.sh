@@ -1,0 +1,120 @@
+#!/usr/bin/env bash
+# The lossless codec chosen as a user would: Options, "Korvane Lossless Screen (ZMBV)" in
+# the compressor list, OK; a screen of distinct 8x8 blocks, a tone into the microphone,
+# F7 and a drag from (600,500) to (799,599), about 3 s, F8, saved. The movie must be ZMBV,
+# 200x100, with sound, play in the player, and its last frame and the frames a player
+# seeks to must be the screenshot of those pixels exactly. Restarted, the recorder still
+# has the lossless codec chosen.
+#   lossless_e2e.sh DPI_PATTERN_EXE
+. "$(dirname "${BASH_SOURCE[0]}")/e2e_common.sh" lossless
+cp "$1" "$work/"
+OPTIONS="Recording Options"
+LOSSLESS="Korvane Lossless Screen (ZMBV)"
+saved="$WINEPREFIX/drive_c/users/Public/lossless.avi"
+x=600 y=500 w=200 h=100
+click() { # title, id
+    local l t r b
+    read -r l t r b < <(control rect "$1" "$2") || { fail "control $2 of '$1' not found"; return 1; }
+    xdotool mousemove $(((l + r) / 2)) $(((t + b) / 2)) click 1
+    sleep 0.3
+}
+start_recorder() {
+    (cd "$KORVANE_DIST" && exec wine korvane.exe >>"$work/korvane.log" 2>&1) &
+    pids+=($!)
+    info wait "$MAIN" 20000 || { fail "main window did not appear"; finish; }
+    main=$(info list | awk -F'\t' -v t="$MAIN" '$3==t{print $1; exit}')
+    sleep 0.5
+}
+open_options() {
+    info front "$main"; sleep 0.3
+    click "$main" 1003
+    info wait "$OPTIONS" 5000 || { fail "Options did not open the dialog"; finish; }
+    sleep 0.5
+}
+
+rm -f "$saved"
+(cd "$work" && exec wine dpi_pattern.exe >"$work/pattern.log" 2>&1) &
+pids+=($!)
+info wait Pattern 20000 || { fail "the pattern did not appear"; finish; }
+start_recorder
+sox -q -n -t pulseaudio nullsink synth 60 sine 440 vol 0.5 &
+pids+=($!)
+
+echo "== Options: the lossless codec"
+open_options
+# The first compressor whose description begins with K; Return closes the list if it
+# dropped down, else it is the dialog's OK.
+click "$OPTIONS" 1009 && xdotool key K
+shows_lossless() { [ "$(control text "$OPTIONS" 1009)" = "$LOSSLESS" ]; }
+wait_until 2000 shows_lossless ||
+    fail "the compressor list shows '$(control text "$OPTIONS" 1009)', wanted '$LOSSLESS'"
+xdotool key Return
+sleep 0.5
+info wait "$OPTIONS" 200 && click "$OPTIONS" 1
+info gone "$OPTIONS" 3000 || fail "OK did not close the options dialog"
+
+echo "== record and save"
+info front "$main"; sleep 0.3
+xdotool mousemove 300 700 key F7
+info wait Title 3000 || fail "F7 did not show the selection window"
+xdotool mousemove $x $y mousedown 1
+sleep 0.2
+xdotool mousemove $((x + w / 2)) $((y + h / 2)); sleep 0.1
+xdotool mousemove $((x + w - 1)) $((y + h - 1)); sleep 0.2
+xdotool mouseup 1
+xdotool mousemove 300 700
+info gone Title 3000 || fail "the selection window stayed after the drag"
+sleep 1.5
+import -window root -crop "${w}x${h}+${x}+${y}" +repage "$work/shot.png"
+sleep 1.5
+xdotool key F8
+if info wait "Save to..." 60000; then
+    sleep 1
+    xdotool key ctrl+a
+    xdotool type --delay 30 'C:\users\Public\lossless.avi'
+    xdotool key Return
+    info wait Player 30000 || fail "no Player window after the save"
+else
+    fail "no \"Save to...\" dialog after F8"
+fi
+
+echo "== the saved movie"
+if [ -f "$saved" ]; then
+    v=$(ffprobe -v error -select_streams v:0 -show_entries stream=codec_name,width,height -of csv=p=0 "$saved")
+    [ "$v" = "zmbv,$w,$h" ] || fail "the movie is '$v', wanted zmbv,$w,$h"
+    ffmpeg -v error -i "$saved" -vn -ac 1 -ar 22050 -y "$work/sound.wav"
+    rms=$(sox "$work/sound.wav" -n sinc 400-480 stat 2>&1 | awk '/RMS +amplitude/{print $3}')
+    awk -v r="${rms:-0}" 'BEGIN{exit !(r > 0.05)}' || fail "no 440 Hz tone in the sound (RMS $rms)"
+    ffmpeg -v error -i "$work/shot.png" -f rawvideo -pix_fmt rgb24 -y "$work/shot.rgb"
+    # A frame decoded after seeking (ffmpeg -ss ARGS), byte for byte against the screenshot.
+    # Near the end, where the sound has ended, FFmpeg may start reading some frames after
+    # a key frame and complains of each frame it drops until the next one: not our fault.
+    same() {
+        ffmpeg -v fatal "$@" -i "$saved" -frames:v 1 -f rawvideo -pix_fmt rgb24 -y "$work/frame.rgb" &&
+            cmp -s "$work/frame.rgb" "$work/shot.rgb"
+    }
+    same -sseof -0.5 || fail "the last frame is not the screenshot"
+    for at in 0.5 1.5 2.5; do
+        same -ss $at || fail "the frame after a seek to $at s is not the screenshot"
+    done
+    echo "movie: $v, tone RMS $rms"
+    cp "$saved" "$work/"
+else
+    fail "nothing saved at $saved"
+fi
+info close Player || true
+info gone Player 5000 || true
+info close "$main" || true
+info gone "$MAIN" 5000 || fail "the recorder did not close"
+
+echo "== restarted: the lossless codec still chosen"
+start_recorder
+open_options
+got=$(control text "$OPTIONS" 1009)
+[ "$got" = "$LOSSLESS" ] || fail "after a restart the compressor list shows '$got'"
+info close "$OPTIONS" || true
+info gone "$OPTIONS" 3000 || true
+rm -f "$saved"
+info close "$main" || true
+info close Pattern || true
+finish
