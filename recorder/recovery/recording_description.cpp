@@ -181,6 +181,56 @@ bool ParseDescription(const std::string& text, RecordingDescription& out)
     return true;
 }
 
+namespace {
+
+bool SameLetters(const std::string& a, const std::string& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+        if (lower(a[i]) != lower(b[i]))
+            return false;
+    }
+    return true;
+}
+
+// `path` is `folder`, a backslash (doubled where the folder was given with one at its
+// end) and a plain file name.
+bool DirectlyIn(const std::string& path, const std::string& folder)
+{
+    if (folder.empty() || path.size() <= folder.size() + 1 ||
+        !SameLetters(path.substr(0, folder.size()), folder) || path[folder.size()] != '\\')
+        return false;
+    const size_t start = path.find_first_not_of('\\', folder.size());
+    if (start == std::string::npos || start > folder.size() + 2)
+        return false;
+    const std::string name = path.substr(start);
+    if (name.find_first_of("\\/:*?\"<>|") != std::string::npos)
+        return false;
+    // Windows drops trailing dots and spaces: "..", ". ." and the like name a folder.
+    return name.find_first_not_of(". ") != std::string::npos;
+}
+
+}  // namespace
+
+bool NamesOnlyFilesIn(const RecordingDescription& d, const std::string& folder)
+{
+    std::string base = folder;
+    while (!base.empty() && (base.back() == '\\' || base.back() == '/'))
+        base.pop_back();
+    const auto inside = [&base](const std::string& path, bool mayBeEmpty) {
+        return (mayBeEmpty && path.empty()) || DirectlyIn(path, base);
+    };
+    if (!inside(d.aviPath, false) || !inside(d.wavPath, true) || !inside(d.mergedPath, true) ||
+        !inside(d.reservePath, true))
+        return false;
+    for (const LaterPart& part : d.laterParts)
+        if (!inside(part.aviPath, false) || !inside(part.mergedPath, true))
+            return false;
+    return true;
+}
+
 uint32_t MaxFrameBytes(const RecordingDescription& d)
 {
     const uint64_t raw = static_cast<uint64_t>(d.width) * d.height * 4 + 65536;

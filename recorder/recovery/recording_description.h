@@ -52,6 +52,12 @@ std::string FormatDescription(const RecordingDescription& d);
 // recording order).
 bool ParseDescription(const std::string& text, RecordingDescription& out);
 
+// True when every file `d` names (empty names aside) lies directly in `folder`: not in
+// another folder, a subfolder or on another machine, no ".." and no stream or device
+// syntax. A description found there that names anything else was not written by us, and
+// its files are neither opened nor deleted.
+bool NamesOnlyFilesIn(const RecordingDescription& d, const std::string& folder);
+
 // The largest chunk a frame of this recording may have: never more than a raw frame of
 // 32 bits per pixel, whatever the compressor; for damaged sizes.
 uint32_t MaxFrameBytes(const RecordingDescription& d);

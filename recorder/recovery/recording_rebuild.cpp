@@ -223,7 +223,8 @@ std::vector<InterruptedRecording> FindInterruptedRecordings(const std::string& f
             }
             continue;
         }
-        r.readable = ParseDescription(ReadAll(r.claim.Get()), r.description);
+        r.readable = ParseDescription(ReadAll(r.claim.Get()), r.description) &&
+                     NamesOnlyFilesIn(r.description, folder);
         if (r.readable) {
             for (const LaterPart& part : AllParts(r.description)) {
                 KernelHandle avi;

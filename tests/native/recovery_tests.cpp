@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -272,7 +273,7 @@ RecordingDescription Sample()
     d.videoFormat[0] = 40;
     d.audioFormat = Format();
     d.reservePath = "C:\\windows\\temp\\~korvane reserve.tmp";
-    d.laterParts = {{"C:\\windows\\temp\\~temp part2.avi", "C:\\t\\m2.avi", 1500},
+    d.laterParts = {{"C:\\windows\\temp\\~temp part2.avi", "C:\\windows\\temp\\m2.avi", 1500},
                     {"C:\\windows\\temp\\~temp part3.avi", "", 3020}};
     return d;
 }
@@ -296,6 +297,49 @@ TEST(RecordingDescription, ReadsBackWhatItWrote)
     EXPECT_TRUE(back.laterParts.empty());
     EXPECT_TRUE(back.reservePath.empty());
     EXPECT_EQ(back.aviPath, Sample().aviPath);
+}
+
+TEST(RecordingDescription, NamesOnlyFilesDirectlyInTheScratchFolder)
+{
+    const std::string folder = "C:\\windows\\temp";
+    EXPECT_TRUE(NamesOnlyFilesIn(Sample(), folder));
+    EXPECT_TRUE(NamesOnlyFilesIn(Sample(), "C:\\WINDOWS\\Temp\\"));
+    RecordingDescription doubled = Sample();
+    doubled.aviPath = "C:\\windows\\temp\\\\~temp.avi";  // a folder given with "\\" at its end
+    EXPECT_TRUE(NamesOnlyFilesIn(doubled, folder));
+    EXPECT_FALSE(NamesOnlyFilesIn(Sample(), "C:\\windows"));
+    EXPECT_FALSE(NamesOnlyFilesIn(Sample(), ""));
+
+    const std::string outside[] = {
+        "C:\\windows\\temp\\..\\system32\\kernel32.dll",
+        "C:\\windows\\temp\\..",
+        "C:\\windows\\temp\\. .",
+        "C:\\windows\\temp\\sub\\x.avi",
+        "C:\\windows\\temp/../x.avi",
+        "C:\\windows\\tempest\\x.avi",
+        "C:\\windows\\temp\\x.avi:hidden",
+        "C:\\windows\\temp\\",
+        "\\\\server\\share\\x.avi",
+        "\\\\?\\C:\\windows\\temp\\x.avi",
+        "D:\\x.avi",
+        "x.avi",
+    };
+    // Each file the description names, in turn.
+    const std::vector<std::function<void(RecordingDescription&, const std::string&)>> fields = {
+        [](RecordingDescription& d, const std::string& p) { d.aviPath = p; },
+        [](RecordingDescription& d, const std::string& p) { d.wavPath = p; },
+        [](RecordingDescription& d, const std::string& p) { d.mergedPath = p; },
+        [](RecordingDescription& d, const std::string& p) { d.reservePath = p; },
+        [](RecordingDescription& d, const std::string& p) { d.laterParts[0].aviPath = p; },
+        [](RecordingDescription& d, const std::string& p) { d.laterParts[1].mergedPath = p; },
+    };
+    for (size_t f = 0; f < fields.size(); ++f) {
+        for (const std::string& path : outside) {
+            RecordingDescription d = Sample();
+            fields[f](d, path);
+            EXPECT_FALSE(NamesOnlyFilesIn(d, folder)) << "file " << f << ": " << path;
+        }
+    }
 }
 
 TEST(RecordingDescription, RefusesTextsTheRebuildCannotUse)

@@ -261,3 +261,34 @@ TEST_F(Recovery, LiveRecordingIsDescribedAndAKilledOneIsRebuilt)
         Empty(second);
     }
 }
+
+// A description planted in the scratch folder (or one damaged into naming other files)
+// is offered as unreadable: the files it names elsewhere are neither opened nor deleted.
+TEST_F(Recovery, DescriptionNamingFilesElsewhereTouchesNothing)
+{
+    const std::string victim = second + "\\precious.wav";
+    const std::string kept("RIFF\x04\0\0\0WAVE", 12);
+    Write(victim, kept);
+    RecordingDescription d;
+    d.part = 1;
+    d.aviPath = second + "\\precious.avi";
+    d.wavPath = victim;
+    d.mergedPath = folder + "\\..\\precious merged.avi";
+    d.framesPerSecond = 25;
+    d.width = d.height = 16;
+    d.compressor = "MSVC";
+    d.videoFormat.assign(40, 0);
+    d.videoFormat[0] = 40;
+    d.audioFormat.assign(16, 1);
+    Write(d.aviPath, "RIFF");
+    Write(folder + "\\planted.avi" + kDescriptionExtension, FormatDescription(d));
+
+    std::vector<std::string> inUse;
+    std::vector<InterruptedRecording> found = FindInterruptedRecordings(folder, inUse);
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_FALSE(found[0].readable);
+    DeleteInterruptedRecording(found[0], inUse);
+    EXPECT_EQ(FilesIn(folder), std::vector<std::string>()) << "the description stays";
+    EXPECT_EQ(ReadShared(victim), kept);
+    EXPECT_TRUE(Exists(d.aviPath));
+}
