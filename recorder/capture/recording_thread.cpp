@@ -142,6 +142,10 @@ unsigned RecordingThreadMain(void*)
         // Without a merge name of its own the finish saves video and sound apart, as
         // after a merge that could not write.
         mergedAviPath.clear();
+        // The sound is named when its capture starts; until then the name may still be
+        // that of a sound a failed save kept, which the clean-up of a failed start would
+        // delete.
+        tempWavPath.clear();
         if (named && settings.recordAudio)
             ChooseMergedAviPath();
         if (named)

@@ -235,6 +235,22 @@ TEST_F(Recording, FrameThatCannotBeMadeEndsTheRecordingAsAFailure)
     EXPECT_EQ(Tally(HandleKind::GlobalMemory).Open(), 0);
 }
 
+// The sound a failed save kept names the scratch file until the next recording: a start
+// that fails before its own sound begins must not leave that name for the clean-up, which
+// deletes the failed recording's sound.
+TEST_F(Recording, FailedStartDoesNotNameTheKeptSoundOfTheRecordingBefore)
+{
+    const std::string kept = GetScratchFolder() + "\\~kept sound.wav";
+    WriteTextFile(kept, "RIFF");
+    tempWavPath = kept;
+    settings.recordAudio = 1;
+    captureRect = RECT{0, 0, 59999, 59999};
+    ASSERT_TRUE(sink.Record([] {}));
+    EXPECT_EQ(sink.received, (std::vector<std::string>{"WM_USER_RECORDINTERRUPTED_MSG"}));
+    EXPECT_NE(tempWavPath, kept);
+    DeleteFileA(kept.c_str());
+}
+
 TEST_F(Recording, HundredsOfFramesLeaveNoHandleOrMemoryBehind)
 {
     auto privateBytes = [] {
