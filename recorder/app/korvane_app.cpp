@@ -3,6 +3,7 @@
 
 #include "capture/recording_thread.h"
 #include "registered_messages.h"
+#include "single_instance.h"
 
 #include "skin_api.h"
 #include "skin_file.h"
@@ -28,6 +29,9 @@ BOOL CKorvaneApp::InitInstance()
     SkinLoadFile(korvane::SkinFilePathFor(modulePath).c_str());
     SkinSetDialogScheme("Dialog");
 
+    RecorderInstance recorder;
+    if (!recorder.Claim())
+        return FALSE;
     OfferInterruptedRecordings();
     {
         CKorvaneDlg dialog;

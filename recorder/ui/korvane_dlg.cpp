@@ -14,6 +14,7 @@
 #include "app/recording_state.h"
 #include "capture/recording_thread.h"
 #include "app/scratch_paths.h"
+#include "app/single_instance.h"
 #include "hook_api.h"
 #include "hotkey_rules.h"
 #include "options/options_dlg.h"
@@ -72,6 +73,7 @@ BOOL CKorvaneDlg::OnInitDialog()
     korvane::AddAboutToSystemMenu(hwnd);
 
     mainWindow = hwnd;
+    MarkRecorderWindow(hwnd);
     InstallMyKeyHook(mainWindow, WM_USER_KEYSTART_MSG);
     CreateRegionWindow();
 
@@ -405,6 +407,7 @@ INT_PTR CKorvaneDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case MergeProgress: return SetResult(OnMergeProgress(wParam, lParam));
     case CaptionBlink: BlinkMainCaption(Hwnd(), wParam != 0, isPaused); return SetResult(0);
     case WM_CLOSE: OnClose(); return TRUE;
+    case WM_DESTROY: UnmarkRecorderWindow(Hwnd()); return FALSE;
     case WM_QUERYENDSESSION: return SetResult(OnQueryEndSession());
     case WM_ENDSESSION: OnEndSession(wParam != 0); return SetResult(0);
     case WM_SYSCOMMAND: return korvane::HandleAboutCommand(Hwnd(), wParam) ? TRUE : FALSE;

@@ -3,7 +3,8 @@
 # F7 and a drag from (300,200) to (100,100) start a recording of 201x101 pixels, the
 # corner marks show around it, F7 pauses and resumes, F8 stops, and the temporary AVI
 # is 204x104 and decodes; a second F7 during the selection does nothing, a right click
-# cancels; every way of leaving is refused while recording and works while idle; the
+# cancels; every way of leaving is refused while recording and works while idle; a second
+# start while recording ends at once and restores the minimised recorder; the
 # program runs without its skin file and with a skin library that does nothing.
 . "$(dirname "${BASH_SOURCE[0]}")/e2e_common.sh" shell
 NOTE="Brisko Screen Video Capture"
@@ -86,6 +87,24 @@ focus_main
 expect_refused_exit "Escape" xdotool key Escape
 focus_main
 expect_refused_exit "Alt+F4" xdotool key alt+F4
+xdotool mousemove 600 500
+
+echo "== a second start while recording, minimised, hands over to the first"
+rect_of() { info list | awk -F'\t' -v h="$1" '$1==h{print $4}'; }
+before=$(rect_of "$main")
+info syscommand "$main" 61472  # SC_MINIMIZE
+minimised() { [ "$(rect_of "$main")" != "$before" ]; }
+wait_until 3000 minimised || fail "the recorder did not minimise"
+(cd "$KORVANE_DIST" && exec wine korvane.exe >"$work/second.log" 2>&1) &
+second=$!
+pids+=($second)
+ended() { ! kill -0 "$second" 2>/dev/null; }
+wait_until 20000 ended || fail "the second start is still running"
+mains=$(info list | awk -F'\t' -v t="$MAIN" '$3==t' | wc -l)
+[ "$mains" -eq 1 ] || fail "$mains main windows after a second start"
+restored() { [ "$(rect_of "$main")" = "$before" ]; }
+wait_until 3000 restored || fail "the running recorder was not restored: $(info list | grep "$main")"
+expect_buttons "$main" "0 1 1" "still recording after the second start"
 xdotool mousemove 600 500
 
 echo "== pause, resume, stop with the hotkeys"
