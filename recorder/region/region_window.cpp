@@ -304,6 +304,10 @@ int BeginFixedFrame()
     currentRect = selectionRect;
     {
         WindowDc dc(regionWindow);
+        // A move that came between the window's showing and this call has drawn a frame
+        // already: it goes first, or it would stay on the window as a stray band.
+        const RECT drawn = frameOnWindow;
+        DrawSelectionFrame(dc.Get(), 0, drawn);
         DrawSelectionFrame(dc.Get(), 1, currentRect);
     }
     frameOffset = korvane::CentredFrameOffset(currentRect);

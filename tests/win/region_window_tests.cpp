@@ -10,7 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <string>
 #include <map>
 #include <utility>
 #include <vector>
@@ -20,7 +22,9 @@ namespace {
 // Everything posted to a window of this thread, by window and message, as Pump sees it.
 std::map<std::pair<HWND, UINT>, int> posted;
 
-void MoveTo(int x, int y, DWORD buttons = 0)
+void Pump(int ms);
+
+void SendMouse(int x, int y, DWORD buttons)
 {
     INPUT in{};
     in.type = INPUT_MOUSE;
@@ -28,14 +32,26 @@ void MoveTo(int x, int y, DWORD buttons = 0)
     in.mi.dy = (y * 65535 + screenHeight / 2) / (screenHeight - 1);
     in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | buttons;
     SendInput(1, &in, sizeof in);
-    // The window reads the pointer with GetCursorPos, which on Wine asks the X server:
-    // the pointer gets there a little after the input, and a move read too early is lost.
-    for (int i = 0; i < 200; ++i) {
+}
+
+// Moves the pointer to (x, y), pressing or releasing `buttons` there, and pumps until it
+// stays there. On Wine the X server's own report of an earlier pointer position may come
+// in after the input and move the pointer back; a real pointer then moves on to where the
+// hand is, so the move is sent again.
+void MoveTo(int x, int y, DWORD buttons = 0)
+{
+    SendMouse(x, y, buttons);
+    int still = 0;
+    for (int i = 0; i < 100 && still < 3; ++i) {
+        Pump(20);
         POINT p{};
         GetCursorPos(&p);
-        if (p.x == x && p.y == y)
-            break;
-        Sleep(10);
+        if (p.x == x && p.y == y) {
+            ++still;
+        } else {
+            still = 0;
+            SendMouse(x, y, 0);
+        }
     }
 }
 
@@ -275,6 +291,24 @@ int Changed(const std::vector<DWORD>& a, const std::vector<DWORD>& b, RECT zone)
     return changed;
 }
 
+// Where two grabs differ, for a failure's message.
+std::string ChangedBox(const std::vector<DWORD>& a, const std::vector<DWORD>& b)
+{
+    LONG left = screenWidth, top = screenHeight, right = -1, bottom = -1, count = 0;
+    for (LONG y = 0; y < screenHeight; ++y)
+        for (LONG x = 0; x < screenWidth; ++x)
+            if (a[y * screenWidth + x] != b[y * screenWidth + x]) {
+                left = std::min(left, x), top = std::min(top, y);
+                right = std::max(right, x), bottom = std::max(bottom, y);
+                ++count;
+            }
+    POINT p{};
+    GetCursorPos(&p);
+    return std::to_string(count) + " pixels changed in (" + std::to_string(left) + "," +
+           std::to_string(top) + ")-(" + std::to_string(right) + "," + std::to_string(bottom) +
+           "), cursor at " + std::to_string(p.x) + "," + std::to_string(p.y);
+}
+
 // Pumps until `zone` has at least `pixels` changed from `desktop` (a frame drawn there),
 // for up to 10 s: the mouse input may take its time on a busy machine.
 bool FrameAppears(const std::vector<DWORD>& desktop, RECT zone, int pixels)
@@ -318,7 +352,7 @@ TEST_F(RegionWindowTest, RepaintsLeaveNoStaleBands)
     ASSERT_TRUE(FrameAppears(desktop, {310, 300, 590, 302}, 200))
         << "no frame drawn; window shown " << IsWindowVisible(regionWindow) << ", presses seen "
         << posted[{regionWindow, WM_LBUTTONDOWN}] << ", moves seen "
-        << posted[{regionWindow, WM_MOUSEMOVE}];
+        << posted[{regionWindow, WM_MOUSEMOVE}] << "; " << ChangedBox(desktop, GrabScreen());
     Repaint({0, 0, 450, screenHeight});
     MoveTo(200, 200);
     EXPECT_TRUE(FrameAppears(desktop, {210, 200, 590, 202}, 200)) << "no new frame";
