@@ -56,7 +56,9 @@ struct Encoder::Impl {
     bool havePrevious = false;
     std::vector<Vector> vectors;      // this frame's vector of each block
     std::vector<Vector> lastVectors;  // the previous frame's
-    std::vector<uint8_t> raw;         // the frame's data before deflate
+    std::vector<uint8_t> raw;         // the frame's data before deflate: rawUsed bytes
+    size_t rawUsed = 0;
+    std::vector<int> changed;         // this frame's changed blocks
     z_stream zs = {};
     bool zsReady = false;
     int zsLevel = -1;
@@ -127,34 +129,25 @@ struct Encoder::Impl {
         return n ? n + 7 : 0;
     }
 
-    // Chooses each block's vector and whether it needs an XOR; fills raw.
+    // Chooses each block's vector and whether it needs an XOR; fills raw[0, rawUsed).
     void BuildInter(bool paletteChanged)
     {
-        raw.clear();
+        const size_t tableBytes = detail::TableBytes(width, height, kBlockSize, kBlockSize);
+        // Sized once for the worst frame, so building a frame never reallocates.
+        raw.resize(768 + tableBytes + cur.bytes.size());
+        size_t used = 0;
         if (paletteChanged)
             for (int i = 0; i < 768; ++i)
-                raw.push_back(palette[i] ^ prevPalette[i]);
-        const size_t tableAt = raw.size();
-        raw.resize(tableAt + detail::TableBytes(width, height, kBlockSize, kBlockSize), 0);
+                raw[used++] = palette[i] ^ prevPalette[i];
+        uint8_t* table = raw.data() + used;
+        std::memset(table, 0, tableBytes);
+        used += tableBytes;
 
-        // One pass of compares finds the unchanged blocks.
-        std::vector<int> changed;
-        const int bpp = cur.bpp;
-        for (int b = 0; b < blocksAcross * blocksDown; ++b) {
-            const int x = (b % blocksAcross) * kBlockSize, y = (b / blocksAcross) * kBlockSize;
-            const int w = std::min(kBlockSize, width - x), h = std::min(kBlockSize, height - y);
-            bool same = true;
-            for (int r = 0; r < h && same; ++r)
-                same = std::memcmp(cur.row(y + r) + x * bpp, prev.row(y + r) + x * bpp,
-                                   static_cast<size_t>(w) * bpp) == 0;
-            vectors[b] = Vector();
-            if (!same)
-                changed.push_back(b);
-        }
+        detail::FindChangedBlocks(cur, prev, kBlockSize, kBlockSize, &changed);
+        std::fill(vectors.begin(), vectors.end(), Vector());
         const std::vector<Vector> guesses =
             detail::GuessFrameVectors(cur, prev, changed, blocksAcross, 4);
 
-        uint8_t block[kBlockSize * kBlockSize * 4];
         for (int b : changed) {
             const int bx = b % blocksAcross, by = b / blocksAcross;
             const int x = bx * kBlockSize, y = by * kBlockSize;
@@ -188,19 +181,12 @@ struct Encoder::Impl {
             }
             vectors[b] = best;
             const bool xorNeeded = bestCost > 0;
-            raw[tableAt + 2 * b] = static_cast<uint8_t>((best.dx * 2) | (xorNeeded ? 1 : 0));
-            raw[tableAt + 2 * b + 1] = static_cast<uint8_t>(best.dy * 2);
-            if (!xorNeeded)
-                continue;
-            const size_t rowBytes = static_cast<size_t>(w) * bpp;
-            detail::FetchBlock(prev, x, y, w, h, best, block, rowBytes);
-            for (int r = 0; r < h; ++r) {
-                const uint8_t* s = cur.row(y + r) + x * bpp;
-                const uint8_t* p = block + r * rowBytes;
-                for (size_t i = 0; i < rowBytes; ++i)
-                    raw.push_back(s[i] ^ p[i]);
-            }
+            table[2 * b] = static_cast<uint8_t>((best.dx * 2) | (xorNeeded ? 1 : 0));
+            table[2 * b + 1] = static_cast<uint8_t>(best.dy * 2);
+            if (xorNeeded)
+                used += detail::XorBlock(cur, prev, x, y, w, h, best, raw.data() + used);
         }
+        rawUsed = used;
         std::swap(vectors, lastVectors);
     }
 };
@@ -233,7 +219,7 @@ size_t Encoder::Encode(const SourceFrame& src, bool forceKey, uint8_t* out, size
         const bool paletteChanged = e.stream == StreamFormat::Pal8 &&
                                     std::memcmp(e.palette, e.prevPalette, sizeof e.palette) != 0;
         e.BuildInter(paletteChanged);
-        n = outCapacity > 1 ? e.Deflate({{e.raw.data(), e.raw.size()}}, e.levels.inter, out + 1,
+        n = outCapacity > 1 ? e.Deflate({{e.raw.data(), e.rawUsed}}, e.levels.inter, out + 1,
                                         outCapacity - 1)
                             : 0;
         if (n) {
