@@ -104,13 +104,23 @@ bool ConvertSource(const SourceFrame& src, Plane& out, uint8_t* rgbPalette)
             break;
         case PixelFormat::Rgb565: std::memcpy(d, s, static_cast<size_t>(w) * 2); break;
         case PixelFormat::Bgr24: {
-            // Four bytes at a time, the fourth (the next pixel's blue) then cleared; the
-            // last pixel byte by byte, as its fourth byte may lie past the row.
             int x = 0;
-            for (; x + 1 < w; ++x) {
-                std::memcpy(d + 4 * x, s + 3 * x, 4);
-                d[4 * x + 3] = 0;
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+            // Four pixels (12 bytes) at a time as words: the byte-wise loop costs more
+            // than the rest of a frame with few changes.
+            for (; x + 4 <= w; x += 4) {
+                uint64_t lo;
+                uint32_t hi;
+                std::memcpy(&lo, s + 3 * x, 8);
+                std::memcpy(&hi, s + 3 * x + 8, 4);
+                const uint64_t p01 = (lo & 0xFFFFFF) | ((lo << 8) & 0xFFFFFF00000000);
+                const uint64_t p23 = ((lo >> 48) | (static_cast<uint64_t>(hi) << 16)) & 0xFFFFFF;
+                const uint64_t p3 = (static_cast<uint64_t>(hi) << 24) & 0xFFFFFF00000000;
+                const uint64_t p23w = p23 | p3;
+                std::memcpy(d + 4 * x, &p01, 8);
+                std::memcpy(d + 4 * x + 8, &p23w, 8);
             }
+#endif
             for (; x < w; ++x) {
                 d[4 * x] = s[3 * x];
                 d[4 * x + 1] = s[3 * x + 1];
@@ -124,8 +134,13 @@ bool ConvertSource(const SourceFrame& src, Plane& out, uint8_t* rgbPalette)
             for (size_t i = 0; i < w4; i += 4) {
                 uint32_t v;
                 std::memcpy(&v, s + i, 4);
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+                v &= 0x00FFFFFF;
+                std::memcpy(d + i, &v, 4);
+#else
                 std::memcpy(d + i, &v, 4);
                 d[i + 3] = 0;
+#endif
             }
             break;
         }

@@ -129,6 +129,64 @@ struct Encoder::Impl {
         return n ? n + 7 : 0;
     }
 
+    // Whether block b of prev is one colour: 0 not known yet, 1 yes, 2 no. Worked out
+    // only for blocks some changed block looks at, once a frame.
+    std::vector<uint8_t> plainState;
+
+    bool Plain(int b, uint32_t* colour)
+    {
+        const int x = (b % blocksAcross) * kBlockSize, y = (b / blocksAcross) * kBlockSize;
+        const int bpp = prev.bpp;
+        const uint8_t* first = prev.row(y) + static_cast<size_t>(x) * bpp;
+        if (!plainState[b]) {
+            bool plain = x + kBlockSize <= width && y + kBlockSize <= height &&
+                         std::memcmp(first, first + bpp, (kBlockSize - 1) * bpp) == 0;
+            for (int r = 1; r < kBlockSize && plain; ++r)
+                plain = std::memcmp(prev.row(y + r) + static_cast<size_t>(x) * bpp, first,
+                                    static_cast<size_t>(kBlockSize) * bpp) == 0;
+            plainState[b] = plain ? 1 : 2;
+        }
+        *colour = 0;
+        std::memcpy(colour, first, bpp);
+        return plainState[b] == 1;
+    }
+
+    // New content that no vector explains (a page turned, a window uncovered) costs least
+    // as an XOR with plain background: then only its ink is left, where the XOR with the
+    // old content holds both. Finds the nearest plain block of prev in the vector range
+    // whose colour is that of the block's first pixel.
+    bool PlainNear(int bx, int by, Vector* v)
+    {
+        // Whole-block offsets in the vector range, nearest first.
+        static const std::vector<std::pair<int, int>> offsets = [] {
+            std::vector<std::pair<int, int>> o;
+            const int lo = -(kMaxVector + 1) / kBlockSize, hi = kMaxVector / kBlockSize;
+            for (int oy = lo; oy <= hi; ++oy)
+                for (int ox = lo; ox <= hi; ++ox)
+                    if (ox || oy)
+                        o.emplace_back(ox, oy);
+            std::stable_sort(o.begin(), o.end(), [](const auto& a, const auto& b) {
+                return a.first * a.first + a.second * a.second <
+                       b.first * b.first + b.second * b.second;
+            });
+            return o;
+        }();
+        uint32_t want = 0;
+        std::memcpy(&want, cur.row(by * kBlockSize) + static_cast<size_t>(bx) * kBlockSize * cur.bpp,
+                    cur.bpp);
+        for (const auto& o : offsets) {
+            const int nx = bx + o.first, ny = by + o.second;
+            if (nx < 0 || ny < 0 || nx >= blocksAcross || ny >= blocksDown)
+                continue;
+            uint32_t colour;
+            if (Plain(ny * blocksAcross + nx, &colour) && colour == want) {
+                *v = {o.first * kBlockSize, o.second * kBlockSize};
+                return true;
+            }
+        }
+        return false;
+    }
+
     // Chooses each block's vector and whether it needs an XOR; fills raw[0, rawUsed).
     void BuildInter(bool paletteChanged)
     {
@@ -145,6 +203,7 @@ struct Encoder::Impl {
 
         detail::FindChangedBlocks(cur, prev, kBlockSize, kBlockSize, &changed);
         std::fill(vectors.begin(), vectors.end(), Vector());
+        plainState.assign(vectors.size(), 0);
         const std::vector<Vector> guesses =
             detail::GuessFrameVectors(cur, prev, changed, blocksAcross, 4);
 
@@ -167,8 +226,11 @@ struct Encoder::Impl {
                 add(vectors[b - blocksAcross]);
             add(lastVectors[b]);
             for (const Vector& g : guesses)
-                if (count < 8)
+                if (count < 7)
                     add(g);
+            Vector plain;
+            if (PlainNear(bx, by, &plain))
+                add(plain);
             Vector best;
             int bestCost = w * h + 1;
             for (int i = 0; i < count && bestCost > 0; ++i) {
