@@ -76,7 +76,11 @@ struct Encoder::Impl {
         }
         vectors.resize(static_cast<size_t>(blocksAcross) * blocksDown);
         lastVectors = vectors;
-        zsReady = deflateInit(&zs, levels.key) == Z_OK;
+        // A raw deflate stream behind a zlib header of our own: the stream never ends,
+        // so its checksum is never written or read, and zlib need not compute it over
+        // every byte. Memory level 7 halves the hash table zlib rewrites each time its
+        // window slides, at no cost in size on screens.
+        zsReady = deflateInit2(&zs, levels.key, Z_DEFLATED, -15, 7, Z_DEFAULT_STRATEGY) == Z_OK;
         zsLevel = levels.key;
     }
     ~Impl()
@@ -113,7 +117,7 @@ struct Encoder::Impl {
 
     size_t EncodeKey(uint8_t* out, size_t capacity)
     {
-        if (capacity < 7 || deflateReset(&zs) != Z_OK)
+        if (capacity < 9 || deflateReset(&zs) != Z_OK)
             return 0;
         out[0] = 1;  // key frame
         out[1] = 0;  // version 0.1
@@ -122,11 +126,16 @@ struct Encoder::Impl {
         out[4] = static_cast<uint8_t>(stream);
         out[5] = kBlockSize;
         out[6] = kBlockSize;
+        // The zlib header: deflate with a 32 KB window, then the level's class (for
+        // information only) with the check bits that make the pair a multiple of 31.
+        const int level = levels.key < 0 ? 6 : levels.key;
+        out[7] = 0x78;
+        out[8] = level <= 1 ? 0x01 : level <= 5 ? 0x5E : level == 6 ? 0x9C : 0xDA;
         const size_t paletteBytes = stream == StreamFormat::Pal8 ? 768 : 0;
         const size_t n = Deflate({{palette, paletteBytes}, {cur.bytes.data(), cur.bytes.size()}},
-                                 levels.key, out + 7, capacity - 7);
+                                 levels.key, out + 9, capacity - 9);
         std::fill(lastVectors.begin(), lastVectors.end(), Vector());
-        return n ? n + 7 : 0;
+        return n ? n + 9 : 0;
     }
 
     // Whether block b of prev is one colour: 0 not known yet, 1 yes, 2 no. Worked out
