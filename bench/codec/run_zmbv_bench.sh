@@ -51,7 +51,7 @@ echo "lossless: FFmpeg decodes every frame of ours to the source"
 for set in all screen; do
     awk -v set=$set 'set == "all" || $1 ~ /^(text|chrome)_/ {
              lf += log($2 / $6); lv += log($2 / $10); tf += log($3 / $7); n++
-             if (NF > 12) { bf += log($13 / $6); bt += log($14 / $7); hb = 1 } }
+             if (NF > 11) { bf += log($12 / $6); bt += log($13 / $7); hb = 1 } }
          END { printf "geometric means (%s): size %.2fx FFmpeg ZMBV, %.2fx Video 1 q7000; time %.3fx FFmpeg ZMBV", set,
                exp(lf / n), exp(lv / n), exp(tf / n)
                if (hb) printf "; baseline size %.2fx, time %.3fx", exp(bf / n), exp(bt / n)
