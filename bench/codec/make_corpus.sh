@@ -1,6 +1,7 @@
 #!/bin/bash
 # Makes the codec benchmark corpus: short frame sequences of screen-like content at
-# 640x480 and 1280x720, as raw top-down bgr24 files NAME_WxH.bgr24 in OUTDIR.
+# 640x480 and 1280x720, as raw top-down bgr24 files NAME_WxH.bgr24 in OUTDIR; the screen
+# sequences also at 1920x1080, composed from the 1280x720 ones (see the end).
 #   text     Wine Notepad: a document opened, text typed, then paged down
 #   chrome   Wine's configuration dialog dragged across the desktop over Notepad
 #   photo    a photograph with a dialog window moving over it
@@ -89,6 +90,14 @@ for size in 640x480 1280x720; do
     ff -f lavfi -i "gradients=s=$size:speed=0.02:n=3:seed=7" -loop 1 -i "$tmp/editor.png" \
         -filter_complex "[0][1]overlay=x=$((w / 8)):y='-200+20*n'" \
         -frames:v 12 -pix_fmt bgr24 -f rawvideo "$out/gradient_$size.bgr24"
+done
+# 1920x1080 screen sequences without a second capture: each 1280x720 frame with its left
+# half beside it and the top half of that below, so 2.25 times the picture with the same
+# kind of changes in the same share of it.
+for seq in text chrome; do
+    ff -f rawvideo -pix_fmt bgr24 -s 1280x720 -i "$out/${seq}_1280x720.bgr24" -filter_complex \
+        "[0]split[a][b];[b]crop=640:720:0:0[r];[a][r]hstack,split[t][u];[u]crop=1920:360:0:0[d];[t][d]vstack" \
+        -pix_fmt bgr24 -f rawvideo "$out/${seq}_1920x1080.bgr24"
 done
 rm -rf "$tmp"
 ls -la "$out"/*.bgr24

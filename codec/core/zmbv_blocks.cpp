@@ -89,6 +89,7 @@ bool ConvertSource(const SourceFrame& src, Plane& out, uint8_t* rgbPalette)
             rgbPalette[3 * i + 2] = static_cast<uint8_t>(src.palette[i]);
         }
     }
+    const size_t w4 = static_cast<size_t>(w) * 4;
     for (int y = 0; y < out.height; ++y) {
         const uint8_t* s = src.bits + static_cast<ptrdiff_t>(out.height - 1 - y) * src.stride;
         uint8_t* d = out.row(y);
@@ -102,25 +103,116 @@ bool ConvertSource(const SourceFrame& src, Plane& out, uint8_t* rgbPalette)
             }
             break;
         case PixelFormat::Rgb565: std::memcpy(d, s, static_cast<size_t>(w) * 2); break;
-        case PixelFormat::Bgr24:
-            for (int x = 0; x < w; ++x, d += 4, s += 3) {
-                d[0] = s[0];
-                d[1] = s[1];
-                d[2] = s[2];
-                d[3] = 0;
+        case PixelFormat::Bgr24: {
+            int x = 0;
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+            // Four pixels (12 bytes) at a time as words: the byte-wise loop costs more
+            // than the rest of a frame with few changes.
+            for (; x + 4 <= w; x += 4) {
+                uint64_t lo;
+                uint32_t hi;
+                std::memcpy(&lo, s + 3 * x, 8);
+                std::memcpy(&hi, s + 3 * x + 8, 4);
+                const uint64_t p01 = (lo & 0xFFFFFF) | ((lo << 8) & 0xFFFFFF00000000);
+                const uint64_t p23 = ((lo >> 48) | (static_cast<uint64_t>(hi) << 16)) & 0xFFFFFF;
+                const uint64_t p3 = (static_cast<uint64_t>(hi) << 24) & 0xFFFFFF00000000;
+                const uint64_t p23w = p23 | p3;
+                std::memcpy(d + 4 * x, &p01, 8);
+                std::memcpy(d + 4 * x + 8, &p23w, 8);
+            }
+#endif
+            for (; x < w; ++x) {
+                d[4 * x] = s[3 * x];
+                d[4 * x + 1] = s[3 * x + 1];
+                d[4 * x + 2] = s[3 * x + 2];
+                d[4 * x + 3] = 0;
             }
             break;
+        }
         case PixelFormat::Bgrx32:
-            for (int x = 0; x < w; ++x, d += 4, s += 4) {
-                d[0] = s[0];
-                d[1] = s[1];
-                d[2] = s[2];
-                d[3] = 0;
+            // Whole words, so the compiler can vectorise the masking of the unused byte.
+            for (size_t i = 0; i < w4; i += 4) {
+                uint32_t v;
+                std::memcpy(&v, s + i, 4);
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+                v &= 0x00FFFFFF;
+                std::memcpy(d + i, &v, 4);
+#else
+                std::memcpy(d + i, &v, 4);
+                d[i + 3] = 0;
+#endif
             }
             break;
         }
     }
     return true;
+}
+
+void FindChangedBlocks(const Plane& cur, const Plane& prev, int blockWidth, int blockHeight,
+                       std::vector<int>* changed)
+{
+    changed->clear();
+    const int across = (cur.width + blockWidth - 1) / blockWidth;
+    const size_t blockBytes = static_cast<size_t>(blockWidth) * cur.bpp;
+    const size_t rowBytes = cur.rowBytes();
+    std::vector<uint8_t> differs(across);
+    for (int y0 = 0; y0 < cur.height; y0 += blockHeight) {
+        const int h = std::min(blockHeight, cur.height - y0);
+        std::fill(differs.begin(), differs.end(), 0);
+        int left = across;  // blocks of this strip not yet known to differ
+        for (int r = 0; r < h && left > 0; ++r) {
+            const uint8_t* a = cur.row(y0 + r);
+            const uint8_t* b = prev.row(y0 + r);
+            // Most rows of a screen are unchanged: one compare of the row settles them.
+            if (std::memcmp(a, b, rowBytes) == 0)
+                continue;
+            for (int bx = 0; bx < across; ++bx) {
+                if (differs[bx])
+                    continue;
+                const size_t at = bx * blockBytes;
+                const size_t n = std::min(blockBytes, rowBytes - at);
+                if (std::memcmp(a + at, b + at, n) != 0) {
+                    differs[bx] = 1;
+                    --left;
+                }
+            }
+        }
+        const int first = (y0 / blockHeight) * across;
+        for (int bx = 0; bx < across; ++bx)
+            if (differs[bx])
+                changed->push_back(first + bx);
+    }
+}
+
+size_t XorBlock(const Plane& cur, const Plane& prev, int x, int y, int w, int h, Vector v,
+                uint8_t* dst)
+{
+    const size_t rowBytes = static_cast<size_t>(w) * cur.bpp;
+    const size_t stride = cur.rowBytes();
+    const uint8_t* a = cur.row(y) + static_cast<size_t>(x) * cur.bpp;
+    const uint8_t* b;
+    size_t bStride = stride;
+    uint8_t fetched[kBlockSize * kBlockSize * 4];
+    if (Inside(prev, x + v.dx, y + v.dy, w, h)) {
+        b = prev.row(y + v.dy) + static_cast<size_t>(x + v.dx) * prev.bpp;
+    } else {
+        FetchBlock(prev, x, y, w, h, v, fetched, rowBytes);
+        b = fetched;
+        bStride = rowBytes;
+    }
+    for (int r = 0; r < h; ++r, a += stride, b += bStride, dst += rowBytes) {
+        size_t i = 0;
+        for (; i + 8 <= rowBytes; i += 8) {
+            uint64_t p, q;
+            std::memcpy(&p, a + i, 8);
+            std::memcpy(&q, b + i, 8);
+            p ^= q;
+            std::memcpy(dst + i, &p, 8);
+        }
+        for (; i < rowBytes; ++i)
+            dst[i] = a[i] ^ b[i];
+    }
+    return rowBytes * h;
 }
 
 int CountDifferences(const Plane& cur, const Plane& prev, int x, int y, int w, int h, Vector v,

@@ -56,7 +56,9 @@ struct Encoder::Impl {
     bool havePrevious = false;
     std::vector<Vector> vectors;      // this frame's vector of each block
     std::vector<Vector> lastVectors;  // the previous frame's
-    std::vector<uint8_t> raw;         // the frame's data before deflate
+    std::vector<uint8_t> raw;         // the frame's data before deflate: rawUsed bytes
+    size_t rawUsed = 0;
+    std::vector<int> changed;         // this frame's changed blocks
     z_stream zs = {};
     bool zsReady = false;
     int zsLevel = -1;
@@ -74,7 +76,11 @@ struct Encoder::Impl {
         }
         vectors.resize(static_cast<size_t>(blocksAcross) * blocksDown);
         lastVectors = vectors;
-        zsReady = deflateInit(&zs, levels.key) == Z_OK;
+        // A raw deflate stream behind a zlib header of our own: the stream never ends,
+        // so its checksum is never written or read, and zlib need not compute it over
+        // every byte. Memory level 7 halves the hash table zlib rewrites each time its
+        // window slides, at no cost in size on screens.
+        zsReady = deflateInit2(&zs, levels.key, Z_DEFLATED, -15, 7, Z_DEFAULT_STRATEGY) == Z_OK;
         zsLevel = levels.key;
     }
     ~Impl()
@@ -111,7 +117,7 @@ struct Encoder::Impl {
 
     size_t EncodeKey(uint8_t* out, size_t capacity)
     {
-        if (capacity < 7 || deflateReset(&zs) != Z_OK)
+        if (capacity < 9 || deflateReset(&zs) != Z_OK)
             return 0;
         out[0] = 1;  // key frame
         out[1] = 0;  // version 0.1
@@ -120,41 +126,96 @@ struct Encoder::Impl {
         out[4] = static_cast<uint8_t>(stream);
         out[5] = kBlockSize;
         out[6] = kBlockSize;
+        // The zlib header: deflate with a 32 KB window, then the level's class (for
+        // information only) with the check bits that make the pair a multiple of 31.
+        const int level = levels.key < 0 ? 6 : levels.key;
+        out[7] = 0x78;
+        out[8] = level <= 1 ? 0x01 : level <= 5 ? 0x5E : level == 6 ? 0x9C : 0xDA;
         const size_t paletteBytes = stream == StreamFormat::Pal8 ? 768 : 0;
         const size_t n = Deflate({{palette, paletteBytes}, {cur.bytes.data(), cur.bytes.size()}},
-                                 levels.key, out + 7, capacity - 7);
+                                 levels.key, out + 9, capacity - 9);
         std::fill(lastVectors.begin(), lastVectors.end(), Vector());
-        return n ? n + 7 : 0;
+        return n ? n + 9 : 0;
     }
 
-    // Chooses each block's vector and whether it needs an XOR; fills raw.
+    // Whether block b of prev is one colour: 0 not known yet, 1 yes, 2 no. Worked out
+    // only for blocks some changed block looks at, once a frame.
+    std::vector<uint8_t> plainState;
+
+    bool Plain(int b, uint32_t* colour)
+    {
+        const int x = (b % blocksAcross) * kBlockSize, y = (b / blocksAcross) * kBlockSize;
+        const int bpp = prev.bpp;
+        const uint8_t* first = prev.row(y) + static_cast<size_t>(x) * bpp;
+        if (!plainState[b]) {
+            bool plain = x + kBlockSize <= width && y + kBlockSize <= height &&
+                         std::memcmp(first, first + bpp, (kBlockSize - 1) * bpp) == 0;
+            for (int r = 1; r < kBlockSize && plain; ++r)
+                plain = std::memcmp(prev.row(y + r) + static_cast<size_t>(x) * bpp, first,
+                                    static_cast<size_t>(kBlockSize) * bpp) == 0;
+            plainState[b] = plain ? 1 : 2;
+        }
+        *colour = 0;
+        std::memcpy(colour, first, bpp);
+        return plainState[b] == 1;
+    }
+
+    // New content that no vector explains (a page turned, a window uncovered) costs least
+    // as an XOR with plain background: then only its ink is left, where the XOR with the
+    // old content holds both. Finds the nearest plain block of prev in the vector range
+    // whose colour is that of the block's first pixel.
+    bool PlainNear(int bx, int by, Vector* v)
+    {
+        // Whole-block offsets in the vector range, nearest first.
+        static const std::vector<std::pair<int, int>> offsets = [] {
+            std::vector<std::pair<int, int>> o;
+            const int lo = -(kMaxVector + 1) / kBlockSize, hi = kMaxVector / kBlockSize;
+            for (int oy = lo; oy <= hi; ++oy)
+                for (int ox = lo; ox <= hi; ++ox)
+                    if (ox || oy)
+                        o.emplace_back(ox, oy);
+            std::stable_sort(o.begin(), o.end(), [](const auto& a, const auto& b) {
+                return a.first * a.first + a.second * a.second <
+                       b.first * b.first + b.second * b.second;
+            });
+            return o;
+        }();
+        uint32_t want = 0;
+        std::memcpy(&want, cur.row(by * kBlockSize) + static_cast<size_t>(bx) * kBlockSize * cur.bpp,
+                    cur.bpp);
+        for (const auto& o : offsets) {
+            const int nx = bx + o.first, ny = by + o.second;
+            if (nx < 0 || ny < 0 || nx >= blocksAcross || ny >= blocksDown)
+                continue;
+            uint32_t colour;
+            if (Plain(ny * blocksAcross + nx, &colour) && colour == want) {
+                *v = {o.first * kBlockSize, o.second * kBlockSize};
+                return true;
+            }
+        }
+        return false;
+    }
+
+    // Chooses each block's vector and whether it needs an XOR; fills raw[0, rawUsed).
     void BuildInter(bool paletteChanged)
     {
-        raw.clear();
+        const size_t tableBytes = detail::TableBytes(width, height, kBlockSize, kBlockSize);
+        // Sized once for the worst frame, so building a frame never reallocates.
+        raw.resize(768 + tableBytes + cur.bytes.size());
+        size_t used = 0;
         if (paletteChanged)
             for (int i = 0; i < 768; ++i)
-                raw.push_back(palette[i] ^ prevPalette[i]);
-        const size_t tableAt = raw.size();
-        raw.resize(tableAt + detail::TableBytes(width, height, kBlockSize, kBlockSize), 0);
+                raw[used++] = palette[i] ^ prevPalette[i];
+        uint8_t* table = raw.data() + used;
+        std::memset(table, 0, tableBytes);
+        used += tableBytes;
 
-        // One pass of compares finds the unchanged blocks.
-        std::vector<int> changed;
-        const int bpp = cur.bpp;
-        for (int b = 0; b < blocksAcross * blocksDown; ++b) {
-            const int x = (b % blocksAcross) * kBlockSize, y = (b / blocksAcross) * kBlockSize;
-            const int w = std::min(kBlockSize, width - x), h = std::min(kBlockSize, height - y);
-            bool same = true;
-            for (int r = 0; r < h && same; ++r)
-                same = std::memcmp(cur.row(y + r) + x * bpp, prev.row(y + r) + x * bpp,
-                                   static_cast<size_t>(w) * bpp) == 0;
-            vectors[b] = Vector();
-            if (!same)
-                changed.push_back(b);
-        }
+        detail::FindChangedBlocks(cur, prev, kBlockSize, kBlockSize, &changed);
+        std::fill(vectors.begin(), vectors.end(), Vector());
+        plainState.assign(vectors.size(), 0);
         const std::vector<Vector> guesses =
             detail::GuessFrameVectors(cur, prev, changed, blocksAcross, 4);
 
-        uint8_t block[kBlockSize * kBlockSize * 4];
         for (int b : changed) {
             const int bx = b % blocksAcross, by = b / blocksAcross;
             const int x = bx * kBlockSize, y = by * kBlockSize;
@@ -174,8 +235,11 @@ struct Encoder::Impl {
                 add(vectors[b - blocksAcross]);
             add(lastVectors[b]);
             for (const Vector& g : guesses)
-                if (count < 8)
+                if (count < 7)
                     add(g);
+            Vector plain;
+            if (PlainNear(bx, by, &plain))
+                add(plain);
             Vector best;
             int bestCost = w * h + 1;
             for (int i = 0; i < count && bestCost > 0; ++i) {
@@ -188,19 +252,12 @@ struct Encoder::Impl {
             }
             vectors[b] = best;
             const bool xorNeeded = bestCost > 0;
-            raw[tableAt + 2 * b] = static_cast<uint8_t>((best.dx * 2) | (xorNeeded ? 1 : 0));
-            raw[tableAt + 2 * b + 1] = static_cast<uint8_t>(best.dy * 2);
-            if (!xorNeeded)
-                continue;
-            const size_t rowBytes = static_cast<size_t>(w) * bpp;
-            detail::FetchBlock(prev, x, y, w, h, best, block, rowBytes);
-            for (int r = 0; r < h; ++r) {
-                const uint8_t* s = cur.row(y + r) + x * bpp;
-                const uint8_t* p = block + r * rowBytes;
-                for (size_t i = 0; i < rowBytes; ++i)
-                    raw.push_back(s[i] ^ p[i]);
-            }
+            table[2 * b] = static_cast<uint8_t>((best.dx * 2) | (xorNeeded ? 1 : 0));
+            table[2 * b + 1] = static_cast<uint8_t>(best.dy * 2);
+            if (xorNeeded)
+                used += detail::XorBlock(cur, prev, x, y, w, h, best, raw.data() + used);
         }
+        rawUsed = used;
         std::swap(vectors, lastVectors);
     }
 };
@@ -233,7 +290,7 @@ size_t Encoder::Encode(const SourceFrame& src, bool forceKey, uint8_t* out, size
         const bool paletteChanged = e.stream == StreamFormat::Pal8 &&
                                     std::memcmp(e.palette, e.prevPalette, sizeof e.palette) != 0;
         e.BuildInter(paletteChanged);
-        n = outCapacity > 1 ? e.Deflate({{e.raw.data(), e.raw.size()}}, e.levels.inter, out + 1,
+        n = outCapacity > 1 ? e.Deflate({{e.raw.data(), e.rawUsed}}, e.levels.inter, out + 1,
                                         outCapacity - 1)
                             : 0;
         if (n) {

@@ -41,6 +41,16 @@ void FetchBlock(const Plane& prev, int x, int y, int w, int h, Vector v, uint8_t
 // missing palette or a stride shorter than a row.
 bool ConvertSource(const SourceFrame& src, Plane& out, uint8_t* rgbPalette);
 
+// The blocks (numbered in raster order) in which cur differs from prev, in order.
+void FindChangedBlocks(const Plane& cur, const Plane& prev, int blockWidth, int blockHeight,
+                       std::vector<int>* changed);
+
+// Writes the w x h block at (x, y) of cur XORed with prev displaced by v (pixels from
+// outside the picture are 0) to dst, rows packed; returns the bytes written. w and h are
+// at most kBlockSize.
+size_t XorBlock(const Plane& cur, const Plane& prev, int x, int y, int w, int h, Vector v,
+                uint8_t* dst);
+
 // Finds, for the changed blocks, up to maxGuesses vectors that move whole regions (a
 // scroll, a dragged window) from prev to cur: a few distinctive row pieces of changed
 // blocks are looked for in prev within the vector range, and the displacements found

@@ -96,6 +96,7 @@ TEST(ZmbvCore, EveryFormatRoundTripsThroughMotionAndKeyFrames)
         {PixelFormat::Rgb565, 100, 70, 30, 0}, {PixelFormat::Rgb555, 33, 17, 3, -40},
         {PixelFormat::Pal8, 64, 48, 2, 2},     {PixelFormat::Bgrx32, 1, 1, 0, 0},
         {PixelFormat::Bgrx32, 200, 40, 70, 0},  // beyond the vector range
+        {PixelFormat::Bgr24, 64, 20, 1, 17},    // rows of whole 4-pixel words, none left over
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "format " << int(c.format) << " " << c.w << "x" << c.h);
