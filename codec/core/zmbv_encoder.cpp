@@ -58,7 +58,7 @@ struct Encoder::Impl {
     std::vector<Vector> lastVectors;  // the previous frame's
     std::vector<uint8_t> raw;         // the frame's data before deflate: rawUsed bytes
     size_t rawUsed = 0;
-    std::vector<int> changed;         // this frame's changed blocks
+    std::vector<int> changed;  // this frame's changed blocks
     z_stream zs = {};
     bool zsReady = false;
     int zsLevel = -1;
@@ -181,7 +181,8 @@ struct Encoder::Impl {
             return o;
         }();
         uint32_t want = 0;
-        std::memcpy(&want, cur.row(by * kBlockSize) + static_cast<size_t>(bx) * kBlockSize * cur.bpp,
+        std::memcpy(&want,
+                    cur.row(by * kBlockSize) + static_cast<size_t>(bx) * kBlockSize * cur.bpp,
                     cur.bpp);
         for (const auto& o : offsets) {
             const int nx = bx + o.first, ny = by + o.second;
@@ -290,9 +291,9 @@ size_t Encoder::Encode(const SourceFrame& src, bool forceKey, uint8_t* out, size
         const bool paletteChanged = e.stream == StreamFormat::Pal8 &&
                                     std::memcmp(e.palette, e.prevPalette, sizeof e.palette) != 0;
         e.BuildInter(paletteChanged);
-        n = outCapacity > 1 ? e.Deflate({{e.raw.data(), e.rawUsed}}, e.levels.inter, out + 1,
-                                        outCapacity - 1)
-                            : 0;
+        n = outCapacity > 1
+                ? e.Deflate({{e.raw.data(), e.rawUsed}}, e.levels.inter, out + 1, outCapacity - 1)
+                : 0;
         if (n) {
             out[0] = paletteChanged ? 2 : 0;
             ++n;
