@@ -17,28 +17,11 @@ pids+=($!)
 info wait "$MAIN" 20000 || { fail "main window did not appear"; finish; }
 sleep 0.5
 
-xdotool mousemove 300 700 key F7
-info wait Title 3000 || fail "F7 did not show the selection window"
-xdotool mousemove $x $y mousedown 1
-sleep 0.2
-xdotool mousemove $((x + w / 2)) $((y + h / 2)); sleep 0.1
-xdotool mousemove $((x + w - 1)) $((y + h - 1)); sleep 0.2
-xdotool mouseup 1
-xdotool mousemove 300 700
-info gone Title 3000 || fail "the selection window stayed after the drag"
+record_area $x $y $w $h
 sleep 1
 import -window root -crop "${w}x${h}+${x}+${y}" +repage "$work/shot.png"
 sleep 1
-xdotool key F8
-if info wait "Save to..." 60000; then
-    sleep 1
-    xdotool key ctrl+a
-    xdotool type --delay 30 'C:\users\Public\scaled.avi'
-    xdotool key Return
-    info wait Player 30000 || fail "no Player window after the save"
-else
-    fail "no \"Save to...\" dialog after F8"
-fi
+save_as 'C:\users\Public\scaled.avi'
 
 if [ -f "$saved" ]; then
     v=$(ffprobe -v error -select_streams v:0 -show_entries stream=codec_name,width,height -of csv=p=0 "$saved")

@@ -12,12 +12,6 @@ OPTIONS="Recording Options"
 LOSSLESS="Korvane Lossless Screen (ZMBV)"
 saved="$WINEPREFIX/drive_c/users/Public/lossless.avi"
 x=600 y=500 w=200 h=100
-click() { # title, id
-    local l t r b
-    read -r l t r b < <(control rect "$1" "$2") || { fail "control $2 of '$1' not found"; return 1; }
-    xdotool mousemove $(((l + r) / 2)) $(((t + b) / 2)) click 1
-    sleep 0.3
-}
 start_recorder() {
     (cd "$KORVANE_DIST" && exec wine korvane.exe >>"$work/korvane.log" 2>&1) &
     pids+=($!)
@@ -55,28 +49,11 @@ info gone "$OPTIONS" 3000 || fail "OK did not close the options dialog"
 
 echo "== record and save"
 info front "$main"; sleep 0.3
-xdotool mousemove 300 700 key F7
-info wait Title 3000 || fail "F7 did not show the selection window"
-xdotool mousemove $x $y mousedown 1
-sleep 0.2
-xdotool mousemove $((x + w / 2)) $((y + h / 2)); sleep 0.1
-xdotool mousemove $((x + w - 1)) $((y + h - 1)); sleep 0.2
-xdotool mouseup 1
-xdotool mousemove 300 700
-info gone Title 3000 || fail "the selection window stayed after the drag"
+record_area $x $y $w $h
 sleep 1.5
 import -window root -crop "${w}x${h}+${x}+${y}" +repage "$work/shot.png"
 sleep 1.5
-xdotool key F8
-if info wait "Save to..." 60000; then
-    sleep 1
-    xdotool key ctrl+a
-    xdotool type --delay 30 'C:\users\Public\lossless.avi'
-    xdotool key Return
-    info wait Player 30000 || fail "no Player window after the save"
-else
-    fail "no \"Save to...\" dialog after F8"
-fi
+save_as 'C:\users\Public\lossless.avi'
 
 echo "== the saved movie"
 if [ -f "$saved" ]; then

@@ -12,12 +12,6 @@
 OPTIONS="Recording Options"
 CHOOSER="Sound Selection"
 saved="$WINEPREFIX/drive_c/users/Public/long merge.avi"
-click() { # title, id
-    local l t r b
-    read -r l t r b < <(control rect "$1" "$2") || { fail "control $2 of '$1' not found"; return 1; }
-    xdotool mousemove $(((l + r) / 2)) $(((t + b) / 2)) click 1
-    sleep 0.3
-}
 open_options() {
     click "$main" 1003
     info wait "$OPTIONS" 5000 || { fail "Options did not open the dialog"; return 1; }
