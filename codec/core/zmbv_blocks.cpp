@@ -184,22 +184,28 @@ void FindChangedBlocks(const Plane& cur, const Plane& prev, int blockWidth, int 
     }
 }
 
+// The rows of the previous frame a block at (x, y) moved by `v` is compared with: in place
+// when the whole block lies inside (`stride` kept), else copied into `fetched` with the
+// part outside taken as the format does (`stride` set to the copy's rows).
+inline const uint8_t* SourceRows(const Plane& prev, int x, int y, int w, int h, Vector v,
+                                 uint8_t* fetched, size_t& stride)
+{
+    if (Inside(prev, x + v.dx, y + v.dy, w, h))
+        return prev.row(y + v.dy) + static_cast<size_t>(x + v.dx) * prev.bpp;
+    stride = static_cast<size_t>(w) * prev.bpp;
+    FetchBlock(prev, x, y, w, h, v, fetched, stride);
+    return fetched;
+}
+
 size_t XorBlock(const Plane& cur, const Plane& prev, int x, int y, int w, int h, Vector v,
                 uint8_t* dst)
 {
     const size_t rowBytes = static_cast<size_t>(w) * cur.bpp;
     const size_t stride = cur.rowBytes();
     const uint8_t* a = cur.row(y) + static_cast<size_t>(x) * cur.bpp;
-    const uint8_t* b;
     size_t bStride = stride;
     uint8_t fetched[kBlockSize * kBlockSize * 4];
-    if (Inside(prev, x + v.dx, y + v.dy, w, h)) {
-        b = prev.row(y + v.dy) + static_cast<size_t>(x + v.dx) * prev.bpp;
-    } else {
-        FetchBlock(prev, x, y, w, h, v, fetched, rowBytes);
-        b = fetched;
-        bStride = rowBytes;
-    }
+    const uint8_t* b = SourceRows(prev, x, y, w, h, v, fetched, bStride);
     for (int r = 0; r < h; ++r, a += stride, b += bStride, dst += rowBytes) {
         size_t i = 0;
         for (; i + 8 <= rowBytes; i += 8) {
@@ -220,16 +226,9 @@ int CountDifferences(const Plane& cur, const Plane& prev, int x, int y, int w, i
 {
     const size_t stride = cur.rowBytes();
     const uint8_t* a = cur.row(y) + static_cast<size_t>(x) * cur.bpp;
-    const uint8_t* b;
     size_t bStride = stride;
     uint8_t fetched[kBlockSize * kBlockSize * 4];
-    if (Inside(prev, x + v.dx, y + v.dy, w, h)) {
-        b = prev.row(y + v.dy) + static_cast<size_t>(x + v.dx) * prev.bpp;
-    } else {
-        FetchBlock(prev, x, y, w, h, v, fetched, static_cast<size_t>(w) * prev.bpp);
-        b = fetched;
-        bStride = static_cast<size_t>(w) * prev.bpp;
-    }
+    const uint8_t* b = SourceRows(prev, x, y, w, h, v, fetched, bStride);
     switch (cur.bpp) {
     case 1: return CountRows<uint8_t>(a, stride, b, bStride, w, h, limit);
     case 2: return CountRows<uint16_t>(a, stride, b, bStride, w, h, limit);
