@@ -14,14 +14,21 @@ expect_buttons() { # wanted, what
     for _ in $(seq 1 30); do got=$(buttons); [ "$got" = "$1" ] && return 0; sleep 0.1; done
     fail "$2: buttons Record/Pause/Stop are '$got', wanted '$1'"
 }
-caption() { info list | awk -F'\t' -v h="$main" '$1==h{print $3}'; }
-# The caption must read $MAIN at every look for about a second.
+caption() { info list | awk -F'\t' -v h="$main" '$1==h{print "[" $3 "]"}'; }
+# The caption must come back to $MAIN (the stop or resume reaches the capture thread
+# and its restore reaches the window within a few seconds on a loaded machine), then
+# read so at every look for about a second.
 expect_caption() { # what
     local got
-    for _ in 1 2 3 4 5 6; do
+    for _ in $(seq 1 30); do
         got=$(caption)
-        [ "$got" = "$MAIN" ] || { fail "$1: the caption reads '$got'"; return; }
+        [ "$got" = "[$MAIN]" ] && break
+        sleep 0.1
+    done
+    for _ in 1 2 3 4 5 6; do
+        [ "$got" = "[$MAIN]" ] || { fail "$1: the caption reads ${got:-nothing: the window is not listed}"; return; }
         sleep 0.2
+        got=$(caption)
     done
 }
 click() { # title, id
