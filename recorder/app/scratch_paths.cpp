@@ -8,17 +8,29 @@
 #include "recording_state.h"
 
 #include <windows.h>
+#include <shlobj.h>
 
 #include <cstdlib>
 #include <ctime>
 
 namespace korvane {
 
-std::string ScratchFolderFor(const std::string& windowsFolder, const std::string& exeFolder,
-                             const std::function<bool(const std::string&)>& isFolder)
+ScratchChoice ChooseScratchFolder(const std::vector<std::string>& candidates,
+                                  const std::function<FolderAccess(const std::string&)>& check)
 {
-    const std::string temp = windowsFolder + "\\temp";
-    return isFolder(temp) ? temp : exeFolder;
+    const std::string* creatable = nullptr;
+    for (const std::string& folder : candidates) {
+        if (folder.empty())
+            continue;
+        const FolderAccess access = check(folder);
+        if (access.create && access.list)
+            return ScratchChoice{folder, true};
+        if (access.create && !creatable)
+            creatable = &folder;
+    }
+    if (creatable)
+        return ScratchChoice{*creatable, false};
+    return ScratchChoice{candidates.empty() ? std::string() : candidates.back(), false};
 }
 
 std::string ChooseTempName(const std::string& folder, const std::string& first,
@@ -103,15 +115,78 @@ std::string GetExeFolder()
     return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
-std::string GetScratchFolder()
+namespace {
+
+std::string UserScratchFolder()
 {
-    char configured[MAX_PATH] = {};
-    const DWORD length = GetEnvironmentVariableA("KORVANE_SCRATCH_FOLDER", configured, MAX_PATH);
-    if (length > 0 && length < MAX_PATH && IsFolder(configured))
-        return configured;
+    char appData[MAX_PATH] = {};
+    if (SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr,
+                         SHGFP_TYPE_CURRENT, appData) != S_OK)
+        return std::string();
+    const std::string own = std::string(appData) + "\\Korvane";
+    CreateDirectoryA(own.c_str(), nullptr);
+    const std::string scratch = own + "\\Scratch";
+    CreateDirectoryA(scratch.c_str(), nullptr);
+    return IsFolder(scratch) ? scratch : std::string();
+}
+
+std::string LegacyScratchFolder()
+{
     char buffer[300] = {};
     GetWindowsDirectoryA(buffer, sizeof buffer);
-    return korvane::ScratchFolderFor(buffer, GetExeFolder(), IsFolder);
+    const std::string temp = std::string(buffer) + "\\temp";
+    return IsFolder(temp) ? temp : std::string();
+}
+
+korvane::FolderAccess CheckFolderAccess(const std::string& folder)
+{
+    korvane::FolderAccess access;
+    // A name of this process and moment, gone when the handle closes.
+    const std::string probe = folder + "\\~korvane-probe-" + std::to_string(GetCurrentProcessId()) +
+                              "-" + std::to_string(GetTickCount()) + ".tmp";
+    const korvane::KernelHandle file(
+        CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                    FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    access.create = static_cast<bool>(file);
+    if (access.create) {
+        // A pattern, not the bare name: only a listing of the folder finds it, and
+        // listing is what a user may be refused where creating is allowed.
+        WIN32_FIND_DATAA found;
+        const korvane::FindHandle find(
+            FindFirstFileA((probe.substr(0, probe.size() - 4) + "*").c_str(), &found));
+        access.list = static_cast<bool>(find);
+    }
+    return access;
+}
+
+const korvane::ScratchChoice& Scratch()
+{
+    // Chosen once: every name of a recording, and the recovery, must look in one place.
+    static const korvane::ScratchChoice choice = [] {
+        char configured[MAX_PATH] = {};
+        const DWORD length =
+            GetEnvironmentVariableA("KORVANE_SCRATCH_FOLDER", configured, MAX_PATH);
+        if (length > 0 && length < MAX_PATH && IsFolder(configured))
+            return korvane::ScratchChoice{configured, true};
+        return korvane::ChooseScratchFolder(
+            {UserScratchFolder(), LegacyScratchFolder(), GetExeFolder()}, CheckFolderAccess);
+    }();
+    return choice;
+}
+
+}  // namespace
+
+std::string GetScratchFolder() { return Scratch().folder; }
+
+bool ScratchFolderListable() { return Scratch().listable; }
+
+std::vector<std::string> RecoveryFolders()
+{
+    std::vector<std::string> folders{GetScratchFolder()};
+    const std::string legacy = LegacyScratchFolder();
+    if (!legacy.empty() && lstrcmpiA(legacy.c_str(), folders[0].c_str()) != 0)
+        folders.push_back(legacy);
+    return folders;
 }
 
 bool ChooseTempAviPath()

@@ -4,11 +4,21 @@
 #pragma once
 #include <functional>
 #include <string>
+#include <vector>
 
-// Both without a trailing backslash. The scratch folder may be set by the environment
-// variable KORVANE_SCRATCH_FOLDER (tests use it to record onto a small drive).
+// Both without a trailing backslash. The scratch folder is the user's own
+// (LOCALAPPDATA\Korvane\Scratch, made when missing), where a standard user may both make
+// files and list them, as the recovery must; it is chosen once per process. It may be set
+// by the environment variable KORVANE_SCRATCH_FOLDER (tests use it to record onto a small
+// drive).
 std::string GetScratchFolder();
 std::string GetExeFolder();
+// False when no candidate folder could be listed: recordings still work, but one cut
+// short by a crash cannot be found again at the next start.
+bool ScratchFolderListable();
+// Where interrupted recordings are looked for: the scratch folder, then the Windows
+// folder's "temp", where earlier versions kept their files.
+std::vector<std::string> RecoveryFolders();
 
 // Set tempAviPath / tempWavPath / mergedAviPath to a name in the scratch folder that
 // was free, and keep the new empty file there: the name then belongs to this recording
@@ -34,10 +44,22 @@ bool CanCreateFile(const std::string& path, unsigned long* error = nullptr);
 
 namespace korvane {
 
-// The scratch-folder rule: the Windows folder's "temp" when that is a folder, else the
-// program folder.
-std::string ScratchFolderFor(const std::string& windowsFolder, const std::string& exeFolder,
-                             const std::function<bool(const std::string&)>& isFolder);
+// What this user may do in a folder.
+struct FolderAccess {
+    bool create = false;  // make a file there
+    bool list = false;    // find it again by listing the folder
+};
+
+struct ScratchChoice {
+    std::string folder;
+    bool listable = false;
+};
+
+// The scratch-folder rule over candidates in order of preference (empty ones skipped):
+// the first where files can be made and listed; failing that, the first where they can
+// be made, not listable; failing that, the last candidate.
+ScratchChoice ChooseScratchFolder(const std::vector<std::string>& candidates,
+                                  const std::function<FolderAccess(const std::string&)>& check);
 
 // The naming rule with the file system and the random source passed in: `first` under
 // `folder`, then "~temp" + N + extension with N from `nextRandom`, at most `maxTries`

@@ -80,12 +80,21 @@ void Offer(korvane::InterruptedRecording& r, const std::string& folder,
 
 void OfferInterruptedRecordings()
 {
-    const std::string folder = GetScratchFolder();
-    std::vector<std::string> inUse;
-    std::vector<korvane::InterruptedRecording> found =
-        korvane::FindInterruptedRecordings(folder, inUse);
-    for (korvane::InterruptedRecording& r : found)
-        Offer(r, folder, inUse);
+    if (!ScratchFolderListable()) {
+        const std::string text =
+            "Korvane may not list the folder where it keeps recordings in progress:\n" +
+            GetScratchFolder() +
+            "\n\nRecording works, but a recording cut short by a crash or a power cut "
+            "cannot be found there and offered again.";
+        MessageBoxA(nullptr, text.c_str(), kCaption, MB_OK | MB_ICONWARNING);
+    }
+    for (const std::string& folder : RecoveryFolders()) {
+        std::vector<std::string> inUse;
+        std::vector<korvane::InterruptedRecording> found =
+            korvane::FindInterruptedRecordings(folder, inUse);
+        for (korvane::InterruptedRecording& r : found)
+            Offer(r, folder, inUse);
+    }
 }
 
 void HandNextRecoveredRecording()

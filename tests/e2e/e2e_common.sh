@@ -40,9 +40,13 @@ wine reg delete 'HKCU\Software\Korvane' /f >/dev/null 2>&1 || true
 work=$(mktemp -d "${TMPDIR:-/tmp}/korvane-$1-e2e.XXXXXX")
 cp "$KORVANE_BUILD/tests/e2e/wininfo.exe" "$KORVANE_BUILD/tests/e2e/dialog_control.exe" "$work/"
 MAIN="Korvane by Quillory"
-scratch=$WINEPREFIX/drive_c/windows/temp
+# The recorder's scratch folder, the user's own; the Windows temp folder is still
+# looked in for interrupted recordings.
+scratch=$WINEPREFIX/drive_c/users/$(id -un)/AppData/Local/Korvane/Scratch
+legacy_scratch=$WINEPREFIX/drive_c/windows/temp
+mkdir -p "$scratch"
 # Descriptions left by programs killed in earlier tests would be offered at the start.
-rm -f "$scratch"/*.krec
+rm -f "$scratch"/*.krec "$legacy_scratch"/*.krec
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 info() { wine "$work/wininfo.exe" "$@" 2>/dev/null | tr -d '\r'; }

@@ -1,11 +1,14 @@
 // Scratch folder and temporary names: the rules with the file system passed in, and
-// the real thing in the Wine prefix (whose Windows folder has a "temp" folder).
+// the real thing in the Wine prefix.
 #include "app/recording_state.h"
 #include "app/scratch_paths.h"
 #include "kernel_owners.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <shlobj.h>
+
+#include <algorithm>
 
 #include <string>
 #include <vector>
@@ -32,18 +35,32 @@ std::string WindowsFolder()
 
 }  // namespace
 
-TEST(ScratchRules, TempUnderWindowsFolderWhenItIsAFolder)
+// A standard user may make files in the Windows temp folder but not list it: a folder
+// that cannot be listed is taken only when none can, and then said to be unlisted.
+TEST(ScratchRules, TheFirstFolderWhereFilesCanBeMadeAndListed)
 {
-    std::vector<std::string> asked;
-    auto folderIfTemp = [&](const std::string& p) {
-        asked.push_back(p);
-        return true;
+    struct Case {
+        std::vector<FolderAccess> access;  // of "A", "B", "C"
+        std::string folder;
+        bool listable;
     };
-    EXPECT_EQ(ScratchFolderFor("C:\\windows", "D:\\apps\\rec", folderIfTemp), "C:\\windows\\temp");
-    EXPECT_EQ(asked, (std::vector<std::string>{"C:\\windows\\temp"}));
-    EXPECT_EQ(
-        ScratchFolderFor("C:\\windows", "D:\\apps\\rec", [](const std::string&) { return false; }),
-        "D:\\apps\\rec");
+    const FolderAccess both{true, true}, createOnly{true, false}, none{};
+    const std::vector<Case> cases = {
+        {{both, both, both}, "A", true},       {{createOnly, both, both}, "B", true},
+        {{none, createOnly, both}, "C", true}, {{none, createOnly, createOnly}, "B", false},
+        {{none, none, none}, "C", false},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> asked;
+        const ScratchChoice got =
+            ChooseScratchFolder({"A", "", "B", "C"}, [&](const std::string& f) {
+                asked.push_back(f);
+                return c.access[static_cast<size_t>(f[0] - 'A')];
+            });
+        EXPECT_EQ(got.folder, c.folder);
+        EXPECT_EQ(got.listable, c.listable) << c.folder;
+        EXPECT_EQ(std::find(asked.begin(), asked.end(), ""), asked.end()) << "an empty name asked";
+    }
 }
 
 TEST(ScratchRules, NamesAfterTheFirstAreRandomAndTheRetryIsBounded)
@@ -69,11 +86,21 @@ TEST(ScratchRules, NamesAfterTheFirstAreRandomAndTheRetryIsBounded)
     EXPECT_EQ(attempts, 7);
 }
 
-TEST(ScratchFolder, IsTheWindowsTempFolderInThePrefix)
+// The user's own folder, made at the first use, listable; interrupted recordings are also
+// looked for where earlier versions kept them.
+TEST(ScratchFolder, IsTheUsersOwnAndTheOldPlaceIsStillSearched)
 {
-    const std::string windowsTemp = WindowsFolder() + "\\temp";
-    ASSERT_TRUE(GetFileAttributesA(windowsTemp.c_str()) & FILE_ATTRIBUTE_DIRECTORY);
-    EXPECT_EQ(GetScratchFolder(), windowsTemp);
+    char appData[MAX_PATH] = {};
+    ASSERT_EQ(SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, appData),
+              S_OK);
+    const std::string own = std::string(appData) + "\\Korvane\\Scratch";
+    EXPECT_EQ(GetScratchFolder(), own);
+    EXPECT_TRUE(GetFileAttributesA(own.c_str()) & FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_TRUE(ScratchFolderListable());
+    EXPECT_EQ(RecoveryFolders(), (std::vector<std::string>{own, WindowsFolder() + "\\temp"}));
+    // The access probe leaves nothing behind.
+    WIN32_FIND_DATAA found;
+    EXPECT_FALSE(FindHandle(FindFirstFileA((own + "\\~korvane-probe-*").c_str(), &found)));
 
     char module[300] = {};
     GetModuleFileNameA(nullptr, module, sizeof module);
