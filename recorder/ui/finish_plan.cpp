@@ -1,6 +1,7 @@
 // The decisions of finishing a recording (see finish_plan.h). UI thread only.
 #include "ui/finish_plan.h"
 
+#include "app/recording_limits.h"
 #include "audio/merge_result.h"
 
 #include <cmath>
@@ -60,7 +61,7 @@ FinishOutcome FinishAfterMerge(int mergeResult, const FinishPaths& paths, Finish
         // No usable video, but the sound may still be the only copy of what was
         // recorded: it is saved beside the chosen name before anything goes.
         ops.Delete(paths.mergedAvi);
-        if (!CopyOrKeep(ops, paths.tempWav, paths.save + ".wav", outcome))
+        if (!CopyOrKeep(ops, paths.tempWav, FreeSoundName(paths.save, ops), outcome))
             return outcome;
         DeleteAll(ops, {&paths.tempAvi, &paths.tempWav});
         break;
@@ -74,7 +75,7 @@ FinishOutcome FinishAfterMerge(int mergeResult, const FinishPaths& paths, Finish
         if (!CopyOrKeep(ops, paths.tempAvi, paths.save, outcome))
             return outcome;
         ops.Delete(paths.tempAvi);
-        if (!CopyOrKeep(ops, paths.tempWav, paths.save + ".wav", outcome))
+        if (!CopyOrKeep(ops, paths.tempWav, FreeSoundName(paths.save, ops), outcome))
             return outcome;
         DeleteAll(ops, {&paths.tempWav, &paths.mergedAvi});
         break;
@@ -82,6 +83,30 @@ FinishOutcome FinishAfterMerge(int mergeResult, const FinishPaths& paths, Finish
     }
     outcome.startPlayer = true;
     return outcome;
+}
+
+std::string FreeSoundName(const std::string& save, FinishFileOps& ops)
+{
+    const std::string first = save + ".wav";
+    for (int n = 1; n < 1000; ++n) {
+        const std::string name = PartSavePath(first, n);
+        if (!ops.Exists(name))
+            return name;
+    }
+    // None free: the copy to no name fails, and the sound stays in the scratch folder.
+    return std::string();
+}
+
+std::vector<std::string> LaterPartsInTheWay(const std::string& savePath,
+                                            const std::vector<int>& partNumbers, FinishFileOps& ops)
+{
+    std::vector<std::string> found;
+    for (int number : partNumbers) {
+        const std::string target = PartSavePath(savePath, number);
+        if (number > 1 && ops.Exists(target))
+            found.push_back(target);
+    }
+    return found;
 }
 
 bool FinishWithoutAudio(const FinishPaths& paths, FinishFileOps& ops)
@@ -172,7 +197,7 @@ std::string SoundSentence(AudioTrouble trouble, bool recorded)
 }  // namespace
 
 std::string EndOfRecordingNotice(StopCause cause, AudioTrouble trouble, bool recorded,
-                                 const std::string& scratchFolder)
+                                 const std::string& scratchFolder, unsigned unreadGrabs)
 {
     std::string text;
     const std::string reason = StopReason(cause, scratchFolder);
@@ -184,6 +209,11 @@ std::string EndOfRecordingNotice(StopCause cause, AudioTrouble trouble, bool rec
         const std::string sound = SoundSentence(trouble, recorded);
         if (!sound.empty())
             text += (text.empty() ? "" : "\n\n") + sound;
+        if (unreadGrabs > 0)
+            text += (text.empty() ? "" : "\n\n") + std::to_string(unreadGrabs) +
+                    (unreadGrabs == 1 ? " frame" : " frames") +
+                    " could not be read from the screen (it was locked, or a secure desktop "
+                    "was shown); the movie shows the last picture read before them.";
     }
     return text;
 }

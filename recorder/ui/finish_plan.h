@@ -43,6 +43,17 @@ struct FinishOutcome {
 // the sources stay.
 FinishOutcome FinishAfterMerge(int mergeResult, const FinishPaths& paths, FinishFileOps& ops);
 
+// Where the sound goes beside `save` when a merge could not hold it: "save.wav", else the
+// first of "save (2).wav", "save (3).wav", ... not there yet; no file of the user's is
+// replaced by it.
+std::string FreeSoundName(const std::string& save, FinishFileOps& ops);
+
+// The files of the later parts (numbers above 1) that a save to `savePath` would replace:
+// the save dialog asks only about the name chosen.
+std::vector<std::string> LaterPartsInTheWay(const std::string& savePath,
+                                            const std::vector<int>& partNumbers,
+                                            FinishFileOps& ops);
+
 // Without audio: the video copied to the chosen name. False when the copy failed; the
 // temporary file then stays and the save must be asked again.
 bool FinishWithoutAudio(const FinishPaths& paths, FinishFileOps& ops);
@@ -64,9 +75,10 @@ bool MergedLengthsAgree(long sourceFrames, long mergedFrames, double sourceSound
 
 // What the user is told at the end of a recording that stopped by itself or lost its
 // sound, before its finish; empty when there is nothing to tell. `recorded` says
-// whether any frame was written (the finish follows) or the recording never started.
+// whether any frame was written (the finish follows) or the recording never started;
+// `unreadGrabs` counts the frames the screen refused to give (a locked screen).
 std::string EndOfRecordingNotice(StopCause cause, AudioTrouble trouble, bool recorded,
-                                 const std::string& scratchFolder);
+                                 const std::string& scratchFolder, unsigned unreadGrabs = 0);
 
 // The short line shown in the main window while a recording goes on without its sound.
 std::string AudioTroubleLine(AudioTrouble trouble);

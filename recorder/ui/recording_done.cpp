@@ -124,7 +124,7 @@ void CKorvaneDlg::TellHowTheRecordingEnded(bool recorded)
     SetWindowTextA(m_audioStatus, settings.audioStatusLine.c_str());
     const std::string notice = korvane::EndOfRecordingNotice(
         recordingReport.cause, static_cast<korvane::AudioTrouble>(audioTrouble.load()), recorded,
-        GetScratchFolder());
+        GetScratchFolder(), recordingReport.unreadGrabs);
     if (!notice.empty()) {
         BringToFront();
         MessageBoxA(Hwnd(), notice.c_str(), kCaption, MB_OK | MB_ICONWARNING);
@@ -236,12 +236,27 @@ bool CKorvaneDlg::SaveRecording()
     dialog.flags = OFN_LONGNAMES | OFN_OVERWRITEPROMPT;
 
     std::string savePath;
-    if (!korvane::RunSaveFileDialog(dialog, savePath)) {
+    unsigned long failure = 0;
+    if (!korvane::RunSaveFileDialog(dialog, savePath, &failure)) {
+        // A dialog that could not be shown decided nothing: the recording is kept.
+        if (failure != 0) {
+            KeepPendingParts("The save dialog could not be shown (error " +
+                             std::to_string(failure) + ").\n");
+            return true;
+        }
         // After a save that failed, Cancel is no decision to throw the recording away.
-        if (m_saveTrouble)
+        if (m_saveTrouble) {
             KeepPendingParts(std::string());
-        else
-            DeletePendingParts();
+            return true;
+        }
+        // One key (Esc, the close box) must not delete a recording: it is asked, and No
+        // brings the dialog back.
+        if (MessageBoxA(Hwnd(), "Discard this recording?", kCaption,
+                        MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) {
+            AskSaveAgain();
+            return false;
+        }
+        DeletePendingParts();
         return true;
     }
     lastSaveFolder = korvane::FolderOf(savePath);
@@ -257,6 +272,25 @@ bool CKorvaneDlg::SaveRecording()
                          ".\nPlease choose another name or folder.")
                             .c_str(),
                         kCaption, MB_OK | MB_ICONWARNING);
+            AskSaveAgain();
+            return false;
+        }
+    }
+
+    // The dialog asked only about the name chosen; the later parts' names are asked here.
+    std::vector<int> numbers;
+    for (const PendingPart& part : m_pendingParts)
+        numbers.push_back(part.number);
+    RealFileOps existing;
+    const std::vector<std::string> inTheWay =
+        korvane::LaterPartsInTheWay(savePath, numbers, existing);
+    if (!inTheWay.empty()) {
+        std::string text = "The recording is saved in parts, and these files exist already:\n";
+        for (const std::string& path : inTheWay)
+            text += path + "\n";
+        text += "\nReplace them?";
+        if (MessageBoxA(Hwnd(), text.c_str(), kCaption,
+                        MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES) {
             AskSaveAgain();
             return false;
         }

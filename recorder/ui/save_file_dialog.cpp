@@ -19,7 +19,8 @@ std::string FilterToNulSeparated(const std::string& filter)
     return out;
 }
 
-bool RunSaveFileDialog(const SaveFileDialogSettings& settings, std::string& chosenPath)
+bool RunSaveFileDialog(const SaveFileDialogSettings& settings, std::string& chosenPath,
+                       unsigned long* failure)
 {
     // Room for the longest path the dialog may return with long names.
     std::vector<char> file(32768, '\0');
@@ -38,8 +39,11 @@ bool RunSaveFileDialog(const SaveFileDialogSettings& settings, std::string& chos
     ofn.lpstrDefExt =
         settings.defaultExtension.empty() ? nullptr : settings.defaultExtension.c_str();
     ofn.Flags = settings.flags | OFN_EXPLORER;
-    if (!GetSaveFileNameA(&ofn))
+    if (!GetSaveFileNameA(&ofn)) {
+        if (failure)
+            *failure = CommDlgExtendedError();
         return false;
+    }
     chosenPath.assign(file.data());
     return true;
 }

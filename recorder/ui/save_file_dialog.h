@@ -17,8 +17,10 @@ struct SaveFileDialogSettings {
     DWORD flags = 0;
 };
 
-// Runs the dialog; true with the chosen full path, false when cancelled or failed.
-bool RunSaveFileDialog(const SaveFileDialogSettings& settings, std::string& chosenPath);
+// Runs the dialog; true with the chosen full path, false when cancelled or failed. On
+// false, `failure` gets the dialog's error code: 0 when the user cancelled.
+bool RunSaveFileDialog(const SaveFileDialogSettings& settings, std::string& chosenPath,
+                       unsigned long* failure = nullptr);
 
 // The '|' separated filter made into the NUL separated, double-NUL ended form.
 std::string FilterToNulSeparated(const std::string& filter);

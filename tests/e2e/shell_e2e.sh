@@ -133,10 +133,26 @@ else
     echo "temporary AVI: $avi, $size, $frames frames"
 fi
 
-echo "== cancelling the save dialog discards the recording"
+echo "== cancelling the save dialog asks, and discards the recording only on Yes"
 if info wait "Save to..." 10000; then
     xdotool key Escape
     info gone "Save to..." 5000 || fail "Escape did not close the save dialog"
+    if info wait Korvane 5000; then
+        asked=$(info texts Korvane | tr '\n' '|')
+        case $asked in *"|Discard this recording?|"* | "Discard this recording?|"*) ;;
+            *) fail "Escape asked '$asked'" ;; esac
+        # No: the dialog is back and the files stay.
+        info command Korvane 7
+        info wait "Save to..." 10000 || fail "No did not bring the save dialog back"
+        left=$(find "$scratch" -maxdepth 1 -iname '*.avi' -size +0 -newer "$work/before-recording" | head -n 1)
+        [ -n "$left" ] || fail "the recording's files went while the question was open"
+        sleep 0.5
+        xdotool key Escape
+        info wait Korvane 5000 || fail "the second Escape asked nothing"
+        info command Korvane 6  # Yes
+    else
+        fail "Escape discarded the recording without asking"
+    fi
     expect_buttons "$main" "1 0 0" "after the cancelled save"
     sleep 1
     left=$(find "$scratch" -maxdepth 1 \( -iname '*.avi' -o -iname '*.wav' \) -newer "$work/before-recording" -printf '%f ' )

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 #include <string>
 #include <vector>
@@ -75,6 +76,27 @@ TEST(FinishPlan, FailedSaveStepGivesVideoAndWavBesideIt)
     const FinishOutcome out = FinishAfterMerge(5, kPaths, ops);
     EXPECT_TRUE(out.startPlayer);
     EXPECT_EQ(ops.files, (std::set<std::string>{kPaths.save, "D\\my movie.avi.wav"}));
+}
+
+// A file the user already has beside the chosen name is never replaced by the sound, and
+// the later parts' files that a save would replace are named before anything is written.
+TEST(FinishPlan, NoFileOfTheUsersIsReplacedUnasked)
+{
+    for (int result : {1, 5}) {
+        FakeOps ops = AfterMerge(false);
+        ops.files.insert({"D\\my movie.avi.wav", "D\\my movie.avi (2).wav"});
+        const FinishOutcome out = FinishAfterMerge(result, kPaths, ops);
+        EXPECT_TRUE(out.startPlayer) << result;
+        EXPECT_TRUE(ops.files.count("D\\my movie.avi (3).wav")) << result;
+        EXPECT_EQ(
+            std::count(ops.log.begin(), ops.log.end(), "copy T\\a.wav -> D\\my movie.avi.wav"), 0);
+    }
+
+    FakeOps disk;
+    disk.files = {"D\\m.avi", "D\\m (3).avi", "D\\m (9).avi"};
+    EXPECT_EQ(LaterPartsInTheWay("D\\m.avi", {1, 2, 3, 4}, disk),
+              std::vector<std::string>{"D\\m (3).avi"});
+    EXPECT_TRUE(LaterPartsInTheWay("D\\other.avi", {1, 2, 3}, disk).empty());
 }
 
 TEST(FinishPlan, NoUsableVideoStillKeepsTheSound)
@@ -240,5 +262,8 @@ TEST(FinishPlan, WhatTheUserIsToldAtTheEnd)
     const std::string both =
         EndOfRecordingNotice(StopCause::User, AudioTrouble::DeviceLost, true, "C:\\t");
     EXPECT_NE(both.find("silence"), std::string::npos);
+    const std::string locked =
+        EndOfRecordingNotice(StopCause::User, AudioTrouble::None, true, "C:\\t", 250);
+    EXPECT_EQ(locked.find("250 frames could not be read from the screen"), 0u);
     EXPECT_FALSE(AudioTroubleLine(AudioTrouble::DeviceNotOpened).empty());
 }
