@@ -22,6 +22,7 @@ struct RecordingReport {
     StopCause cause = StopCause::User;
     long result = 0;  // the failing call's HRESULT when the cause is a failure
     unsigned framesWritten = 0;
+    unsigned unreadGrabs = 0;  // frames the screen would not give (a locked screen)
     std::vector<RecordingPart> parts;
 };
 

@@ -3,6 +3,7 @@
 // capture ends; a notification for a buffer that is no longer owned is ignored.
 #include "wave_in_capture.h"
 
+#include "app/recording_clock.h"
 #include "app/recording_report.h"
 #include "app/recording_settings.h"
 #include "app/registered_messages.h"
@@ -150,7 +151,7 @@ bool StoreSilence(unsigned long long bytes)
 // more than the first buffer holds; the sound began that long before this moment.
 void StoreLeadIn(DWORD firstBufferBytes)
 {
-    const unsigned now = timeGetTime();
+    const unsigned now = RecordingClockMs();
     MMTIME position = {};
     position.wType = TIME_BYTES;
     DWORD captured = firstBufferBytes;
@@ -165,7 +166,7 @@ void StoreLeadIn(DWORD firstBufferBytes)
 void StoreOnClock(const CBuffer& buffer)
 {
     const korvane::SoundCorrection fix =
-        soundClock.OnBuffer(timeGetTime(), false, storedBytes.load(), buffer.m_byteCount);
+        soundClock.OnBuffer(RecordingClockMs(), false, storedBytes.load(), buffer.m_byteCount);
     if (fix.silenceBytes > 0)
         StoreSilence(fix.silenceBytes);
     if (fix.skipBytes < buffer.m_byteCount)
@@ -301,7 +302,7 @@ LRESULT OnWaveInData(WPARAM, LPARAM header)
             StoreLeadIn(buffer.m_byteCount);
         StoreOnClock(buffer);
     } else {
-        soundClock.OnBuffer(timeGetTime(), true, storedBytes.load(), buffer.m_byteCount);
+        soundClock.OnBuffer(RecordingClockMs(), true, storedBytes.load(), buffer.m_byteCount);
     }
     leadInPending = false;  // a buffer dropped in a pause has no place on the clock
     if (!ending && deviceOpen && Requeue(returned))

@@ -118,10 +118,14 @@ PackedFrame ScreenGrabber::Grab(bool quiet, PackedFrame reuse)
         return PackedFrame(GrabRegionFrame(m_width, m_height, m_left, m_top, quiet));
     if (!quiet)
         PaintBorder(kGrabbingColour);
+    bool copied = true;
     for (int y = 0; y < m_height; y += m_bandRows) {
         const int rows = std::min(m_bandRows, m_height - y);
-        BitBlt(m_memory.Get(), 0, y, m_width, rows, m_screen.Get(), m_left, m_top + y, SRCCOPY);
+        copied &= BitBlt(m_memory.Get(), 0, y, m_width, rows, m_screen.Get(), m_left, m_top + y,
+                         SRCCOPY) != FALSE;
     }
+    if (!copied)
+        ++m_failedGrabs;
     DrawCursorAt(m_memory.Get(), m_left, m_top);
     GdiFlush();  // the section's bits are read directly next
 

@@ -29,6 +29,9 @@ public:
     // As GrabRegionFrame: a packed frame, or an empty one. `reuse`, an earlier frame of
     // this grabber, lends its memory, so a recording allocates frames only at its start.
     PackedFrame Grab(bool quiet, PackedFrame reuse = PackedFrame());
+    // Frames whose screen copy failed (a locked screen, a secure desktop): they hold the
+    // last picture that was read.
+    unsigned FailedGrabs() const { return m_failedGrabs; }
 
 private:
     int m_width, m_height, m_left, m_top;
@@ -39,4 +42,5 @@ private:
     korvane::SelectGuard m_selected;
     void* m_bits = nullptr;
     int m_bandRows;
+    unsigned m_failedGrabs = 0;
 };

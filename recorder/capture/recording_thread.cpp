@@ -2,6 +2,7 @@
 // past the version check ends in exactly one report to mainWindow. Recording thread.
 #include "recording_thread.h"
 
+#include "app/recording_clock.h"
 #include "app/recording_limits.h"
 #include "app/recording_report.h"
 #include "app/recording_settings.h"
@@ -41,6 +42,19 @@ struct BorderAndAudioCleanUp {
         if (audio)
             CloseWaveInput();
     }
+};
+
+// While the recording runs nobody may touch the machine: it must neither sleep nor turn
+// off the screen being recorded. Per thread, so it ends with the recording thread at the
+// latest.
+struct StayAwake {
+    StayAwake()
+    {
+        SetThreadExecutionState(ES_CONTINUOUS | ES_SYSTEM_REQUIRED | ES_DISPLAY_REQUIRED);
+    }
+    ~StayAwake() { SetThreadExecutionState(ES_CONTINUOUS); }
+    StayAwake(const StayAwake&) = delete;
+    StayAwake& operator=(const StayAwake&) = delete;
 };
 
 // Where a set-up or a first frame failed: only a compressor's failure is worth the
@@ -84,7 +98,8 @@ HRESULT Record(int top, int left, int width, int height, int framesPerSecond,
         return result;
     }
 
-    const unsigned startTime = timeGetTime();
+    const StayAwake awake;
+    const unsigned startTime = RecordingClockMs();
     if (settings.recordAudio) {
         cleanUp.audio = true;
         // A recording without working audio goes on as video only; the capture has told
@@ -116,6 +131,7 @@ HRESULT Record(int top, int left, int width, int height, int framesPerSecond,
     stats.writeSeconds = io.WriteSeconds();
     recordingReport.cause = loop.cause;
     recordingReport.framesWritten = loop.framesWritten;
+    recordingReport.unreadGrabs = io.UnreadGrabs();
     // A first frame the compressor would not take, on a drive with room, is its failure.
     fault.compressor = loop.framesWritten == 0 && loop.cause == korvane::StopCause::WriteFailed &&
                        !korvane::SpaceIsLow(FreeBytesFor(GetScratchFolder()), 0, 0);
@@ -235,6 +251,7 @@ int RunRecording(int top, int left, int width, int height, int framesPerSecond,
     recordingReport.cause = korvane::StopCause::User;
     recordingReport.result = 0;
     recordingReport.framesWritten = 0;
+    recordingReport.unreadGrabs = 0;
     HRESULT result = AVIERR_ERROR;
     SetUpFault fault;
     try {

@@ -2,6 +2,7 @@
 #include "screen_capture_io.h"
 
 #include "app/main_title.h"
+#include "app/recording_clock.h"
 #include "app/recording_limits.h"
 #include "app/recording_report.h"
 #include "app/recording_settings.h"
@@ -77,7 +78,7 @@ ScreenCaptureIo::ScreenCaptureIo(std::unique_ptr<RecordingAvi>& avi, int framesP
 {
 }
 
-unsigned ScreenCaptureIo::Now() { return timeGetTime(); }
+unsigned ScreenCaptureIo::Now() { return RecordingClockMs(); }
 
 void ScreenCaptureIo::Sleep(unsigned ms) { ::Sleep(ms); }
 

@@ -43,6 +43,7 @@ public:
     Finished FinishWrites();
 
     double GrabSeconds() const { return m_grabSeconds; }
+    unsigned UnreadGrabs() const { return m_grabber.FailedGrabs(); }
     double WriteSeconds() const { return m_writer.SinkSeconds(); }
 
 private:

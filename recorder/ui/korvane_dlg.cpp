@@ -410,6 +410,12 @@ INT_PTR CKorvaneDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_DESTROY: UnmarkRecorderWindow(Hwnd()); return FALSE;
     case WM_QUERYENDSESSION: return SetResult(OnQueryEndSession());
     case WM_ENDSESSION: OnEndSession(wParam != 0); return SetResult(0);
+    case WM_POWERBROADCAST:
+        // Going to sleep all the same (the lid, the power button): the recording is paused,
+        // so picture and sound go on together when the user resumes it.
+        if (wParam == PBT_APMSUSPEND)
+            OnPause();
+        return SetResult(TRUE);
     case WM_SYSCOMMAND: return korvane::HandleAboutCommand(Hwnd(), wParam) ? TRUE : FALSE;
     case WM_COMMAND:
         switch (LOWORD(wParam)) {

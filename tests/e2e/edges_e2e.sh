@@ -4,7 +4,8 @@
 # held Record/Pause key pauses once, however long the keyboard repeats it; the caption
 # is back after a resume and after a Stop-button stop of a pause; and an area of
 # 323x265 dragged into the bottom-right corner records as 324x268 inside the screen,
-# with no black column or rows, its corner marks around it.
+# with no black column or rows, its corner marks around it; and the system's word that it
+# goes to sleep pauses a recording.
 . "$(dirname "${BASH_SOURCE[0]}")/e2e_common.sh" edges
 OPTIONS="Recording Options"
 # The enabled flags of Record, Pause and Stop, e.g. "1 0 0".
@@ -49,6 +50,7 @@ discard() {
         sleep 0.5
         xdotool key Escape
         info gone "Save to..." 5000 || fail "Escape did not close the save dialog"
+        info wait Korvane 5000 && info command Korvane 6  # Yes, discard it
         expect_buttons "1 0 0" "after the discarded save"
     else
         fail "no \"Save to...\" dialog after the stop"
@@ -138,6 +140,16 @@ if info wait "Save to..." 60000; then
     [ "${green:-0}" -eq 255 ] || fail "no corner mark at ($x,$y) (green $green)"
     echo "corner recording: $size"
 fi
+discard
+
+echo "== a coming sleep pauses the recording"
+xdotool mousemove 600 300 key Shift_L
+info wait Title 3000 || fail "left SHIFT did not show the selection window"
+drag 100 100 300 200
+expect_buttons "0 1 1" "recording before the sleep"
+info post "$main" 0x218 4  # WM_POWERBROADCAST, PBT_APMSUSPEND
+expect_buttons "1 0 1" "after the suspend broadcast"
+xdotool key Control_R
 discard
 
 info close "$main" || true

@@ -5,6 +5,8 @@
 //   controls TITLE                child windows: id, enabled (1/0), text
 //   command TITLE ID              post WM_COMMAND ID to the window
 //   syscommand TITLE ID           post WM_SYSCOMMAND ID (a system-menu entry) to it
+//   post TITLE MSG WPARAM         post message MSG (0x... allowed) with WPARAM, as the
+//                                 system does its broadcasts (a coming sleep, say)
 //   close TITLE                   post WM_CLOSE to the window
 //   front TITLE [MS]              bring the window to the foreground; with MS, try again
 //                                 until it is the foreground window (or MS have passed)
@@ -108,6 +110,8 @@ int main(int argc, char** argv)
         EnumChildWindows(hwnd, PrintChild, cmd == "controls");
     } else if (cmd == "command" && argc > 3) {
         PostMessageA(hwnd, WM_COMMAND, std::atoi(argv[3]), 0);
+    } else if (cmd == "post" && argc > 4) {
+        PostMessageA(hwnd, std::strtoul(argv[3], nullptr, 0), std::strtoul(argv[4], nullptr, 0), 0);
     } else if (cmd == "syscommand" && argc > 3) {
         PostMessageA(hwnd, WM_SYSCOMMAND, std::strtoul(argv[3], nullptr, 0), 0);
     } else if (cmd == "close") {

@@ -2,6 +2,7 @@
 // order, pause, the stop, a close while buffers are still being written (as after a
 // failed video write), and an uncreatable WAV file. A hidden window stands in for the
 // main window and hands MM_WIM_DATA to the capture, as the main window does.
+#include "app/recording_clock.h"
 #include "app/recording_settings.h"
 #include "audio/audio_state.h"
 #include "audio/pcm_format.h"
@@ -214,12 +215,12 @@ TEST_F(WaveInCapture, AlignedCaptureIsAsLongAsTheVideoClockRan)
 {
     PrepareAudioCapture();
     path = tempWavPath;
-    const unsigned opened = timeGetTime();
+    const unsigned opened = RecordingClockMs();
     AlignCaptureWithVideoClock(opened - 2000);  // the video clock started 2 s earlier
     ASSERT_TRUE(OpenWaveInput());
     ASSERT_TRUE(WaitForFirstBuffer());
     WaveWindow::PumpFor(300);
-    const unsigned ran = timeGetTime() - opened;
+    const unsigned ran = RecordingClockMs() - opened;
     isRecording = 0;
     CloseFromWorker();
     std::ifstream in(path, std::ios::binary);
@@ -238,14 +239,14 @@ TEST_F(WaveInCapture, SoundKeepsToTheVideoClockWhenTheBuffersComeBackLate)
 {
     PrepareAudioCapture();
     path = tempWavPath;
-    const unsigned origin = timeGetTime();
+    const unsigned origin = RecordingClockMs();
     AlignCaptureWithVideoClock(origin);
     ASSERT_TRUE(OpenWaveInput());
     ASSERT_TRUE(WaitForFirstBuffer());
     WaveWindow::PumpFor(500);
     Sleep(2500);                // no notification handled meanwhile
     WaveWindow::PumpFor(3000);  // a whole correction window after it
-    const unsigned ranMs = timeGetTime() - origin;
+    const unsigned ranMs = RecordingClockMs() - origin;
     isRecording = 0;
     CloseFromWorker();
     const std::vector<unsigned char> b = ReadAll(path);
