@@ -31,5 +31,24 @@ if [ $with_i386 = 1 ] && ! dpkg --print-foreign-architectures | grep -qx i386; t
     dpkg --add-architecture i386
 fi
 export DEBIAN_FRONTEND=noninteractive
-apt-get update -qq
-apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+# A mirror caught mid-sync fails one index now and then; the install can often go on
+# with the rest, so a failed update is retried and then left to the install to judge.
+for attempt in 1 2 3; do
+    apt-get update -qq && break
+    echo "deps: apt-get update failed (attempt $attempt of 3)" >&2
+    [ $attempt -lt 3 ] && sleep 20
+done
+# Wine's 32-bit half goes on its own: it needs the mirror's i386 index to match the
+# 64-bit one to the version, and where it cannot be had the 32-bit suite is skipped
+# (and says why) while everything else is installed and tested.
+base=()
+for p in "${missing[@]}"; do
+    [ "$p" = wine32:i386 ] || base+=("$p")
+done
+if [ ${#base[@]} -gt 0 ]; then
+    apt-get install -y -qq --no-install-recommends "${base[@]}" >/dev/null
+fi
+if [ ${#base[@]} -lt ${#missing[@]} ] &&
+   ! apt-get install -y -qq --no-install-recommends wine32:i386 >/dev/null; then
+    echo "deps: wine32:i386 could not be installed; the 32-bit suite will be skipped" >&2
+fi

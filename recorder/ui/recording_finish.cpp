@@ -1,14 +1,9 @@
-// CKorvaneDlg::OnRecordingDone: turns a finished recording's temporary files into the
-// user's files (save dialog, merge with the progress dialog, copies) and starts the player
-// on the first. A recording in several parts is saved as "name.avi", "name (2).avi", ...
-// UI thread only; the merge blocks it except for its progress pumping.
-#include "korvane_dlg.h"
+// The finish of a recording: from its scratch files to the user's files and the player.
+#include "recording_finish.h"
 
 #include "app/recording_limits.h"
-#include "app/recording_report.h"
 #include "app/recording_settings.h"
 #include "app/recording_state.h"
-#include "app/registered_messages.h"
 #include "app/scratch_paths.h"
 #include "audio/audio_merge.h"
 #include "audio/audio_state.h"
@@ -16,7 +11,8 @@
 #include "audio/progress_dialog.h"
 #include "audio/sound_split.h"
 #include "finish_plan.h"
-#include "recovery_offer.h"
+#include "kernel_owners.h"
+#include "korvane_dlg.h"
 #include "save_file_dialog.h"
 
 #include <commctrl.h>
@@ -72,13 +68,11 @@ private:
 // The system's words for an error code, without the trailing line break.
 std::string SystemReason(DWORD error)
 {
-    char* text = nullptr;
+    korvane::LocalText text;
     const DWORD length = FormatMessageA(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string reason = length && text ? std::string(text, length) : std::string();
-    if (text)
-        LocalFree(text);
+        nullptr, error, 0, reinterpret_cast<char*>(text.Receive()), 0, nullptr);
+    std::string reason = length && text ? std::string(text.Get(), length) : std::string();
     while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' ||
                                reason.back() == ' ' || reason.back() == '.'))
         reason.pop_back();
@@ -86,8 +80,6 @@ std::string SystemReason(DWORD error)
         reason = "error " + std::to_string(error);
     return reason;
 }
-
-void AskSaveAgain() { PostMessageA(mainWindow, WM_USER_GENERIC_MSG, kSaveAskedAgain, 0); }
 
 void DeleteIfSet(const std::string& path)
 {
@@ -97,62 +89,49 @@ void DeleteIfSet(const std::string& path)
 
 }  // namespace
 
-LRESULT CKorvaneDlg::OnRecordingDone(WPARAM askedAgain, LPARAM)
+RecordingToFinish RecordingJustMade()
 {
-    // A recording that stopped by itself (a full drive, a failed write) was never stopped
-    // here: without this the window stays "recording" and refuses to exit.
-    if (isRecording)
-        OnRecordInterrupted(0, 0);
-    m_workerRunning = false;
-    m_finishing = true;
-    ShowButtons();
-    if (askedAgain != kSaveAskedAgain) {
-        TellHowTheRecordingEnded(true);
-        m_pendingParts = PartsOfRecording();
-        m_saveTrouble = false;
-    }
-    // Asked again: the state holds until the re-posted message has its answer.
-    if (SaveRecording()) {
-        EndFinishing();
-        RecordingFinished();
-    }
-    return 0;
+    RecordingToFinish recording;
+    recording.framesPerSecond = settings.framesPerSecond;
+    recording.wavPath = settings.recordAudio ? tempWavPath : std::string();
+    recording.parts = recordingReport.parts;
+    if (recording.parts.empty() || recording.parts.front().aviPath != tempAviPath)
+        recording.parts = {korvane::RecordingPart{
+            tempAviPath, settings.recordAudio ? mergedAviPath : std::string(), 0}};
+    return recording;
 }
 
-void CKorvaneDlg::TellHowTheRecordingEnded(bool recorded)
+RecordingFinish::RecordingFinish(HWND owner, CProgressDialog* progress)
+    : m_owner(owner), m_progress(progress)
 {
-    SetWindowTextA(m_audioStatus, settings.audioStatusLine.c_str());
-    const std::string notice = korvane::EndOfRecordingNotice(
-        recordingReport.cause, static_cast<korvane::AudioTrouble>(audioTrouble.load()), recorded,
-        GetScratchFolder(), recordingReport.unreadGrabs);
-    if (!notice.empty()) {
-        BringToFront();
-        MessageBoxA(Hwnd(), notice.c_str(), kCaption, MB_OK | MB_ICONWARNING);
+}
+
+void RecordingFinish::Run(const RecordingToFinish& recording)
+{
+    Split(recording);
+    m_saveTrouble = false;
+    while (SaveOnce() == Attempt::AskAgain) {
     }
 }
 
-LRESULT CKorvaneDlg::OnAudioTrouble(WPARAM trouble, LPARAM)
+void RecordingFinish::Split(const RecordingToFinish& recording)
 {
-    // The recording goes on; the line says why it has no sound, the end says it again.
-    const std::string line = korvane::AudioTroubleLine(static_cast<korvane::AudioTrouble>(trouble));
-    if (isRecording && !line.empty())
-        SetWindowTextA(m_audioStatus, line.c_str());
-    return 0;
-}
-
-std::vector<CKorvaneDlg::PendingPart> CKorvaneDlg::PartsOfRecording()
-{
-    std::vector<PendingPart> parts;
+    m_pending.clear();
     m_wholeSound.clear();
-    const std::vector<korvane::RecordingPart>& recorded = recordingReport.parts;
-    if (recorded.size() <= 1 || recorded.front().aviPath != tempAviPath) {
-        parts.push_back(PendingPart{tempAviPath, settings.recordAudio ? tempWavPath : "",
-                                    settings.recordAudio ? mergedAviPath : "", 1});
-        return parts;
+    const std::vector<korvane::RecordingPart>& recorded = recording.parts;
+    const bool withSound = !recording.wavPath.empty();
+    if (recorded.size() <= 1) {
+        m_pending.push_back(PendingPart{recorded.empty() ? std::string() : recorded[0].aviPath,
+                                        recording.wavPath,
+                                        withSound && !recorded.empty() ? recorded[0].mergedPath
+                                                                       : std::string(),
+                                        1});
+        return;
     }
     // Each part gets the sound that plays with it, cut from the recording's one file.
+    const std::string& wav = recording.wavPath;
     korvane::SoundLayout layout;
-    const bool sound = settings.recordAudio && korvane::ReadSoundLayout(tempWavPath, layout);
+    const bool sound = withSound && korvane::ReadSoundLayout(wav, layout);
     bool allCut = sound;
     for (size_t i = 0; i < recorded.size(); ++i) {
         PendingPart part{recorded[i].aviPath, "", recorded[i].mergedPath, static_cast<int>(i) + 1};
@@ -160,73 +139,70 @@ std::vector<CKorvaneDlg::PendingPart> CKorvaneDlg::PartsOfRecording()
             part.wav = ReserveScratchFile("\\~temp part" + std::to_string(i + 1) + ".wav", ".wav");
             const unsigned next = i + 1 < recorded.size() ? recorded[i + 1].firstIndex : 0;
             const korvane::ByteRange range =
-                korvane::PartSoundRange(recorded[i].firstIndex, next, settings.framesPerSecond,
+                korvane::PartSoundRange(recorded[i].firstIndex, next, recording.framesPerSecond,
                                         layout.bytesPerSecond, layout.blockAlign, layout.dataBytes);
-            if (part.wav.empty() || !korvane::WriteSoundSlice(tempWavPath, layout, range, part.wav))
+            if (part.wav.empty() || !korvane::WriteSoundSlice(wav, layout, range, part.wav))
                 allCut = false;
         }
-        parts.push_back(part);
+        m_pending.push_back(part);
     }
-    if (!settings.recordAudio)
-        return parts;
+    if (!withSound)
+        return;
     if (allCut) {
-        DeleteFileA(tempWavPath.c_str());
+        DeleteFileA(wav.c_str());
     } else {
         // The whole sound stays where it is and is named with the rest if a part fails.
-        m_wholeSound = tempWavPath;
-        for (PendingPart& part : parts) {
+        m_wholeSound = wav;
+        for (PendingPart& part : m_pending) {
             DeleteIfSet(part.wav);
             part.wav.clear();
         }
-        MessageBoxA(Hwnd(),
+        MessageBoxA(m_owner,
                     ("The sound could not be divided between the parts of the recording; the "
                      "parts are saved without it. The sound is kept in:\n" +
-                     tempWavPath)
+                     wav)
                         .c_str(),
                     kCaption, MB_OK | MB_ICONWARNING);
     }
-    return parts;
 }
 
-void CKorvaneDlg::DeletePendingParts()
+void RecordingFinish::DeletePending()
 {
-    for (const PendingPart& part : m_pendingParts) {
+    for (const PendingPart& part : m_pending) {
         DeleteIfSet(part.avi);
         DeleteIfSet(part.wav);
         DeleteIfSet(part.merged);
     }
     DeleteIfSet(m_wholeSound);
     m_wholeSound.clear();
-    m_pendingParts.clear();
+    m_pending.clear();
 }
 
-void CKorvaneDlg::KeepPendingParts(const std::string& why)
+void RecordingFinish::KeepPending(const std::string& why, std::vector<std::string> kept)
 {
     RealFileOps ops;
-    std::vector<std::string> kept;
-    for (const PendingPart& part : m_pendingParts)
+    for (const PendingPart& part : m_pending)
         for (const std::string* path : {&part.avi, &part.wav})
             if (ops.Exists(*path))
                 kept.push_back(*path);
     if (ops.Exists(m_wholeSound))
         kept.push_back(m_wholeSound);
-    for (const PendingPart& part : m_pendingParts)
+    for (const PendingPart& part : m_pending)
         DeleteIfSet(part.merged);  // empty reserved names, or a merge nobody checked
-    m_pendingParts.clear();
+    m_pending.clear();
     m_wholeSound.clear();
     const std::string text = why + korvane::KeptInScratchMessage(kept);
-    MessageBoxA(Hwnd(), text.c_str(), kCaption, MB_OK | MB_ICONWARNING);
+    MessageBoxA(m_owner, text.c_str(), kCaption, MB_OK | MB_ICONWARNING);
 }
 
-// False when the save is to be asked again.
-bool CKorvaneDlg::SaveRecording()
+RecordingFinish::Attempt RecordingFinish::SaveOnce()
 {
-    BringToFront();
+    CKorvaneDlg::BringToFront();
     if (lastSaveFolder.empty())
         lastSaveFolder = GetExeFolder();
 
     korvane::SaveFileDialogSettings dialog;
-    dialog.owner = Hwnd();
+    dialog.owner = m_owner;
     dialog.title = "Save to...";
     dialog.initialFolder = lastSaveFolder;
     dialog.initialName = "*.avi";
@@ -240,46 +216,44 @@ bool CKorvaneDlg::SaveRecording()
     if (!korvane::RunSaveFileDialog(dialog, savePath, &failure)) {
         // A dialog that could not be shown decided nothing: the recording is kept.
         if (failure != 0) {
-            KeepPendingParts("The save dialog could not be shown (error " +
-                             std::to_string(failure) + ").\n");
-            return true;
+            KeepPending("The save dialog could not be shown (error " + std::to_string(failure) +
+                            ").\n",
+                        {});
+            return Attempt::Done;
         }
         // After a save that failed, Cancel is no decision to throw the recording away.
         if (m_saveTrouble) {
-            KeepPendingParts(std::string());
-            return true;
+            KeepPending(std::string(), {});
+            return Attempt::Done;
         }
         // One key (Esc, the close box) must not delete a recording: it is asked, and No
         // brings the dialog back.
-        if (MessageBoxA(Hwnd(), "Discard this recording?", kCaption,
-                        MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) {
-            AskSaveAgain();
-            return false;
-        }
-        DeletePendingParts();
-        return true;
+        if (MessageBoxA(m_owner, "Discard this recording?", kCaption,
+                        MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
+            return Attempt::AskAgain;
+        DeletePending();
+        return Attempt::Done;
     }
     lastSaveFolder = korvane::FolderOf(savePath);
 
     // Every target is checked before any is written, and none is truncated by the check.
-    for (const PendingPart& part : m_pendingParts) {
+    for (const PendingPart& part : m_pending) {
         const std::string target = korvane::PartSavePath(savePath, part.number);
         unsigned long error = 0;
         if (!CanCreateFile(target, &error)) {
             m_saveTrouble = true;
-            MessageBoxA(Hwnd(),
+            MessageBoxA(m_owner,
                         (target + " cannot be written: " + SystemReason(error) +
                          ".\nPlease choose another name or folder.")
                             .c_str(),
                         kCaption, MB_OK | MB_ICONWARNING);
-            AskSaveAgain();
-            return false;
+            return Attempt::AskAgain;
         }
     }
 
     // The dialog asked only about the name chosen; the later parts' names are asked here.
     std::vector<int> numbers;
-    for (const PendingPart& part : m_pendingParts)
+    for (const PendingPart& part : m_pending)
         numbers.push_back(part.number);
     RealFileOps existing;
     const std::vector<std::string> inTheWay =
@@ -289,64 +263,60 @@ bool CKorvaneDlg::SaveRecording()
         for (const std::string& path : inTheWay)
             text += path + "\n";
         text += "\nReplace them?";
-        if (MessageBoxA(Hwnd(), text.c_str(), kCaption,
-                        MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES) {
-            AskSaveAgain();
-            return false;
-        }
+        if (MessageBoxA(m_owner, text.c_str(), kCaption,
+                        MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES)
+            return Attempt::AskAgain;
     }
 
-    std::string firstSaved;
     std::vector<std::string> saved;
-    while (!m_pendingParts.empty()) {
-        const PendingPart part = m_pendingParts.front();
+    while (!m_pending.empty()) {
+        const PendingPart part = m_pending.front();
         const std::string target = korvane::PartSavePath(savePath, part.number);
-        const PartSaved result = SavePart(part, target, firstSaved);
+        const PartSaved result = SavePart(part, target);
         if (result == PartSaved::AskAgain)
-            return false;
+            return Attempt::AskAgain;
         if (result == PartSaved::Kept)
-            return true;
-        m_pendingParts.erase(m_pendingParts.begin());
+            return Attempt::Done;
+        m_pending.erase(m_pending.begin());
         saved.push_back(target);
     }
     DeleteIfSet(m_wholeSound);  // only set when it could not be cut, and then still kept
     m_wholeSound.clear();
     if (saved.size() > 1)
-        MessageBoxA(Hwnd(), korvane::SavedPartsMessage(saved).c_str(), kCaption,
+        MessageBoxA(m_owner, korvane::SavedPartsMessage(saved).c_str(), kCaption,
                     MB_OK | MB_ICONINFORMATION);
-    if (!firstSaved.empty())
-        StartPlayer(firstSaved);
-    return true;
+    if (!m_firstSaved.empty())
+        StartPlayer(m_firstSaved);
+    return Attempt::Done;
 }
 
 // Saves one part as `target`. AskAgain leaves the part and those after it pending; Kept
 // has ended the finish with what could not be saved kept and named.
-CKorvaneDlg::PartSaved CKorvaneDlg::SavePart(const PendingPart& part, const std::string& target,
-                                             std::string& firstSaved)
+RecordingFinish::PartSaved RecordingFinish::SavePart(const PendingPart& part,
+                                                     const std::string& target)
 {
     RealFileOps ops;
     korvane::FinishPaths paths{part.avi, part.wav, std::string(), target};
     if (part.wav.empty()) {
         if (!korvane::FinishWithoutAudio(paths, ops)) {
             m_saveTrouble = true;
-            MessageBoxA(Hwnd(),
+            MessageBoxA(m_owner,
                         ("The recording could not be saved as " + target + ": " +
                          SystemReason(ops.Error()) + ".\nPlease choose another name or folder.")
                             .c_str(),
                         kCaption, MB_OK | MB_ICONWARNING);
-            AskSaveAgain();
             return PartSaved::AskAgain;
         }
         DeleteIfSet(part.merged);
-        if (firstSaved.empty())
-            firstSaved = target;
+        if (m_firstSaved.empty())
+            m_firstSaved = target;
         return PartSaved::Saved;
     }
 
-    HWND progressWindow = m_pProgressDlg ? m_pProgressDlg->Hwnd() : nullptr;
+    HWND progressWindow = m_progress ? m_progress->Hwnd() : nullptr;
     if (progressWindow) {
-        SendMessageA(m_pProgressDlg->m_progress, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
-        SendMessageA(m_pProgressDlg->m_progress, PBM_SETPOS, 0, 0);
+        SendMessageA(m_progress->m_progress, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
+        SendMessageA(m_progress->m_progress, PBM_SETPOS, 0, 0);
         ShowWindow(progressWindow, SW_SHOW);
     }
     // The merge writes over the empty file the recording reserved for it.
@@ -360,8 +330,8 @@ CKorvaneDlg::PartSaved CKorvaneDlg::SavePart(const PendingPart& part, const std:
     if (progressWindow)
         ShowWindow(progressWindow, SW_HIDE);
     if (outcome.startPlayer) {
-        if (firstSaved.empty())
-            firstSaved = target;
+        if (m_firstSaved.empty())
+            m_firstSaved = target;
         return PartSaved::Saved;
     }
     // What could not be saved stays, with every part after it, and the user is told.
@@ -370,32 +340,19 @@ CKorvaneDlg::PartSaved CKorvaneDlg::SavePart(const PendingPart& part, const std:
         why = outcome.failedTarget + " could not be written: " + SystemReason(ops.Error()) + ".\n";
     else
         why = "The merged movie did not hold the whole recording.\n";
-    std::vector<std::string> kept = outcome.keptInScratch;
-    m_pendingParts.erase(m_pendingParts.begin());
-    for (const PendingPart& rest : m_pendingParts)
-        for (const std::string* path : {&rest.avi, &rest.wav})
-            if (ops.Exists(*path))
-                kept.push_back(*path);
-    if (ops.Exists(m_wholeSound))
-        kept.push_back(m_wholeSound);
-    for (const PendingPart& rest : m_pendingParts)
-        DeleteIfSet(rest.merged);
-    m_pendingParts.clear();
-    m_wholeSound.clear();
-    MessageBoxA(Hwnd(), (why + korvane::KeptInScratchMessage(kept)).c_str(), kCaption,
-                MB_OK | MB_ICONWARNING);
-    if (!firstSaved.empty())
-        StartPlayer(firstSaved);
+    m_pending.erase(m_pending.begin());
+    KeepPending(why, outcome.keptInScratch);
+    if (!m_firstSaved.empty())
+        StartPlayer(m_firstSaved);
     return PartSaved::Kept;
 }
 
-void CKorvaneDlg::StartPlayer(const std::string& moviePath)
+void RecordingFinish::StartPlayer(const std::string& moviePath)
 {
-    m_lastSavedFile = moviePath;
     const std::string command = korvane::PlayerCommandLine(GetExeFolder(), moviePath);
     const UINT started = WinExec(command.c_str(), SW_SHOW);
     if (started <= 31)
-        MessageBoxA(Hwnd(),
+        MessageBoxA(m_owner,
                     ("The player could not be started (error " + std::to_string(started) +
                      "). The movie is saved as:\n" + moviePath)
                         .c_str(),
