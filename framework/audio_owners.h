@@ -1,5 +1,5 @@
-// Owners of the wave-in device (waveInClose) and of ACM conversion streams
-// (acmStreamClose), counted as HandleKind::Audio. A device may be closed from any
+// Owners of the wave-in device (waveInClose), of multimedia files (mmioClose) and of
+// ACM conversion streams (acmStreamClose), counted as HandleKind::Audio. A device may be closed from any
 // thread that holds the capture's lock; a stream stays on the thread that opened it.
 #pragma once
 #include "unique_owner.h"
@@ -26,6 +26,16 @@ inline bool CloseWaveInDevice(WaveInDevice& device)
     device.Release();
     return true;
 }
+
+// An open multimedia file (mmioOpen ... mmioClose). Whichever thread owns the file.
+struct MmioFileTraits : OwnedHandleTraits<HMMIO, HandleKind::Audio> {
+    static void Close(HMMIO hmmio) { mmioClose(hmmio, 0); }
+};
+using MmioFile = UniqueOwner<MmioFileTraits>;
+
+// Closing flushes the file's buffer, which can fail (a full drive): true when the file
+// was open and its close succeeded.
+inline bool CloseMmioFile(MmioFile& file) { return file && mmioClose(file.Release(), 0) == 0; }
 
 struct AcmStreamTraits : OwnedHandleTraits<HACMSTREAM, HandleKind::Audio> {
     static void Close(HACMSTREAM has) { acmStreamClose(has, 0); }

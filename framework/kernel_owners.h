@@ -38,4 +38,11 @@ struct RegistryKeyTraits : OwnedHandleTraits<HKEY> {
 };
 using RegistryKey = UniqueOwner<RegistryKeyTraits>;
 
+// Text a call allocated for us with LocalAlloc (FormatMessage's ALLOCATE_BUFFER), filled
+// through Receive().
+struct LocalTextTraits : OwnedHandleTraits<char*> {
+    static void Close(char* text) { LocalFree(text); }
+};
+using LocalText = UniqueOwner<LocalTextTraits>;
+
 }  // namespace korvane

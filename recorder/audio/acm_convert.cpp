@@ -84,55 +84,58 @@ public:
         DeleteFileA(path.c_str());
         std::vector<char> name(path.begin(), path.end());
         name.push_back('\0');
-        m_hmmio = mmioOpenA(name.data(), nullptr, MMIO_CREATE | MMIO_WRITE | MMIO_ALLOCBUF);
+        m_hmmio =
+            MmioFile(mmioOpenA(name.data(), nullptr, MMIO_CREATE | MMIO_WRITE | MMIO_ALLOCBUF));
         if (!m_hmmio)
             return false;
         m_riff.fccType = mmioFOURCC('W', 'A', 'V', 'E');
-        if (mmioCreateChunk(m_hmmio, &m_riff, MMIO_CREATERIFF) != 0)
+        if (mmioCreateChunk(m_hmmio.Get(), &m_riff, MMIO_CREATERIFF) != 0)
             return false;
         m_riffOpen = true;
         MMCKINFO fmt = {};
         fmt.ckid = mmioFOURCC('f', 'm', 't', ' ');
-        if (mmioCreateChunk(m_hmmio, &fmt, 0) != 0 ||
-            mmioWrite(m_hmmio, reinterpret_cast<const char*>(format), formatSize) != formatSize ||
-            mmioAscend(m_hmmio, &fmt, 0) != 0)
+        if (mmioCreateChunk(m_hmmio.Get(), &fmt, 0) != 0 ||
+            mmioWrite(m_hmmio.Get(), reinterpret_cast<const char*>(format), formatSize) !=
+                formatSize ||
+            mmioAscend(m_hmmio.Get(), &fmt, 0) != 0)
             return false;
         MMCKINFO fact = {};
         fact.ckid = mmioFOURCC('f', 'a', 'c', 't');
         const DWORD none = 0;
-        if (mmioCreateChunk(m_hmmio, &fact, 0) != 0)
+        if (mmioCreateChunk(m_hmmio.Get(), &fact, 0) != 0)
             return false;
-        m_factOffset = mmioSeek(m_hmmio, 0, SEEK_CUR);
-        if (mmioWrite(m_hmmio, reinterpret_cast<const char*>(&none), sizeof none) != sizeof none ||
-            mmioAscend(m_hmmio, &fact, 0) != 0)
+        m_factOffset = mmioSeek(m_hmmio.Get(), 0, SEEK_CUR);
+        if (mmioWrite(m_hmmio.Get(), reinterpret_cast<const char*>(&none), sizeof none) !=
+                sizeof none ||
+            mmioAscend(m_hmmio.Get(), &fact, 0) != 0)
             return false;
         m_data.ckid = mmioFOURCC('d', 'a', 't', 'a');
-        if (mmioCreateChunk(m_hmmio, &m_data, 0) != 0)
+        if (mmioCreateChunk(m_hmmio.Get(), &m_data, 0) != 0)
             return false;
         m_dataOpen = true;
         return true;
     }
     bool Write(const BYTE* bytes, DWORD count)
     {
-        return mmioWrite(m_hmmio, reinterpret_cast<const char*>(bytes), static_cast<LONG>(count)) ==
-               static_cast<LONG>(count);
+        return mmioWrite(m_hmmio.Get(), reinterpret_cast<const char*>(bytes),
+                         static_cast<LONG>(count)) == static_cast<LONG>(count);
     }
     // Ends the data and notes the number of samples; false if the file is incomplete.
     bool Finish(DWORD samples)
     {
-        if (!m_dataOpen || mmioAscend(m_hmmio, &m_data, 0) != 0)
+        if (!m_dataOpen || mmioAscend(m_hmmio.Get(), &m_data, 0) != 0)
             return false;
         m_dataOpen = false;
-        const LONG end = mmioSeek(m_hmmio, 0, SEEK_CUR);
-        if (mmioSeek(m_hmmio, m_factOffset, SEEK_SET) != m_factOffset ||
-            mmioWrite(m_hmmio, reinterpret_cast<const char*>(&samples), sizeof samples) !=
+        const LONG end = mmioSeek(m_hmmio.Get(), 0, SEEK_CUR);
+        if (mmioSeek(m_hmmio.Get(), m_factOffset, SEEK_SET) != m_factOffset ||
+            mmioWrite(m_hmmio.Get(), reinterpret_cast<const char*>(&samples), sizeof samples) !=
                 sizeof samples ||
-            mmioSeek(m_hmmio, end, SEEK_SET) != end)
+            mmioSeek(m_hmmio.Get(), end, SEEK_SET) != end)
             return false;
         m_riffOpen = false;
-        if (mmioAscend(m_hmmio, &m_riff, 0) != 0)
+        if (mmioAscend(m_hmmio.Get(), &m_riff, 0) != 0)
             return false;
-        return mmioClose(std::exchange(m_hmmio, nullptr), 0) == 0;
+        return CloseMmioFile(m_hmmio);
     }
 
 private:
@@ -141,13 +144,13 @@ private:
         if (!m_hmmio)
             return;
         if (m_dataOpen)
-            mmioAscend(m_hmmio, &m_data, 0);
+            mmioAscend(m_hmmio.Get(), &m_data, 0);
         if (m_riffOpen)
-            mmioAscend(m_hmmio, &m_riff, 0);
-        mmioClose(std::exchange(m_hmmio, nullptr), 0);
+            mmioAscend(m_hmmio.Get(), &m_riff, 0);
+        m_hmmio.Reset();
     }
 
-    HMMIO m_hmmio = nullptr;
+    MmioFile m_hmmio;
     MMCKINFO m_riff = {};
     MMCKINFO m_data = {};
     bool m_riffOpen = false;

@@ -1,14 +1,13 @@
 // The audio and video merge. UI thread.
 //
 // The audio format blocks are ours: AVISaveOptionsFree frees a record's format with its
-// own allocator's rules, so each block is taken out of the records before that call
-// and freed once, unlocked, by its owner.
+// own allocator's rules, so each block is taken out of the options before their owner
+// frees them, and freed once, unlocked, by its own owner.
 #include "audio_merge.h"
 
 #include "acm_convert.h"
 #include "avi_key_flags.h"
 
-#include "app/recording_settings.h"
 #include "avifile_owners.h"
 #include "app/main_title.h"
 #include "app/recording_state.h"
@@ -42,17 +41,19 @@ constexpr int kConversionShare = 50;
 
 // The options of one save attempt, with the audio format they point at.
 struct SaveAttempt {
-    AVICOMPRESSOPTIONS video;
-    AVICOMPRESSOPTIONS audio;
-    korvane::LockedGlobal format;  // zero-filled, locked while the save reads it
-
+    SaveAttempt(const AVICOMPRESSOPTIONS& videoOptions, const AVICOMPRESSOPTIONS& audioOptions)
+        : video(videoOptions), audio(audioOptions)
+    {
+    }
     ~SaveAttempt()
     {
-        audio.lpFormat = nullptr;
-        audio.cbFormat = 0;
-        LPAVICOMPRESSOPTIONS options[2] = {&video, &audio};
-        AVISaveOptionsFree(2, options);
+        audio->lpFormat = nullptr;
+        audio->cbFormat = 0;
     }
+
+    korvane::CompressOptions video;
+    korvane::CompressOptions audio;
+    korvane::LockedGlobal format;  // zero-filled, locked while the save reads it
 };
 
 // The audio stream's own format, read at its start.
@@ -61,12 +62,12 @@ void UseStreamFormat(SaveAttempt& attempt, PAVISTREAM audio)
     LONG size = 0;
     const LONG start = AVIStreamStart(audio);
     AVIStreamReadFormat(audio, start, nullptr, &size);
-    attempt.audio.cbFormat = size;
+    attempt.audio->cbFormat = size;
     if (size != 0) {
         attempt.format = korvane::AllocateLockedGlobal(static_cast<SIZE_T>(size));
-        attempt.audio.lpFormat = attempt.format.Get();
-        if (attempt.audio.lpFormat)
-            AVIStreamReadFormat(audio, start, attempt.audio.lpFormat, &size);
+        attempt.audio->lpFormat = attempt.format.Get();
+        if (attempt.audio->lpFormat)
+            AVIStreamReadFormat(audio, start, attempt.audio->lpFormat, &size);
     }
 }
 
@@ -74,7 +75,7 @@ HRESULT Save(const std::string& outputPath, PAVISTREAM video, PAVISTREAM audio,
              SaveAttempt& attempt, AVISAVECALLBACK progress)
 {
     PAVISTREAM streams[2] = {video, audio};
-    LPAVICOMPRESSOPTIONS options[2] = {&attempt.video, &attempt.audio};
+    LPAVICOMPRESSOPTIONS options[2] = {attempt.video.Get(), attempt.audio.Get()};
     return AVISaveVA(outputPath.c_str(), nullptr, progress, 2, streams, options);
 }
 
@@ -196,9 +197,13 @@ MergeResult SaveMergedStreams(PAVISTREAM video, PAVISTREAM audio, const std::str
         return SecondStreamNotAudio;
 
     {
-        const int step = InterleaveStep(settings.framesPerSecond, interleavePeriod, periodInFrames);
-        SaveAttempt first{
-            VideoSaveOptions(interleave, step), AudioSaveOptions(interleave, step, nullptr, 0), {}};
+        // The recording's own rate, from its stream: a recovered recording's may not be
+        // the one the settings hold now.
+        const int framesPerSecond =
+            videoInfo.dwScale ? static_cast<int>(videoInfo.dwRate / videoInfo.dwScale) : 0;
+        const int step = InterleaveStep(framesPerSecond, interleavePeriod, periodInFrames);
+        SaveAttempt first(VideoSaveOptions(interleave, step),
+                          AudioSaveOptions(interleave, step, nullptr, 0));
         // With no format chosen yet the save would "succeed" with an unreadable audio
         // stream, so the recorded format is kept instead.
         if (useCompressFormat && (!compressFormat || compressFormatSize <= 0))
@@ -240,9 +245,8 @@ MergeResult SaveMergedStreams(PAVISTREAM video, PAVISTREAM audio, const std::str
     // takes as long as the first save would have, so it reports too, from where the
     // bar stands: a bar at rest would look hung, and the pumping keeps the windows and
     // the key hook answering.
-    SaveAttempt retry{VideoSaveOptions(interleave, interleavePeriod),
-                      AudioSaveOptions(interleave, interleavePeriod, nullptr, 0),
-                      {}};
+    SaveAttempt retry(VideoSaveOptions(interleave, interleavePeriod),
+                      AudioSaveOptions(interleave, interleavePeriod, nullptr, 0));
     UseStreamFormat(retry, audio);
     barSpan = BarSpan{barShown, 100};
     if (Save(outputPath, video, audio, retry, ReportMergeProgress) != 0)

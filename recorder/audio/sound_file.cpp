@@ -24,7 +24,7 @@ CSoundBase::CSoundBase() : m_format(), m_bufferFrames(1000)
 }
 
 CSoundFile::CSoundFile(const std::string& path, const WAVEFORMATEX* format)
-    : m_hmmio(nullptr), m_path(path), m_openMode(NotOpen), m_riffChunk(), m_chunk()
+    : m_path(path), m_openMode(NotOpen), m_riffChunk(), m_chunk()
 {
     if (format) {
         m_openMode = ForWriting;
@@ -35,10 +35,8 @@ CSoundFile::CSoundFile(const std::string& path, const WAVEFORMATEX* format)
         m_openMode = ForReading;
         OpenForReading();
     }
-    if (m_openMode == NotOpen && m_hmmio) {
-        mmioClose(m_hmmio, 0);
-        m_hmmio = nullptr;
-    }
+    if (m_openMode == NotOpen)
+        m_hmmio.Reset();
 }
 
 CSoundFile::~CSoundFile()
@@ -47,11 +45,10 @@ CSoundFile::~CSoundFile()
         // Ascending out of a chunk made by mmioCreateChunk writes its true size (and
         // the pad byte); the RIFF chunk last, so its size covers everything.
         if (m_openMode == ForWriting) {
-            mmioAscend(m_hmmio, &m_chunk, 0);
-            mmioAscend(m_hmmio, &m_riffChunk, 0);
+            mmioAscend(m_hmmio.Get(), &m_chunk, 0);
+            mmioAscend(m_hmmio.Get(), &m_riffChunk, 0);
         }
-        mmioClose(m_hmmio, 0);
-        m_hmmio = nullptr;
+        m_hmmio.Reset();
     }
 }
 
@@ -61,38 +58,38 @@ bool CSoundFile::CreateForWriting()
         return false;
     // Not exclusive: the recording's journal flushes the file to disk through a handle
     // of its own. The name is reserved for this recording, so no one else opens it.
-    m_hmmio = mmioOpenA(const_cast<char*>(m_path.c_str()), nullptr,
-                        MMIO_ALLOCBUF | MMIO_CREATE | MMIO_DENYNONE | MMIO_WRITE);
+    m_hmmio =
+        korvane::MmioFile(mmioOpenA(const_cast<char*>(m_path.c_str()), nullptr,
+                                    MMIO_ALLOCBUF | MMIO_CREATE | MMIO_DENYNONE | MMIO_WRITE));
     if (!m_hmmio) {
         m_openMode = NotOpen;
         return false;
     }
     m_riffChunk = MMCKINFO();
     m_riffChunk.fccType = mmioFOURCC('W', 'A', 'V', 'E');
-    mmioCreateChunk(m_hmmio, &m_riffChunk, MMIO_CREATERIFF);
+    mmioCreateChunk(m_hmmio.Get(), &m_riffChunk, MMIO_CREATERIFF);
 
     const LONG formatBytes = korvane::FormatChunkBytes(m_format.cbSize);
     m_chunk = MMCKINFO();
     m_chunk.ckid = mmioFOURCC('f', 'm', 't', ' ');
     m_chunk.cksize = formatBytes;
-    mmioCreateChunk(m_hmmio, &m_chunk, 0);
+    mmioCreateChunk(m_hmmio.Get(), &m_chunk, 0);
     // The record holds no bytes past cbSize, so a format with extras writes zeros for
     // them rather than reading past the record.
     std::string formatChunk(formatBytes, '\0');
     std::memcpy(&formatChunk[0], &m_format, korvane::kWaveFormatRecordBytes);
-    mmioWrite(m_hmmio, &formatChunk[0], formatBytes);
-    mmioAscend(m_hmmio, &m_chunk, 0);
+    mmioWrite(m_hmmio.Get(), &formatChunk[0], formatBytes);
+    mmioAscend(m_hmmio.Get(), &m_chunk, 0);
 
     m_chunk.ckid = mmioFOURCC('d', 'a', 't', 'a');
-    mmioCreateChunk(m_hmmio, &m_chunk, 0);
+    mmioCreateChunk(m_hmmio.Get(), &m_chunk, 0);
     return true;
 }
 
 bool CSoundFile::FailReading(const char* message)
 {
     korvane::showSoundFileError(message);
-    mmioClose(m_hmmio, 0);
-    m_hmmio = nullptr;
+    m_hmmio.Reset();
     m_openMode = NotOpen;
     return false;
 }
@@ -101,17 +98,19 @@ bool CSoundFile::OpenForReading()
 {
     if (m_hmmio)
         return false;
-    m_hmmio = mmioOpenA(const_cast<char*>(m_path.c_str()), nullptr, MMIO_READ);
+    m_hmmio = korvane::MmioFile(mmioOpenA(const_cast<char*>(m_path.c_str()), nullptr, MMIO_READ));
     if (!m_hmmio) {
         m_openMode = NotOpen;
         return false;
     }
-    const LONG fileBytes = mmioSeek(m_hmmio, 0, SEEK_END);
+    const LONG fileBytes = mmioSeek(m_hmmio.Get(), 0, SEEK_END);
     const korvane::WaveFileParts parts = korvane::ReadWaveFileParts(
         [this](uint64_t offset, void* out, std::size_t bytes) -> std::size_t {
-            if (mmioSeek(m_hmmio, static_cast<LONG>(offset), SEEK_SET) != static_cast<LONG>(offset))
+            if (mmioSeek(m_hmmio.Get(), static_cast<LONG>(offset), SEEK_SET) !=
+                static_cast<LONG>(offset))
                 return 0;
-            const LONG got = mmioRead(m_hmmio, static_cast<HPSTR>(out), static_cast<LONG>(bytes));
+            const LONG got =
+                mmioRead(m_hmmio.Get(), static_cast<HPSTR>(out), static_cast<LONG>(bytes));
             return got > 0 ? static_cast<std::size_t>(got) : 0;
         },
         fileBytes > 0 ? static_cast<uint64_t>(fileBytes) : 0);
@@ -128,6 +127,6 @@ bool CSoundFile::OpenForReading()
     m_chunk.cksize = parts.dataBytes;
     m_chunk.dwDataOffset = static_cast<DWORD>(parts.dataOffset);
     // Where a reader of the samples expects to be, as after descending into the chunk.
-    mmioSeek(m_hmmio, static_cast<LONG>(parts.dataOffset), SEEK_SET);
+    mmioSeek(m_hmmio.Get(), static_cast<LONG>(parts.dataOffset), SEEK_SET);
     return true;
 }

@@ -3,6 +3,8 @@
 // deleting it is the only way to finish and close it. One thread at a time may use an
 // object; the wave-in capture serialises its writer and its deletion (wave_in_capture).
 #pragma once
+#include "audio_owners.h"
+
 #include <windows.h>
 #include <mmsystem.h>
 
@@ -31,7 +33,7 @@ public:
     bool CreateForWriting();
     bool OpenForReading();
 
-    HMMIO m_hmmio;
+    korvane::MmioFile m_hmmio;  // empty when no file is open
     std::string m_path;
     OpenMode m_openMode;
     MMCKINFO m_riffChunk;

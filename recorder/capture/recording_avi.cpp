@@ -8,9 +8,7 @@ RecordingAvi::RecordingAvi() = default;
 
 RecordingAvi::~RecordingAvi()
 {
-    DetachCompressorState(m_options);
-    AVICOMPRESSOPTIONS* list[1] = {&m_options};
-    AVISaveOptionsFree(1, list);
+    DetachCompressorState(*m_options);
     m_file.Reset();
     m_raw.Reset();
     m_compressed.Reset();
@@ -50,14 +48,14 @@ HRESULT RecordingAvi::Open(const std::string& path, const PackedFrame& testFrame
         return hr;
     m_raw.NoteReceived();
 
-    m_options.fccType = streamtypeVIDEO;
-    m_options.fccHandler = settings.compressorFourCC;
-    m_options.dwKeyFrameEvery = static_cast<DWORD>(settings.keyFrameEvery);
-    m_options.dwQuality = static_cast<DWORD>(settings.compressorQuality);
-    m_options.dwBytesPerSecond = 0;
-    m_options.dwFlags = AVICOMPRESSF_KEYFRAMES | AVICOMPRESSF_VALID;
-    AttachCompressorState(m_options);
-    hr = AVIMakeCompressedStream(m_compressed.Receive(), m_raw.Get(), &m_options, nullptr);
+    m_options->fccType = streamtypeVIDEO;
+    m_options->fccHandler = settings.compressorFourCC;
+    m_options->dwKeyFrameEvery = static_cast<DWORD>(settings.keyFrameEvery);
+    m_options->dwQuality = static_cast<DWORD>(settings.compressorQuality);
+    m_options->dwBytesPerSecond = 0;
+    m_options->dwFlags = AVICOMPRESSF_KEYFRAMES | AVICOMPRESSF_VALID;
+    AttachCompressorState(*m_options);
+    hr = AVIMakeCompressedStream(m_compressed.Receive(), m_raw.Get(), m_options.Get(), nullptr);
     if (hr != 0)
         return hr;
     m_compressed.NoteReceived();

@@ -15,8 +15,8 @@
 class RecordingAvi {
 public:
     RecordingAvi();
-    // Releases the compression options, the file and both streams, in that order,
-    // and then the library: the file is complete on disk afterwards.
+    // Releases the file and both streams, in that order, then the compression options
+    // and the library: the file is complete on disk afterwards.
     ~RecordingAvi();
     RecordingAvi(const RecordingAvi&) = delete;
     RecordingAvi& operator=(const RecordingAvi&) = delete;
@@ -41,10 +41,11 @@ public:
 
 private:
     korvane::AviFileLibrary m_library;
+    // Declared before the file and streams, so they are released before the options.
+    korvane::CompressOptions m_options;
     korvane::AviFile m_file;
     korvane::AviStream m_raw;
     korvane::AviStream m_compressed;
-    AVICOMPRESSOPTIONS m_options = {};
     std::string m_path;
     std::atomic<unsigned long long> m_frames{0};
     // More than the writer keeps in memory before it reaches the file.

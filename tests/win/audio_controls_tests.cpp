@@ -306,7 +306,7 @@ void MakeMovie(const std::string& video, const std::string& audio)
     std::vector<short> samples(2 * 22050);
     for (size_t i = 0; i < samples.size(); ++i)
         samples[i] = static_cast<short>((i / 50) % 2 ? 6000 : -6000);
-    ASSERT_EQ(mmioWrite(file.m_hmmio, reinterpret_cast<const char*>(samples.data()),
+    ASSERT_EQ(mmioWrite(file.m_hmmio.Get(), reinterpret_cast<const char*>(samples.data()),
                         LONG(samples.size() * 2)),
               LONG(samples.size() * 2));
 }

@@ -161,7 +161,7 @@ protected:
         for (int i = 0; i < frames; ++i)
             samples[2 * i] = samples[2 * i + 1] =
                 static_cast<short>(8000 * std::sin(2 * 3.14159265 * 440 * i / 22050));
-        mmioWrite(file.m_hmmio, reinterpret_cast<const char*>(samples.data()),
+        mmioWrite(file.m_hmmio.Get(), reinterpret_cast<const char*>(samples.data()),
                   static_cast<LONG>(samples.size() * 2));
     }
     // A format the ACM proposes for converting our PCM to `tag`.

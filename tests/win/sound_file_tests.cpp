@@ -78,7 +78,7 @@ void WriteWav(const std::string& path, const WAVEFORMATEX& format, size_t bytes)
     for (size_t i = 0; i < bytes; ++i)
         data[i] = static_cast<char>(i * 7);
     if (bytes) {
-        ASSERT_EQ(mmioWrite(file.m_hmmio, data.data(), static_cast<LONG>(bytes)),
+        ASSERT_EQ(mmioWrite(file.m_hmmio.Get(), data.data(), static_cast<LONG>(bytes)),
                   static_cast<LONG>(bytes));
     }
 }
@@ -151,7 +151,7 @@ TEST(SoundFileWriting, UncreatablePathIsNotOpenWithoutHandle)
     const WAVEFORMATEX f = Pcm(2, 22050, 16);
     CSoundFile file(PathOf("no_such_folder\\x.wav"), &f);
     EXPECT_EQ(file.m_openMode, NotOpen);
-    EXPECT_EQ(file.m_hmmio, nullptr);
+    EXPECT_EQ(file.m_hmmio.Get(), nullptr);
 
     // A file held open without sharing cannot be created either.
     const std::string held = PathOf("held.wav");
@@ -160,7 +160,7 @@ TEST(SoundFileWriting, UncreatablePathIsNotOpenWithoutHandle)
     ASSERT_TRUE(h);
     CSoundFile locked(held, &f);
     EXPECT_EQ(locked.m_openMode, NotOpen);
-    EXPECT_EQ(locked.m_hmmio, nullptr);
+    EXPECT_EQ(locked.m_hmmio.Get(), nullptr);
     h.Reset();
     DeleteFileA(held.c_str());
 }
@@ -176,7 +176,7 @@ TEST(SoundFileReading, ReadsFormatAndStopsAtTheData)
     EXPECT_EQ(file.m_format.nSamplesPerSec, 22050u);
     EXPECT_EQ(file.m_chunk.cksize, 4000u);
     char first[2] = {};
-    ASSERT_EQ(mmioRead(file.m_hmmio, first, 2), 2);
+    ASSERT_EQ(mmioRead(file.m_hmmio.Get(), first, 2), 2);
     EXPECT_EQ(first[1], 7);
     EXPECT_TRUE(errors.shown.empty());
 }
@@ -195,7 +195,7 @@ TEST(SoundFileReading, FileWithoutSizesIsReadToItsEnd)
     ASSERT_EQ(file.m_openMode, ForReading);
     EXPECT_EQ(file.m_chunk.cksize, 600u);
     char first[2] = {};
-    ASSERT_EQ(mmioRead(file.m_hmmio, first, 2), 2);
+    ASSERT_EQ(mmioRead(file.m_hmmio.Get(), first, 2), 2);
     EXPECT_EQ(first[1], 7);
     EXPECT_TRUE(errors.shown.empty());
 }
@@ -274,7 +274,7 @@ TEST(SoundFileReading, ErrorsWithTheirTexts)
         WriteAll(path, c.bytes);
         CSoundFile file(path, nullptr);
         EXPECT_EQ(file.m_openMode, NotOpen) << c.name;
-        EXPECT_EQ(file.m_hmmio, nullptr) << c.name;
+        EXPECT_EQ(file.m_hmmio.Get(), nullptr) << c.name;
         ASSERT_EQ(errors.shown.size(), 1u) << c.name;
         EXPECT_EQ(errors.shown[0], c.text) << c.name;
         // Closed: the file can be removed at once.
