@@ -1,8 +1,8 @@
-// Wave-in capture into the temporary WAV file. PrepareAudioCapture, OpenWaveInput
-// (with QueueCaptureBuffer) and CloseWaveInput run on the recording thread;
-// OnWaveInData and StoreCaptureBuffer on the UI thread, which receives MM_WIM_DATA.
-// The two meet only under the capture's lock: a buffer is never written while the
-// file is being closed, and the device is closed by one of them only.
+// Wave-in capture into the temporary WAV file: the recorder's functions for it, which
+// hand the work to the one SoundCapture (sound_capture.h, which says who locks what).
+// PrepareAudioCapture, OpenWaveInput (with QueueCaptureBuffer), WatchSoundFlow,
+// FillLostSound and CloseWaveInput run on the recording thread; OnWaveInData and
+// StoreCaptureBuffer on the UI thread, which receives MM_WIM_DATA.
 #pragma once
 #include "app/stop_cause.h"
 #include "capture_buffer.h"

@@ -1,11 +1,10 @@
-// The part's description from the open AVI file, the settings and the capture state.
+// The part's description from the open AVI file, the settings and the sound capture.
 #include "recording_part.h"
 
 #include "app/recording_settings.h"
 #include "app/recording_state.h"
 #include "audio/audio_state.h"
 #include "audio/riff_layout.h"
-#include "audio/sound_file.h"
 #include "audio/wave_in_capture.h"
 #include "recovery/recording_journal.h"
 
@@ -33,8 +32,8 @@ std::string FourCcText(DWORD fourcc)
 
 }  // namespace
 
-bool DescribeRecordingPart(const RecordingAvi& avi, const std::string& aviPath,
-                           const std::string& reservePath)
+bool DescribeRecordingPart(const RecordingAvi& avi, const korvane::SoundCapture* sound,
+                           const std::string& aviPath, const std::string& reservePath)
 {
     korvane::RecordingDescription d;
     if (!avi.FileFormat(d.videoFormat) || d.videoFormat.size() < sizeof(BITMAPINFOHEADER))
@@ -55,8 +54,9 @@ bool DescribeRecordingPart(const RecordingAvi& avi, const std::string& aviPath,
                                                               : header->biCompression);
     d.quality = static_cast<uint32_t>(settings.compressorQuality);
     d.suggestedBufferBytes = info.dwSuggestedBufferSize;
-    if (settings.recordAudio && soundFile && soundFile->m_hmmio) {
-        d.wavPath = tempWavPath;
+    const std::string wavPath = sound ? sound->WritingPath() : std::string();
+    if (!wavPath.empty()) {
+        d.wavPath = wavPath;
         // The capture format is PCM: the record itself, with no extra bytes.
         const unsigned char* format = reinterpret_cast<const unsigned char*>(&captureFormat);
         d.audioFormat.assign(format, format + korvane::kWaveFormatRecordBytes);

@@ -7,8 +7,10 @@
 #include "app/recording_report.h"
 #include "recording_avi.h"
 
+#include "audio/sound_capture.h"
+
 // False when the description could not be written; the recording goes on regardless.
-bool DescribeRecordingPart(const RecordingAvi& avi, const std::string& aviPath,
-                           const std::string& reservePath);
+bool DescribeRecordingPart(const RecordingAvi& avi, const korvane::SoundCapture* sound,
+                           const std::string& aviPath, const std::string& reservePath);
 // A later part of the recording whose first file is `firstAviPath`.
 bool DescribeNextRecordingPart(const std::string& firstAviPath, const korvane::RecordingPart& part);

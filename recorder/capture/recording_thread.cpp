@@ -100,16 +100,18 @@ HRESULT Record(int top, int left, int width, int height, int framesPerSecond,
 
     const StayAwake awake;
     const unsigned startTime = RecordingClockMs();
+    korvane::SoundCapture* sound = nullptr;
     if (settings.recordAudio) {
         cleanUp.audio = true;
+        sound = &korvane::SoundCapture::Instance();
         // A recording without working audio goes on as video only; the capture has told
         // the main window why.
         PrepareAudioCapture();
         AlignCaptureWithVideoClock(startTime);
         OpenWaveInput();
     }
-    DescribeRecordingPart(*avi, aviPath, reserve.Path());
-    ScreenCaptureIo io(avi, framesPerSecond, left, top, width, height);
+    DescribeRecordingPart(*avi, sound, aviPath, reserve.Path());
+    ScreenCaptureIo io(avi, sound, framesPerSecond, left, top, width, height);
     const double loopStart = korvane::StatsClockSeconds();
     korvane::CaptureLoopResult loop =
         korvane::RunCaptureLoop(io, settings.frameIntervalMs, startTime);

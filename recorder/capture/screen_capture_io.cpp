@@ -9,7 +9,6 @@
 #include "app/registered_messages.h"
 #include "app/recording_state.h"
 #include "app/scratch_paths.h"
-#include "audio/wave_in_capture.h"
 #include "frame_grabber.h"
 #include "recording_part.h"
 #include "recording_stats.h"
@@ -55,9 +54,10 @@ unsigned long long FreeBytesFor(const std::string& folder)
     return available.QuadPart;
 }
 
-ScreenCaptureIo::ScreenCaptureIo(std::unique_ptr<RecordingAvi>& avi, int framesPerSecond, int left,
-                                 int top, int width, int height)
+ScreenCaptureIo::ScreenCaptureIo(std::unique_ptr<RecordingAvi>& avi, korvane::SoundCapture* sound,
+                                 int framesPerSecond, int left, int top, int width, int height)
     : m_avi(avi),
+      m_sound(sound),
       m_framesPerSecond(framesPerSecond),
       m_left(left),
       m_top(top),
@@ -131,17 +131,16 @@ bool ScreenCaptureIo::SpaceLow()
     m_spaceChecked = true;
     m_lastSpaceCheck = now;
     // The same once-a-second look notices a sound device that has gone.
-    if (settings.recordAudio)
-        WatchSoundFlow();
-    return korvane::SpaceIsLow(FreeBytesFor(m_scratchFolder), m_avi->Bytes(),
-                               korvane::StoredSoundBytes());
+    if (m_sound)
+        m_sound->WatchFlow();
+    return korvane::SpaceIsLow(FreeBytesFor(m_scratchFolder), m_avi->Bytes(), SoundBytes());
 }
 
 bool ScreenCaptureIo::PartFull()
 {
     // The merge puts the part's sound into the same file, so it counts too. The ceiling
     // leaves more room than any one frame takes for the frame that crosses it.
-    const unsigned long long sound = korvane::StoredSoundBytes() - m_soundAtPartStart;
+    const unsigned long long sound = SoundBytes() - m_soundAtPartStart;
     return m_avi->Bytes() + sound > m_partCeiling;
 }
 
@@ -176,7 +175,7 @@ HRESULT ScreenCaptureIo::StartNextPart(unsigned firstIndex)
         DescribeNextRecordingPart(recordingReport.parts.front().aviPath, part);
     m_avi.swap(next);
     next.reset();  // the full part is complete on disk from here
-    m_soundAtPartStart = korvane::StoredSoundBytes();
+    m_soundAtPartStart = SoundBytes();
     m_partStartIndex = firstIndex;
     recordingReport.parts.push_back(part);
     return 0;

@@ -2,6 +2,7 @@
 // grabber, the scratch drive's free space and the temporary AVI files of the recording's
 // parts. Frames are compressed and written on a writer thread while the loop goes on;
 // the part being written is touched by this thread only when the writer has drained.
+// The sound capture, when there is one, is asked what it stored and watched.
 // Times its grabs and writes. Recording thread.
 #pragma once
 #include "capture_loop.h"
@@ -10,15 +11,17 @@
 #include "frame_writer.h"
 #include "recording_avi.h"
 
+#include "audio/sound_capture.h"
+
 #include <memory>
 #include <string>
 
 class ScreenCaptureIo : public korvane::CaptureIo {
 public:
     // `avi` is the open first part; StartNextPart replaces it, so the caller's owner always
-    // holds the part being written.
-    ScreenCaptureIo(std::unique_ptr<RecordingAvi>& avi, int framesPerSecond, int left, int top,
-                    int width, int height);
+    // holds the part being written. `sound` is the recording's sound capture, or null.
+    ScreenCaptureIo(std::unique_ptr<RecordingAvi>& avi, korvane::SoundCapture* sound,
+                    int framesPerSecond, int left, int top, int width, int height);
 
     unsigned Now() override;
     void Sleep(unsigned ms) override;
@@ -47,7 +50,10 @@ public:
     double WriteSeconds() const { return m_writer.SinkSeconds(); }
 
 private:
+    unsigned long long SoundBytes() const { return m_sound ? m_sound->StoredBytes() : 0; }
+
     std::unique_ptr<RecordingAvi>& m_avi;
+    korvane::SoundCapture* m_sound;
     int m_framesPerSecond;
     int m_left, m_top, m_width, m_height;
     ScreenGrabber m_grabber;

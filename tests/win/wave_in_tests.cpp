@@ -6,6 +6,7 @@
 #include "app/recording_settings.h"
 #include "audio/audio_state.h"
 #include "audio/pcm_format.h"
+#include "audio/sound_capture.h"
 #include "audio/sound_file.h"
 #include "audio/wave_in_capture.h"
 #include "app/recording_state.h"
@@ -29,6 +30,10 @@ namespace {
 
 // Buffers queued for the tests' 88200-byte-a-second format.
 const long kQueued = 23;
+
+using FileState = korvane::SoundCapture::FileState;
+FileState SoundFile() { return korvane::SoundCapture::Instance().File(); }
+long Queued() { return korvane::SoundCapture::Instance().QueuedBuffers(); }
 
 TEST(CaptureFormat, FromTheSettingsAndBufferSizes)
 {
@@ -192,17 +197,17 @@ TEST_F(WaveInCapture, RecordsWholeBuffersAndFreesThemAtTheStop)
 {
     ASSERT_EQ(PrepareAudioCapture(), 1);
     path = tempWavPath;
-    ASSERT_NE(soundFile.get(), nullptr);
+    ASSERT_EQ(SoundFile(), FileState::Writing);
     ASSERT_TRUE(OpenWaveInput());
-    EXPECT_EQ(queuedBufferCount, kQueued);
+    EXPECT_EQ(Queued(), kQueued);
     ASSERT_TRUE(WaitForFirstBuffer());
     WaveWindow::PumpFor(1500);
-    EXPECT_EQ(queuedBufferCount, kQueued);  // every returned buffer went back to the device
+    EXPECT_EQ(Queued(), kQueued);  // every returned buffer went back to the device
     isRecording = 0;
     CloseFromWorker();
-    EXPECT_EQ(queuedBufferCount, 0);
+    EXPECT_EQ(Queued(), 0);
     EXPECT_EQ(korvane::LiveCaptureBuffers(), 0u);
-    EXPECT_EQ(soundFile.get(), nullptr);
+    EXPECT_EQ(SoundFile(), FileState::None);
     const uint32_t data = CheckFinished();
     // About 1.5 s of 88200 bytes a second arrived as whole buffers.
     EXPECT_GE(data, 22u * 4000);
@@ -266,7 +271,7 @@ TEST_F(WaveInCapture, PausedBuffersCirculateUnwritten)
     ASSERT_TRUE(WaitForFirstBuffer());
     WaveWindow::PumpFor(800);
     EXPECT_GT(WaveWindow::notifications, 5);
-    EXPECT_EQ(queuedBufferCount, kQueued);
+    EXPECT_EQ(Queued(), kQueued);
     isPaused = 0;
     WaveWindow::PumpFor(500);
     isRecording = 0;
@@ -288,9 +293,9 @@ TEST_F(WaveInCapture, ClosingWhileStillRecordingFinishesTheFile)
         ASSERT_TRUE(WaitForFirstBuffer());
         WaveWindow::PumpFor(100);
         CloseFromWorker();
-        EXPECT_EQ(queuedBufferCount, 0);
+        EXPECT_EQ(Queued(), 0);
         EXPECT_EQ(korvane::LiveCaptureBuffers(), 0u);
-        EXPECT_EQ(soundFile.get(), nullptr);
+        EXPECT_EQ(SoundFile(), FileState::None);
         CheckFinished();
         DeleteFileA(path.c_str());
     }
@@ -310,14 +315,13 @@ TEST_F(WaveInCapture, UncreatableFileIsToldOnceAndShutsTheDeviceAtTheFirstBuffer
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_EQ(messages.troubles,
               std::vector<korvane::AudioTrouble>{korvane::AudioTrouble::FileNotCreated});
-    ASSERT_NE(soundFile.get(), nullptr);
-    EXPECT_EQ(soundFile->m_openMode, NotOpen);
+    EXPECT_EQ(SoundFile(), FileState::Failed);
     ASSERT_TRUE(OpenWaveInput());
     ASSERT_TRUE(WaitForFirstBuffer());
     WaveWindow::PumpFor(100);
     // The first buffer shut the capture down; the other two were reclaimed with it.
-    EXPECT_EQ(soundFile.get(), nullptr);
-    EXPECT_EQ(queuedBufferCount, 0);
+    EXPECT_EQ(SoundFile(), FileState::None);
+    EXPECT_EQ(Queued(), 0);
     EXPECT_EQ(korvane::LiveCaptureBuffers(), 0u);
     const int seen = WaveWindow::notifications;
     WaveWindow::PumpFor(300);
