@@ -18,6 +18,8 @@ void RegisterAppMessages();
 constexpr UINT MergeProgress = WM_USER + 222;
 // To the main window when the sound capture meets a trouble; WPARAM is the AudioTrouble.
 constexpr UINT AudioTroubleNotice = WM_USER + 224;
+// To the main window when a recovered recording waits for its finish.
+constexpr UINT RecoveredRecordingWaiting = WM_USER + 225;
 // To the main window, posted by the capture loop while paused: WPARAM 1 to blank the
 // caption, 0 to show it again.
 constexpr UINT CaptionBlink = WM_USER + 223;

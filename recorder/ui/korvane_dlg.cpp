@@ -22,6 +22,8 @@
 #include "region/flashing_wnd.h"
 #include "region/region_window.h"
 #include "res/resource.h"
+#include "finish_plan.h"
+#include "recording_finish.h"
 #include "recovery_offer.h"
 #include "resolve_cursor.h"
 
@@ -30,6 +32,7 @@
 
 namespace {
 
+const char kCaption[] = "Korvane";
 const char kExitWhileRecording[] = "Please stop video screen capture before exit!";
 const char kPlainTitle[] = "Brisko Screen Video Capture";
 // How long the end of the process waits for a stopped recording to finish its files: the
@@ -259,7 +262,63 @@ LRESULT CKorvaneDlg::OnSaveCursor(WPARAM cursor, LPARAM)
     return 0;
 }
 
-// OnRecordingDone lives in recording_done.cpp.
+LRESULT CKorvaneDlg::OnRecordingDone(WPARAM, LPARAM)
+{
+    // A recording that stopped by itself (a full drive, a failed write) was never stopped
+    // here: without this the window stays "recording" and refuses to exit.
+    if (isRecording)
+        OnRecordInterrupted(0, 0);
+    m_workerRunning = false;
+    m_finishing = true;
+    ShowButtons();
+    TellHowTheRecordingEnded(true);
+    Finish(RecordingJustMade());
+    return 0;
+}
+
+LRESULT CKorvaneDlg::OnRecoveredRecording()
+{
+    // A recording or a finish under way hands the next one on when it ends.
+    if (isRecording || m_finishing || m_workerRunning)
+        return 0;
+    RecordingToFinish recovered;
+    if (TakeRecoveredRecording(recovered))
+        Finish(recovered);
+    return 0;
+}
+
+void CKorvaneDlg::Finish(const RecordingToFinish& recording)
+{
+    m_finishing = true;
+    ShowButtons();
+    RecordingFinish finish(Hwnd(), m_pProgressDlg.get());
+    finish.Run(recording);
+    if (!finish.FirstSaved().empty())
+        m_lastSavedFile = finish.FirstSaved();
+    EndFinishing();
+    RecordingFinished(recording.parts.empty() ? std::string() : recording.parts.front().aviPath);
+}
+
+void CKorvaneDlg::TellHowTheRecordingEnded(bool recorded)
+{
+    SetWindowTextA(m_audioStatus, settings.audioStatusLine.c_str());
+    const std::string notice = korvane::EndOfRecordingNotice(
+        recordingReport.cause, static_cast<korvane::AudioTrouble>(audioTrouble.load()), recorded,
+        GetScratchFolder(), recordingReport.unreadGrabs);
+    if (!notice.empty()) {
+        BringToFront();
+        MessageBoxA(Hwnd(), notice.c_str(), kCaption, MB_OK | MB_ICONWARNING);
+    }
+}
+
+LRESULT CKorvaneDlg::OnAudioTrouble(WPARAM trouble, LPARAM)
+{
+    // The recording goes on; the line says why it has no sound, the end says it again.
+    const std::string line = korvane::AudioTroubleLine(static_cast<korvane::AudioTrouble>(trouble));
+    if (isRecording && !line.empty())
+        SetWindowTextA(m_audioStatus, line.c_str());
+    return 0;
+}
 
 LRESULT CKorvaneDlg::OnHotKey(WPARAM virtualKey, LPARAM keystrokeInfo)
 {
@@ -393,6 +452,8 @@ INT_PTR CKorvaneDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return SetResult(OnHotKey(wParam, lParam));
     if (message == AudioTroubleNotice)
         return SetResult(OnAudioTrouble(wParam, lParam));
+    if (message == RecoveredRecordingWaiting)
+        return SetResult(OnRecoveredRecording());
 
     switch (message) {
     case WM_INITDIALOG: return OnInitDialog();

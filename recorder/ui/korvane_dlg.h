@@ -11,10 +11,7 @@
 #include <vector>
 
 class CProgressDialog;
-
-// WPARAM of WM_USER_GENERIC_MSG when the main window asks for the save again (the
-// recording thread posts 0).
-constexpr WPARAM kSaveAskedAgain = 1;
+struct RecordingToFinish;
 
 class CKorvaneDlg : public DialogBase {
 public:
@@ -45,26 +42,16 @@ private:
     LRESULT OnRecordInterrupted(WPARAM, LPARAM);
     LRESULT OnRecordingFailed(WPARAM, LPARAM);
     LRESULT OnSaveCursor(WPARAM cursor, LPARAM);
-    LRESULT OnRecordingDone(WPARAM askedAgain, LPARAM);
+    LRESULT OnRecordingDone(WPARAM, LPARAM);
+    LRESULT OnRecoveredRecording();
     LRESULT OnAudioTrouble(WPARAM trouble, LPARAM);
     LRESULT OnQueryEndSession();
     void OnEndSession(bool ending);
 
-    // One file of the recording still to be saved, with the sound that plays with it.
-    struct PendingPart {
-        std::string avi;
-        std::string wav;     // empty: saved without sound
-        std::string merged;  // reserved for its merge; may be empty
-        int number = 1;      // 1 for "name.avi", 2 for "name (2).avi", ...
-    };
-    enum class PartSaved { Saved, AskAgain, Kept };
     void TellHowTheRecordingEnded(bool recorded);
-    std::vector<PendingPart> PartsOfRecording();
-    bool SaveRecording();
-    PartSaved SavePart(const PendingPart& part, const std::string& target, std::string& firstSaved);
-    void DeletePendingParts();
-    void KeepPendingParts(const std::string& why);
-    void StartPlayer(const std::string& moviePath);
+    // Saves `recording` through the finish (recording_finish.h), with the buttons held
+    // in the finishing state meanwhile.
+    void Finish(const RecordingToFinish& recording);
     // Stops a running recording and waits (bounded) for its thread to finish the files.
     void StopAndWaitForRecordingThread();
     LRESULT OnHotKey(WPARAM virtualKey, LPARAM keystrokeInfo);
@@ -77,11 +64,6 @@ private:
     void EndFinishing();
 
     std::string m_lastSavedFile;
-    std::vector<PendingPart> m_pendingParts;
-    // The recording's whole sound file when it could not be cut between its parts.
-    std::string m_wholeSound;
-    // A save has failed in this finish: Cancel then keeps the files instead of deleting.
-    bool m_saveTrouble = false;
     std::unique_ptr<CProgressDialog> m_pProgressDlg;  // made hidden with the main window
     HICON m_hIcon = nullptr;
     HWND m_btnRecord = nullptr;

@@ -121,11 +121,9 @@ void RecordingFinish::Split(const RecordingToFinish& recording)
     const std::vector<korvane::RecordingPart>& recorded = recording.parts;
     const bool withSound = !recording.wavPath.empty();
     if (recorded.size() <= 1) {
-        m_pending.push_back(PendingPart{recorded.empty() ? std::string() : recorded[0].aviPath,
-                                        recording.wavPath,
-                                        withSound && !recorded.empty() ? recorded[0].mergedPath
-                                                                       : std::string(),
-                                        1});
+        m_pending.push_back(PendingPart{
+            recorded.empty() ? std::string() : recorded[0].aviPath, recording.wavPath,
+            withSound && !recorded.empty() ? recorded[0].mergedPath : std::string(), 1});
         return;
     }
     // Each part gets the sound that plays with it, cut from the recording's one file.
@@ -216,9 +214,9 @@ RecordingFinish::Attempt RecordingFinish::SaveOnce()
     if (!korvane::RunSaveFileDialog(dialog, savePath, &failure)) {
         // A dialog that could not be shown decided nothing: the recording is kept.
         if (failure != 0) {
-            KeepPending("The save dialog could not be shown (error " + std::to_string(failure) +
-                            ").\n",
-                        {});
+            KeepPending(
+                "The save dialog could not be shown (error " + std::to_string(failure) + ").\n",
+                {});
             return Attempt::Done;
         }
         // After a save that failed, Cancel is no decision to throw the recording away.

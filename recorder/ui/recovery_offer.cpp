@@ -2,7 +2,6 @@
 #include "recovery_offer.h"
 
 #include "app/recording_report.h"
-#include "app/recording_settings.h"
 #include "app/recording_state.h"
 #include "app/registered_messages.h"
 #include "app/scratch_paths.h"
@@ -21,11 +20,6 @@ struct Waiting {
     bool sound = false;
 };
 std::deque<Waiting> waiting;
-// While a rebuilt recording is being finished: the user's own sound and rate settings,
-// which the finish reads and which are set to the recording's for that time.
-bool finishingRecovered = false;
-int userRecordAudio = 0;
-int userFramesPerSecond = 0;
 
 std::string Describe(const korvane::InterruptedRecording& r)
 {
@@ -99,34 +93,30 @@ void OfferInterruptedRecordings()
 
 void HandNextRecoveredRecording()
 {
-    if (waiting.empty() || finishingRecovered || isRecording || !mainWindow)
-        return;
-    const Waiting next = waiting.front();
-    waiting.pop_front();
-    tempAviPath = next.files.aviPath;
-    tempWavPath = next.files.wavPath;
-    mergedAviPath = next.files.mergedPath;
-    // The finish saves the parts as it does those of a recording just made.
-    recordingReport = korvane::RecordingReport();
-    recordingReport.parts.push_back(korvane::RecordingPart{tempAviPath, mergedAviPath, 0});
-    for (const korvane::LaterPart& part : next.files.laterParts)
-        recordingReport.parts.push_back(
-            korvane::RecordingPart{part.aviPath, part.mergedPath, part.firstIndex});
-    userRecordAudio = settings.recordAudio;
-    settings.recordAudio = next.sound ? 1 : 0;
-    userFramesPerSecond = settings.framesPerSecond;
-    settings.framesPerSecond = static_cast<int>(next.files.framesPerSecond);
-    finishingRecovered = true;
-    PostMessageA(mainWindow, WM_USER_GENERIC_MSG, 0, 0);
+    if (!waiting.empty() && mainWindow)
+        PostMessageA(mainWindow, RecoveredRecordingWaiting, 0, 0);
 }
 
-void RecordingFinished()
+bool TakeRecoveredRecording(RecordingToFinish& recording)
 {
-    korvane::ForgetRecordingPart(tempAviPath);
-    if (finishingRecovered) {
-        settings.recordAudio = userRecordAudio;
-        settings.framesPerSecond = userFramesPerSecond;
-        finishingRecovered = false;
-    }
+    if (waiting.empty())
+        return false;
+    const Waiting next = waiting.front();
+    waiting.pop_front();
+    // The finish saves the parts as it does those of a recording just made.
+    recording = RecordingToFinish();
+    recording.parts.push_back(korvane::RecordingPart{next.files.aviPath, next.files.mergedPath, 0});
+    for (const korvane::LaterPart& part : next.files.laterParts)
+        recording.parts.push_back(
+            korvane::RecordingPart{part.aviPath, part.mergedPath, part.firstIndex});
+    recording.wavPath = next.sound ? next.files.wavPath : std::string();
+    recording.framesPerSecond = static_cast<int>(next.files.framesPerSecond);
+    return true;
+}
+
+void RecordingFinished(const std::string& firstAviPath)
+{
+    if (!firstAviPath.empty())
+        korvane::ForgetRecordingPart(firstAviPath);
     HandNextRecoveredRecording();
 }
