@@ -1,5 +1,5 @@
 // Entry point of the recorder: start-up, the modal main window, shutdown.
-#include "app/korvane_app.h"
+#include "korvane_app.h"
 #include "exception_barrier.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)

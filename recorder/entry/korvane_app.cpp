@@ -2,8 +2,8 @@
 #include "korvane_app.h"
 
 #include "capture/recording_thread.h"
-#include "registered_messages.h"
-#include "single_instance.h"
+#include "app/registered_messages.h"
+#include "app/single_instance.h"
 
 #include "skin_api.h"
 #include "skin_file.h"
