@@ -2,5 +2,8 @@
 // another thread the caption change is a message sent to the UI thread.
 #pragma once
 
+// The caption the stop steps and the merge give the main window.
+constexpr char kPlainMainTitle[] = "Brisko Screen Video Capture";
+
 // Sets the caption of mainWindow, if there is one.
 void SetMainTitle(const char* text);

@@ -1,7 +1,9 @@
-// RecordingState: the runtime state of the one recording that may run. The UI thread
-// writes everything here; the recording thread reads it. The two flags and the saved
-// cursor change while the worker runs, so they are atomics; the rest is written before
-// the worker starts (thread creation orders those writes before its reads).
+// RecordingState: the runtime state of the one recording that may run. The two flags and
+// the saved cursor change while the worker runs, so they are atomics. The UI thread
+// writes the areas, the screen's size and the windows before the worker starts (thread
+// creation orders those writes before its reads); the worker names its scratch files
+// (tempAviPath, tempWavPath) at its start, and the UI thread reads them only after the
+// worker's end report (the posted message orders them).
 #pragma once
 #include <windows.h>
 

@@ -158,6 +158,40 @@ private:
     LONG m_factOffset = 0;
 };
 
+// The PCM format of the stream at `start`, as a plain record.
+bool ReadPcmFormat(PAVISTREAM pcm, LONG start, WAVEFORMATEX& source)
+{
+    LONG formatSize = 0;
+    AVIStreamReadFormat(pcm, start, nullptr, &formatSize);
+    std::vector<BYTE> formatBlock(std::max<LONG>(formatSize, sizeof(WAVEFORMATEX)));
+    if (formatSize <= 0 || AVIStreamReadFormat(pcm, start, formatBlock.data(), &formatSize) != 0)
+        return false;
+    std::memcpy(&source, formatBlock.data(), sizeof source);
+    source.cbSize = 0;
+    return source.wFormatTag == WAVE_FORMAT_PCM && source.nBlockAlign != 0;
+}
+
+// Source bytes that make one compressed block, a chunk of sixteen blocks, and what the
+// encoder may make of a chunk with one block carried over.
+struct ChunkSizes {
+    DWORD perBlock = 0;
+    DWORD chunk = 0;
+    DWORD targetBytes = 0;
+};
+
+bool MeasureChunks(HACMSTREAM has, const WAVEFORMATEX& source, const WAVEFORMATEX* target,
+                   ChunkSizes& sizes)
+{
+    DWORD perBlock = 0;
+    if (acmStreamSize(has, target->nBlockAlign, &perBlock, ACM_STREAMSIZEF_DESTINATION) != 0 ||
+        perBlock == 0)
+        return false;
+    sizes.perBlock = (perBlock + source.nBlockAlign - 1) / source.nBlockAlign * source.nBlockAlign;
+    sizes.chunk = sizes.perBlock * 16;
+    return acmStreamSize(has, sizes.chunk + sizes.perBlock, &sizes.targetBytes,
+                         ACM_STREAMSIZEF_SOURCE) == 0;
+}
+
 bool Convert(PAVISTREAM pcm, const WAVEFORMATEX* target, int targetSize, const std::string& path,
              AVISAVECALLBACK progress)
 {
@@ -166,33 +200,17 @@ bool Convert(PAVISTREAM pcm, const WAVEFORMATEX* target, int targetSize, const s
     if (targetSize < static_cast<int>(sizeof(WAVEFORMATEX)) + target->cbSize &&
         target->wFormatTag != WAVE_FORMAT_PCM)
         return false;
-
-    LONG formatSize = 0;
     const LONG start = AVIStreamStart(pcm);
-    AVIStreamReadFormat(pcm, start, nullptr, &formatSize);
-    std::vector<BYTE> formatBlock(std::max<LONG>(formatSize, sizeof(WAVEFORMATEX)));
-    if (formatSize <= 0 || AVIStreamReadFormat(pcm, start, formatBlock.data(), &formatSize) != 0)
-        return false;
     WAVEFORMATEX source;
-    std::memcpy(&source, formatBlock.data(), sizeof source);
-    source.cbSize = 0;
-    if (source.wFormatTag != WAVE_FORMAT_PCM || source.nBlockAlign == 0)
+    if (!ReadPcmFormat(pcm, start, source))
         return false;
-
     const AcmStream acm = OpenAcmStream(&source, target);
-    if (!acm)
+    ChunkSizes sizes;
+    if (!acm || !MeasureChunks(acm.Get(), source, target, sizes))
         return false;
-    // Source bytes that make one compressed block, and a chunk of sixteen blocks.
-    DWORD perBlock = 0;
-    if (acmStreamSize(acm.Get(), target->nBlockAlign, &perBlock, ACM_STREAMSIZEF_DESTINATION) !=
-            0 ||
-        perBlock == 0)
-        return false;
-    perBlock = (perBlock + source.nBlockAlign - 1) / source.nBlockAlign * source.nBlockAlign;
-    const DWORD chunk = perBlock * 16;
-    DWORD targetBytes = 0;
-    if (acmStreamSize(acm.Get(), chunk + perBlock, &targetBytes, ACM_STREAMSIZEF_SOURCE) != 0)
-        return false;
+    const DWORD perBlock = sizes.perBlock;
+    const DWORD chunk = sizes.chunk;
+    const DWORD targetBytes = sizes.targetBytes;
     std::vector<BYTE> in(chunk + perBlock);
     std::vector<BYTE> out(targetBytes + target->nBlockAlign);
     PreparedHeader header(acm.Get(), in, out);

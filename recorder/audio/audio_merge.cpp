@@ -21,8 +21,6 @@
 
 namespace {
 
-const char kMergedTitle[] = "Brisko Screen Video Capture";
-
 // The part of the progress bar the running step of the merge moves through, and the
 // position last reported. A conversion and the save after it share the bar, and a
 // retry goes on from where the bar stands, so the bar only ever moves forward. The
@@ -176,6 +174,29 @@ void RestoreKeyFrames(const std::string& path, const std::vector<bool>& keys)
     write(place.indexOffset, index.data(), static_cast<DWORD>(index.size()));
 }
 
+// Converts the sound to `format` first and copies it as it is: AVIFile's own conversion
+// to some formats never returns. The converted file goes again either way.
+bool SaveConverted(const std::string& outputPath, PAVISTREAM video, PAVISTREAM audio,
+                   const WAVEFORMATEX* format, int formatSize, SaveAttempt& attempt)
+{
+    const std::string convertedPath = outputPath + ".audio.wav";
+    bool saved = false;
+    {
+        korvane::AviStream converted;
+        barSpan = BarSpan{0, kConversionShare};
+        if (korvane::ConvertAudioToFile(audio, format, formatSize, convertedPath,
+                                        ReportMergeProgress) &&
+            OpenStream(convertedPath, streamtypeAUDIO, converted)) {
+            // No format in the options: AVIFile would look for an encoder from the
+            // stream's format to itself, and there is none.
+            barSpan = BarSpan{kConversionShare, 100};
+            saved = Save(outputPath, video, converted.Get(), attempt, ReportMergeProgress) == 0;
+        }
+    }
+    DeleteFileA(convertedPath.c_str());
+    return saved;
+}
+
 }  // namespace
 
 namespace korvane {
@@ -209,32 +230,15 @@ MergeResult SaveMergedStreams(PAVISTREAM video, PAVISTREAM audio, const std::str
         if (useCompressFormat && (!compressFormat || compressFormatSize <= 0))
             useCompressFormat = false;
         if (useCompressFormat) {
-            // Converted here and copied as it is: AVIFile's own conversion to some
-            // formats never returns.
-            const std::string convertedPath = outputPath + ".audio.wav";
-            bool saved = false;
-            {
-                AviStream converted;
-                barSpan = BarSpan{0, kConversionShare};
-                if (ConvertAudioToFile(audio, compressFormat, compressFormatSize, convertedPath,
-                                       ReportMergeProgress) &&
-                    OpenStream(convertedPath, streamtypeAUDIO, converted)) {
-                    // No format in the options: AVIFile would look for an encoder from
-                    // the stream's format to itself, and there is none.
-                    barSpan = BarSpan{kConversionShare, 100};
-                    saved =
-                        Save(outputPath, video, converted.Get(), first, ReportMergeProgress) == 0;
-                }
-            }
-            DeleteFileA(convertedPath.c_str());
-            if (saved) {
-                SetMainTitle(kMergedTitle);
+            if (SaveConverted(outputPath, video, audio, compressFormat, compressFormatSize,
+                              first)) {
+                SetMainTitle(kPlainMainTitle);
                 return Merged;
             }
         } else {
             UseStreamFormat(first, audio);
             if (Save(outputPath, video, audio, first, ReportMergeProgress) == 0) {
-                SetMainTitle(kMergedTitle);
+                SetMainTitle(kPlainMainTitle);
                 return Merged;
             }
         }
@@ -251,7 +255,7 @@ MergeResult SaveMergedStreams(PAVISTREAM video, PAVISTREAM audio, const std::str
     barSpan = BarSpan{barShown, 100};
     if (Save(outputPath, video, audio, retry, ReportMergeProgress) != 0)
         return SaveFailed;
-    SetMainTitle(kMergedTitle);
+    SetMainTitle(kPlainMainTitle);
     return Merged;
 }
 

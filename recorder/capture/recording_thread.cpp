@@ -63,6 +63,26 @@ struct SetUpFault {
     bool compressor = false;
 };
 
+// How long the video lasts whose last frame is at `lastIndex`.
+unsigned VideoLengthMs(unsigned lastIndex, int framesPerSecond)
+{
+    return static_cast<unsigned>((static_cast<unsigned long long>(lastIndex) + 1) * 1000 /
+                                 static_cast<unsigned>(framesPerSecond > 0 ? framesPerSecond : 1));
+}
+
+// What the benches read of the loop just ended.
+void NoteLoopStats(const korvane::CaptureLoopResult& loop, const ScreenCaptureIo& io,
+                   double loopStart)
+{
+    korvane::RecordingStats& stats = korvane::lastRecordingStats;
+    stats.loopSeconds = korvane::StatsClockSeconds() - loopStart;
+    stats.grabs = loop.grabs;
+    stats.framesWritten = loop.framesWritten;
+    stats.lastWrittenIndex = loop.lastWrittenIndex;
+    stats.grabSeconds = io.GrabSeconds();
+    stats.writeSeconds = io.WriteSeconds();
+}
+
 // Set-up and loop; returns the HRESULT that decides the report and fills the report's
 // cause and frame count. The AVI file is finished (released) before this returns, so the
 // report always follows a complete file.
@@ -124,13 +144,7 @@ HRESULT Record(int top, int left, int width, int height, int framesPerSecond,
     loop.framesWritten = writes.framesWritten;
     if (writes.framesWritten > 0)
         loop.lastWrittenIndex = writes.lastWrittenIndex;
-    korvane::RecordingStats& stats = korvane::lastRecordingStats;
-    stats.loopSeconds = korvane::StatsClockSeconds() - loopStart;
-    stats.grabs = loop.grabs;
-    stats.framesWritten = loop.framesWritten;
-    stats.lastWrittenIndex = loop.lastWrittenIndex;
-    stats.grabSeconds = io.GrabSeconds();
-    stats.writeSeconds = io.WriteSeconds();
+    NoteLoopStats(loop, io, loopStart);
     recordingReport.cause = loop.cause;
     recordingReport.framesWritten = loop.framesWritten;
     recordingReport.unreadGrabs = io.UnreadGrabs();
@@ -138,9 +152,7 @@ HRESULT Record(int top, int left, int width, int height, int framesPerSecond,
     fault.compressor = loop.framesWritten == 0 && loop.cause == korvane::StopCause::WriteFailed &&
                        !korvane::SpaceIsLow(FreeBytesFor(GetScratchFolder()), 0, 0);
     if (cleanUp.audio && loop.framesWritten > 0)
-        FillLostSound(static_cast<unsigned>(
-            (static_cast<unsigned long long>(loop.lastWrittenIndex) + 1) * 1000 /
-            static_cast<unsigned>(framesPerSecond > 0 ? framesPerSecond : 1)));
+        FillLostSound(VideoLengthMs(loop.lastWrittenIndex, framesPerSecond));
     return loop.result;
 }
 

@@ -1,6 +1,7 @@
 // The recording thread: one run of RecordingThreadMain is one recording. Started by
 // the main window on WM_USER_RECORDSTART_MSG; it reports its end only by posting to
-// mainWindow. Only the end of the process (exit, log-off) waits for it.
+// mainWindow. The UI thread does not join it; only the end of the process (exit, log-off)
+// waits for it, by its handle.
 #pragma once
 #include <string>
 

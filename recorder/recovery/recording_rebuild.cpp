@@ -193,6 +193,61 @@ std::string ReserveName(const std::string& folder, const char* first)
                           [] { return rand(); });
 }
 
+// Every part whose video is whole or can be made whole, in order; none when the first
+// cannot. New files are deleted again when one cannot be written.
+struct RebuiltParts {
+    std::vector<LaterPart> kept;        // the parts as the finish takes them
+    std::vector<std::string> made;      // new files: deleted again if the rebuild fails
+    std::vector<std::string> replaced;  // damaged files and names of dropped parts
+};
+
+bool RebuildParts(const RecordingDescription& d, const std::string& folder, RebuiltParts& out)
+{
+    for (const LaterPart& part : AllParts(d)) {
+        KernelHandle damaged;
+        const SalvagedVideo video = SalvageVideo(d, part.aviPath, damaged);
+        if (video.CodedFrames() == 0) {
+            if (out.kept.empty())
+                return false;
+            out.replaced.insert(out.replaced.end(), {part.aviPath, part.mergedPath});
+            continue;
+        }
+        LaterPart rebuilt = part;
+        if (!video.finished) {
+            rebuilt.aviPath = ReserveName(folder, "\\~temp.avi");
+            if (!rebuilt.aviPath.empty())
+                out.made.push_back(rebuilt.aviPath);
+            if (rebuilt.aviPath.empty() || !WriteVideo(d, video, damaged.Get(), rebuilt.aviPath)) {
+                for (const std::string& path : out.made)
+                    DeleteFileA(path.c_str());
+                return false;
+            }
+            out.replaced.push_back(part.aviPath);
+        }
+        out.kept.push_back(rebuilt);
+    }
+    return true;
+}
+
+// With sound, each part needs a free name for its merge; without, none keeps one.
+void SettleMergedNames(std::vector<LaterPart>& kept, bool sound, const std::string& folder,
+                       const std::vector<std::string>& inUse)
+{
+    for (LaterPart& part : kept) {
+        const bool mergedFree =
+            !part.mergedPath.empty() &&
+            GetFileAttributesA(part.mergedPath.c_str()) != INVALID_FILE_ATTRIBUTES &&
+            !InUse(inUse, part.mergedPath);
+        if (!sound) {
+            if (mergedFree)
+                DeleteFileA(part.mergedPath.c_str());
+            part.mergedPath.clear();
+        } else if (!mergedFree) {
+            part.mergedPath = ReserveName(folder, "\\tempaudiovideomerge.avi");
+        }
+    }
+}
+
 }  // namespace
 
 std::vector<InterruptedRecording> FindInterruptedRecordings(const std::string& folder,
@@ -250,32 +305,11 @@ bool RebuildRecording(InterruptedRecording& r, const std::string& folder,
     DeleteUnlessInUse(d.reservePath, inUse);
     d.reservePath.clear();
 
-    std::vector<LaterPart> kept;        // the parts as the finish takes them
-    std::vector<std::string> made;      // new files: deleted again if the rebuild fails
-    std::vector<std::string> replaced;  // damaged files and names of dropped parts
-    for (const LaterPart& part : AllParts(d)) {
-        KernelHandle damaged;
-        const SalvagedVideo video = SalvageVideo(d, part.aviPath, damaged);
-        if (video.CodedFrames() == 0) {
-            if (kept.empty())
-                return false;
-            replaced.insert(replaced.end(), {part.aviPath, part.mergedPath});
-            continue;
-        }
-        LaterPart rebuilt = part;
-        if (!video.finished) {
-            rebuilt.aviPath = ReserveName(folder, "\\~temp.avi");
-            if (!rebuilt.aviPath.empty())
-                made.push_back(rebuilt.aviPath);
-            if (rebuilt.aviPath.empty() || !WriteVideo(d, video, damaged.Get(), rebuilt.aviPath)) {
-                for (const std::string& path : made)
-                    DeleteFileA(path.c_str());
-                return false;
-            }
-            replaced.push_back(part.aviPath);
-        }
-        kept.push_back(rebuilt);
-    }
+    RebuiltParts parts;
+    if (!RebuildParts(d, folder, parts))
+        return false;
+    std::vector<LaterPart>& kept = parts.kept;
+    std::vector<std::string>& made = parts.made;
 
     KernelHandle wavFile;
     SalvagedWav wav;
@@ -286,19 +320,7 @@ bool RebuildRecording(InterruptedRecording& r, const std::string& folder,
         d.wavPath.clear();
         d.audioFormat.clear();
     }
-    for (LaterPart& part : kept) {
-        const bool mergedFree =
-            !part.mergedPath.empty() &&
-            GetFileAttributesA(part.mergedPath.c_str()) != INVALID_FILE_ATTRIBUTES &&
-            !InUse(inUse, part.mergedPath);
-        if (!sound) {
-            if (mergedFree)
-                DeleteFileA(part.mergedPath.c_str());
-            part.mergedPath.clear();
-        } else if (!mergedFree) {
-            part.mergedPath = ReserveName(folder, "\\tempaudiovideomerge.avi");
-        }
-    }
+    SettleMergedNames(kept, sound, folder, inUse);
 
     d.aviPath = kept.front().aviPath;
     d.mergedPath = kept.front().mergedPath;
@@ -309,7 +331,7 @@ bool RebuildRecording(InterruptedRecording& r, const std::string& folder,
             DeleteFileA(path.c_str());
         return false;
     }
-    for (const std::string& path : replaced)
+    for (const std::string& path : parts.replaced)
         DeleteUnlessInUse(path, inUse);
     out.aviPath = d.aviPath;
     out.wavPath = d.wavPath;

@@ -6,13 +6,6 @@
 
 namespace korvane {
 
-inline RECT& NormalizeRect(RECT& rect)
-{
-    Rect r = ToRect(rect);
-    rect = ToRECT(NormalizeRect(r));
-    return rect;
-}
-
 inline RECT& ClampRectToScreen(RECT& rect, int screenWidth, int screenHeight)
 {
     Rect r = ToRect(rect);

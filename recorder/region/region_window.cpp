@@ -186,7 +186,7 @@ void RegionWindow::OnMouseMove()
         DrawSelectionFrame(dc.Get(), 0, currentRect);
         POINT p = CursorNow();
         currentRect = RECT{dragStart.x, dragStart.y, p.x, p.y};
-        korvane::NormalizeRect(currentRect);
+        NormalizeRect(currentRect);
         DrawSelectionFrame(dc.Get(), 1, currentRect);
     } else if (settings.regionMode == RegionMode::FixedSize) {
         currentRect = korvane::FixedFrameAt(CursorNow(), frameOffset, selectionRect, screenWidth,
@@ -210,7 +210,7 @@ void RegionWindow::OnLButtonUp()
         // appeared) would otherwise finish with the previous selection's rectangle.
         if (!isDragging)
             return;
-        korvane::NormalizeRect(currentRect);
+        NormalizeRect(currentRect);
         drawnRect = currentRect;
         isDragging = 0;
     }
@@ -223,7 +223,7 @@ void RegionWindow::OnRButtonDown()
         WindowDc dc(Hwnd());
         DrawSelectionFrame(dc.Get(), 0, drawnRect);
     } else if (settings.regionMode == RegionMode::Dragged) {
-        korvane::NormalizeRect(currentRect);
+        NormalizeRect(currentRect);
         drawnRect = currentRect;
         isDragging = 0;
     } else {
@@ -244,7 +244,7 @@ void RegionWindow::Finish()
         return;
     }
     RECT chosen = drawnRect;
-    captureRect = korvane::NormalizeRect(chosen);
+    captureRect = NormalizeRect(chosen);
     if (fixedRegionRequest) {
         fixedRegionRequest = 0;
         PostMessageA(optionsDialogWindow, FixedRegionSelected, 0, 0);
@@ -327,7 +327,12 @@ void DrawSelectionFrame(HDC hdc, int show, const RECT& rect)
     frameOnWindow = show ? rect : RECT{};
 }
 
-RECT& NormalizeRect(RECT& rect) { return korvane::NormalizeRect(rect); }
+RECT& NormalizeRect(RECT& rect)
+{
+    korvane::Rect r = korvane::ToRect(rect);
+    rect = korvane::ToRECT(korvane::NormalizeRect(r));
+    return rect;
+}
 
 RECT& ClampRectToScreen(RECT& rect)
 {

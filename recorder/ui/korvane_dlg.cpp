@@ -34,7 +34,6 @@ namespace {
 
 const char kCaption[] = "Korvane";
 const char kExitWhileRecording[] = "Please stop video screen capture before exit!";
-const char kPlainTitle[] = "Brisko Screen Video Capture";
 // How long the end of the process waits for a stopped recording to finish its files: the
 // sound device alone takes half a second to hand its buffers back.
 const unsigned kRecordingThreadWaitMs = 10000;
@@ -181,8 +180,8 @@ LRESULT CKorvaneDlg::OnRecordStart(WPARAM, LPARAM)
     EnableWindow(m_btnRecord, FALSE);
     EnableWindow(m_btnStop, TRUE);
     EnableWindow(m_btnPause, TRUE);
-    // Not joined: the thread reports its end by posting to this window. When it could
-    // not start, Stop brings the window back to idle.
+    // The thread reports its end by posting to this window; only the end of the process
+    // waits for it. When it could not start, Stop brings the window back to idle.
     m_workerRunning = StartRecordingThread();
     settings.recordKeyArmed = 1;
     return 0;
@@ -230,7 +229,7 @@ LRESULT CKorvaneDlg::OnRecordInterrupted(WPARAM, LPARAM)
     UninstallMyHook(mainWindow);
     if (korvane::StopStepsResetCaption(isPaused)) {
         isPaused = 0;
-        SetMainTitle(kPlainTitle);
+        SetMainTitle(kPlainMainTitle);
     }
     isRecording = 0;
     ShowButtons();
@@ -272,7 +271,7 @@ LRESULT CKorvaneDlg::OnRecordingDone(WPARAM, LPARAM)
     m_finishing = true;
     ShowButtons();
     TellHowTheRecordingEnded(true);
-    Finish(RecordingJustMade());
+    Finish(korvane::RecordingJustMade());
     return 0;
 }
 
@@ -281,17 +280,17 @@ LRESULT CKorvaneDlg::OnRecoveredRecording()
     // A recording or a finish under way hands the next one on when it ends.
     if (isRecording || m_finishing || m_workerRunning)
         return 0;
-    RecordingToFinish recovered;
+    korvane::RecordingToFinish recovered;
     if (TakeRecoveredRecording(recovered))
         Finish(recovered);
     return 0;
 }
 
-void CKorvaneDlg::Finish(const RecordingToFinish& recording)
+void CKorvaneDlg::Finish(const korvane::RecordingToFinish& recording)
 {
     m_finishing = true;
     ShowButtons();
-    RecordingFinish finish(Hwnd(), m_pProgressDlg.get());
+    korvane::RecordingFinish finish(Hwnd(), m_pProgressDlg.get());
     finish.Run(recording);
     if (!finish.FirstSaved().empty())
         m_lastSavedFile = finish.FirstSaved();
@@ -395,7 +394,7 @@ bool CKorvaneDlg::RefuseExit()
         return true;
     if (isRecording != 1)
         return false;
-    MessageBoxA(Hwnd(), kExitWhileRecording, kPlainTitle, MB_OK | MB_ICONINFORMATION);
+    MessageBoxA(Hwnd(), kExitWhileRecording, kPlainMainTitle, MB_OK | MB_ICONINFORMATION);
     return true;
 }
 

@@ -11,7 +11,9 @@
 #include <vector>
 
 class CProgressDialog;
+namespace korvane {
 struct RecordingToFinish;
+}
 
 class CKorvaneDlg : public DialogBase {
 public:
@@ -51,7 +53,7 @@ private:
     void TellHowTheRecordingEnded(bool recorded);
     // Saves `recording` through the finish (recording_finish.h), with the buttons held
     // in the finishing state meanwhile.
-    void Finish(const RecordingToFinish& recording);
+    void Finish(const korvane::RecordingToFinish& recording);
     // Stops a running recording and waits (bounded) for its thread to finish the files.
     void StopAndWaitForRecordingThread();
     LRESULT OnHotKey(WPARAM virtualKey, LPARAM keystrokeInfo);

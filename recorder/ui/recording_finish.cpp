@@ -89,6 +89,8 @@ void DeleteIfSet(const std::string& path)
 
 }  // namespace
 
+namespace korvane {
+
 RecordingToFinish RecordingJustMade()
 {
     RecordingToFinish recording;
@@ -356,3 +358,5 @@ void RecordingFinish::StartPlayer(const std::string& moviePath)
                         .c_str(),
                     kCaption, MB_OK | MB_ICONWARNING);
 }
+
+}  // namespace korvane

@@ -14,11 +14,13 @@
 
 class CProgressDialog;
 
+namespace korvane {
+
 // A recording waiting to be finished: one just made, or one rebuilt after its process
 // died. Its own values, whatever the settings say now.
 struct RecordingToFinish {
     // The recording's AVI files, the first one first (its merged name empty: no merge).
-    std::vector<korvane::RecordingPart> parts;
+    std::vector<RecordingPart> parts;
     std::string wavPath;  // the whole recording's sound; empty: it has none
     int framesPerSecond = 0;
 };
@@ -65,3 +67,5 @@ private:
     bool m_saveTrouble = false;
     std::string m_firstSaved;
 };
+
+}  // namespace korvane

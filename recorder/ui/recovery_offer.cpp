@@ -97,14 +97,14 @@ void HandNextRecoveredRecording()
         PostMessageA(mainWindow, RecoveredRecordingWaiting, 0, 0);
 }
 
-bool TakeRecoveredRecording(RecordingToFinish& recording)
+bool TakeRecoveredRecording(korvane::RecordingToFinish& recording)
 {
     if (waiting.empty())
         return false;
     const Waiting next = waiting.front();
     waiting.pop_front();
     // The finish saves the parts as it does those of a recording just made.
-    recording = RecordingToFinish();
+    recording = korvane::RecordingToFinish();
     recording.parts.push_back(korvane::RecordingPart{next.files.aviPath, next.files.mergedPath, 0});
     for (const korvane::LaterPart& part : next.files.laterParts)
         recording.parts.push_back(

@@ -15,7 +15,7 @@ void OfferInterruptedRecordings();
 // rebuilt recording waits (RecoveredRecordingWaiting), if one does.
 void HandNextRecoveredRecording();
 // The next rebuilt recording for the finish; false when none waits.
-bool TakeRecoveredRecording(RecordingToFinish& recording);
+bool TakeRecoveredRecording(korvane::RecordingToFinish& recording);
 
 // The finish of the recording whose first file is `firstAviPath` is over (saved, or given
 // up): its description goes, and the next rebuilt recording, if any, follows.
