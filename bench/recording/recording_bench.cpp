@@ -4,6 +4,7 @@
 // encode-and-write and loop times, the process's CPU time per frame and per second
 // recorded, and its private bytes after the recording. Run by hand through run.sh (the Video 1 codec installed).
 //   recording_bench [SECONDS]
+#include "app/recording_report.h"
 #include "capture/recording_stats.h"
 #include "recording_support.h"
 
@@ -16,7 +17,6 @@
 #include <cstdlib>
 
 namespace {
-
 DWORD scrollStart = 0;
 
 // Lines of text moving up 90 pixels a second: every frame differs from the last.
@@ -78,7 +78,7 @@ bool RunOne(int width, int height, int seconds)
     const double total = korvane::StatsClockSeconds() - start;
     const bool finished = sink.received.size() == 1 && sink.received[0] == "WM_USER_GENERIC_MSG";
 
-    const korvane::RecordingStats& s = korvane::lastRecordingStats;
+    const korvane::RecordingStats& s = recordingReport.stats;
     const double loopSeconds = s.loopSeconds > 0 ? s.loopSeconds : 1;
     std::printf("%4dx%-4d  %-11s %6u %7u %10.1f %10.1f %8.2f %9.2f %8.2f %7.1f %8.2f %8.0f %8.1f\n",
                 width, height, finished ? "finished" : "interrupted", s.grabs, s.framesWritten,

@@ -10,6 +10,7 @@
 #include "app/recording_settings.h"
 #include "app/recording_state.h"
 #include "audio/audio_merge.h"
+#include "app/recording_report.h"
 #include "capture/recording_stats.h"
 #include "handle_tally.h"
 #include "recording_support.h"
@@ -23,7 +24,6 @@
 #include <string>
 
 namespace {
-
 constexpr int kWidth = 640, kHeight = 480, kTickerRows = 24;
 bool white = false;
 DWORD startTick = 0;
@@ -154,7 +154,7 @@ int main(int argc, char** argv)
     const int merged = MuxAudioIntoAvi(tempAviPath, tempWavPath, outDir + "\\merged.avi", 0,
                                        nullptr, 0, 1, 100, 0);
     std::printf("ended %d merge %d, frames written %u of %u grabs\n", ended ? 1 : 0, merged,
-                korvane::lastRecordingStats.framesWritten, korvane::lastRecordingStats.grabs);
+                recordingReport.stats.framesWritten, recordingReport.stats.grabs);
     DeleteFileA(tempWavPath.c_str());
     DeleteFileA(tempAviPath.c_str());
     return ended && merged == 0 ? 0 : 1;

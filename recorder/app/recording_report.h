@@ -18,12 +18,24 @@ struct RecordingPart {
     unsigned firstIndex = 0;  // its first frame's position on the recording's clock
 };
 
+// Figures of a recording's capture loop: how many grabs and writes, and the time they
+// took. For the benchmarks and for diagnosis.
+struct RecordingStats {
+    unsigned grabs = 0;
+    unsigned framesWritten = 0;
+    unsigned lastWrittenIndex = 0;
+    double grabSeconds = 0;   // inside the frame grab (screen copy, cursor, packed frame)
+    double writeSeconds = 0;  // compressing and writing
+    double loopSeconds = 0;   // the whole loop, sleeps included
+};
+
 struct RecordingReport {
     StopCause cause = StopCause::User;
     long result = 0;  // the failing call's HRESULT when the cause is a failure
     unsigned framesWritten = 0;
     unsigned unreadGrabs = 0;  // frames the screen would not give (a locked screen)
     std::vector<RecordingPart> parts;
+    RecordingStats stats;
 };
 
 }  // namespace korvane

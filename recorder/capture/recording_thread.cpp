@@ -74,7 +74,7 @@ unsigned VideoLengthMs(unsigned lastIndex, int framesPerSecond)
 void NoteLoopStats(const korvane::CaptureLoopResult& loop, const ScreenCaptureIo& io,
                    double loopStart)
 {
-    korvane::RecordingStats& stats = korvane::lastRecordingStats;
+    korvane::RecordingStats& stats = recordingReport.stats;
     stats.loopSeconds = korvane::StatsClockSeconds() - loopStart;
     stats.grabs = loop.grabs;
     stats.framesWritten = loop.framesWritten;
@@ -89,7 +89,7 @@ void NoteLoopStats(const korvane::CaptureLoopResult& loop, const ScreenCaptureIo
 HRESULT Record(int top, int left, int width, int height, int framesPerSecond,
                const std::string& aviPath, SetUpFault& fault)
 {
-    korvane::lastRecordingStats = korvane::RecordingStats();
+    recordingReport.stats = korvane::RecordingStats();
     // A drive that is already too full would fail the first frames or the merge.
     if (korvane::SpaceIsLow(FreeBytesFor(GetScratchFolder()), 0, 0)) {
         recordingReport.cause = korvane::StopCause::DiskLow;

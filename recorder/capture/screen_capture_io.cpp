@@ -17,7 +17,6 @@
 
 namespace korvane {
 
-RecordingStats lastRecordingStats;
 std::atomic<unsigned> framesWrittenSoFar{0};
 
 double StatsClockSeconds()

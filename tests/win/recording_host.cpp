@@ -11,6 +11,7 @@
 // script's OUTDIR\shot.done before it stops the recording.
 #include "app/recording_settings.h"
 #include "app/recording_state.h"
+#include "app/recording_report.h"
 #include "capture/recording_stats.h"
 #include "capture/recording_thread.h"
 #include "recording_support.h"
@@ -26,7 +27,6 @@
 #include <thread>
 
 namespace {
-
 const int kLeft = 200, kTop = 150, kWidth = 320, kHeight = 240;
 
 std::atomic<bool> counterFrozen{false};
@@ -91,7 +91,7 @@ int RecordAndReport(MessageSink& sink, const std::string& outDir, DWORD minimumM
     sink.PumpFor(300);
 
     WriteTextFile(outDir + "\\messages.txt", sink.ReceivedLines());
-    const korvane::RecordingStats& s = korvane::lastRecordingStats;
+    const korvane::RecordingStats& s = recordingReport.stats;
     char stats[256];
     std::snprintf(stats, sizeof stats, "grabs %u\nwritten %u\nlast_index %u\n", s.grabs,
                   s.framesWritten, s.lastWrittenIndex);

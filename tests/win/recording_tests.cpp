@@ -116,7 +116,7 @@ TEST_F(Recording, StopDuringSetUpStillFinishesAMovieWithoutFrames)
     EXPECT_EQ(avi.length, 0);
     EXPECT_EQ(avi.width, 160);
     EXPECT_TRUE(IsVideo1(avi.handler)) << std::hex << avi.handler;
-    EXPECT_EQ(lastRecordingStats.grabs, 0u);
+    EXPECT_EQ(recordingReport.stats.grabs, 0u);
 }
 
 TEST_F(Recording, OddAreaIsAlignedForVideo1)
@@ -202,7 +202,7 @@ TEST_F(Recording, FullPartGoesOnInTheNext)
     Record(RECT{0, 0, 319, 239}, 4000);
     SetEnvironmentVariableA("KORVANE_PART_BYTES", nullptr);
     EXPECT_EQ(sink.received, (std::vector<std::string>{"WM_USER_GENERIC_MSG"}));
-    ASSERT_GE(recordingReport.parts.size(), 3u) << lastRecordingStats.framesWritten << " frames";
+    ASSERT_GE(recordingReport.parts.size(), 3u) << recordingReport.stats.framesWritten << " frames";
     EXPECT_EQ(recordingReport.parts[0].aviPath, tempAviPath);
     LONG frames = 0;
     for (size_t i = 0; i < recordingReport.parts.size(); ++i) {
@@ -218,9 +218,9 @@ TEST_F(Recording, FullPartGoesOnInTheNext)
         if (i > 0)
             DeleteFileA(part.aviPath.c_str());
     }
-    EXPECT_LE(static_cast<unsigned>(frames), lastRecordingStats.lastWrittenIndex + 1);
+    EXPECT_LE(static_cast<unsigned>(frames), recordingReport.stats.lastWrittenIndex + 1);
     EXPECT_GE(static_cast<unsigned>(frames) + 3 * recordingReport.parts.size(),
-              lastRecordingStats.lastWrittenIndex + 1);
+              recordingReport.stats.lastWrittenIndex + 1);
     EXPECT_EQ(recordingReport.cause, korvane::StopCause::User);
 }
 
@@ -273,7 +273,7 @@ TEST_F(Recording, HundredsOfFramesLeaveNoHandleOrMemoryBehind)
     Record(RECT{0, 0, 159, 119}, 8000);
     const SIZE_T after = privateBytes();
     EXPECT_EQ(sink.received, (std::vector<std::string>{"WM_USER_GENERIC_MSG"}));
-    EXPECT_GE(lastRecordingStats.grabs, 200u);
+    EXPECT_GE(recordingReport.stats.grabs, 200u);
     EXPECT_EQ(Tally(HandleKind::Dc).Open(), open[0]);
     EXPECT_EQ(Tally(HandleKind::GdiObject).Open(), open[1]);
     EXPECT_EQ(Tally(HandleKind::GlobalMemory).Open(), open[2]);
@@ -281,7 +281,7 @@ TEST_F(Recording, HundredsOfFramesLeaveNoHandleOrMemoryBehind)
     EXPECT_EQ(Tally(HandleKind::Compressor).Open(), open[4]);
     // A leaked 160x120 frame per grab would be 15 MB over these grabs.
     EXPECT_LT(after, before + 3 * 1024 * 1024) << before << " -> " << after;
-    std::printf("grabs %u, written %u, private bytes %lu -> %lu\n", lastRecordingStats.grabs,
-                lastRecordingStats.framesWritten, static_cast<unsigned long>(before),
+    std::printf("grabs %u, written %u, private bytes %lu -> %lu\n", recordingReport.stats.grabs,
+                recordingReport.stats.framesWritten, static_cast<unsigned long>(before),
                 static_cast<unsigned long>(after));
 }

@@ -188,7 +188,7 @@ void Recovery::RecordInterruptedAndRecover(const RECT& area, size_t minParts, ui
     std::printf("%zu part(s); flushes: %u, %.2f ms each, %u frames\n", live.laterParts.size() + 1,
                 after.flushes - before.flushes,
                 1000 * (after.seconds - before.seconds) / (after.flushes - before.flushes),
-                korvane::lastRecordingStats.framesWritten);
+                recordingReport.stats.framesWritten);
     EXPECT_GE(after.flushes - before.flushes, 2u);
 
     std::vector<std::string> inUse;
