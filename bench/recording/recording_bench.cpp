@@ -6,9 +6,7 @@
 //   recording_bench [SECONDS]
 #include "app/recording_report.h"
 #include "capture/recording_stats.h"
-#include "recording_support.h"
-
-#include <psapi.h>
+#include "host_main.h"
 
 #include <windows.h>
 #include <mmsystem.h>
@@ -47,16 +45,6 @@ double ProcessCpuSeconds()
         return ((static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
     };
     return seconds(kernel) + seconds(user);
-}
-
-double PrivateMegabytes()
-{
-    PROCESS_MEMORY_COUNTERS_EX counters = {};
-    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
-                         sizeof counters);
-    // Wine leaves PrivateUsage at zero; the committed page-file bytes are the same figure.
-    const SIZE_T bytes = counters.PrivateUsage ? counters.PrivateUsage : counters.PagefileUsage;
-    return bytes / (1024.0 * 1024.0);
 }
 
 bool RunOne(int width, int height, int seconds)
@@ -104,7 +92,7 @@ int main(int argc, char** argv)
                      screenHeight);
         return 2;
     }
-    SetCursorPos(screenWidth - 2, screenHeight - 2);
+    ParkPointer();
 
     std::printf(
         "Recording %d s of scrolling text at %d fps, %d-bit desktop %dx%d, Video 1 quality %d\n",

@@ -12,19 +12,16 @@ x=600 y=500 w=200 h=100
 (cd "$work" && exec wine dpi_pattern.exe >"$work/pattern.log" 2>&1) &
 pids+=($!)
 info wait Pattern 20000 || { fail "the pattern did not appear"; finish; }
-(cd "$KORVANE_DIST" && exec wine korvane.exe >"$work/korvane.log" 2>&1) &
-pids+=($!)
-info wait "$MAIN" 20000 || { fail "main window did not appear"; finish; }
-sleep 0.5
+start_recorder || finish
 
-record_area $x $y $w $h
+record_area $x $y $((x + w - 1)) $((y + h - 1))
 sleep 1
 import -window root -crop "${w}x${h}+${x}+${y}" +repage "$work/shot.png"
 sleep 1
-save_as 'C:\users\Public\scaled.avi'
+stop_and_save 'C:\users\Public\scaled.avi'
 
 if [ -f "$saved" ]; then
-    v=$(ffprobe -v error -select_streams v:0 -show_entries stream=codec_name,width,height -of csv=p=0 "$saved")
+    v=$(probe "$saved" v:0 codec_name,width,height)
     [ "$v" = "msvideo1,$w,$h" ] || fail "the movie is '$v', wanted msvideo1,$w,$h"
     ffmpeg -v error -i "$work/shot.png" -f rawvideo -pix_fmt rgb24 -y "$work/shot.rgb"
     psnr() { # a frame decoded after seeking (ffmpeg -ss ARGS) against the screenshot
@@ -52,6 +49,6 @@ else
     fail "nothing saved at $saved"
 fi
 info close Player || true
-info close "$MAIN" || true
+info close "$main" || true
 info close Pattern || true
 finish

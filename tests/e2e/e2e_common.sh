@@ -4,10 +4,11 @@
 # when CTest has one up (it then holds the desktop for the script), else starts a
 # private one; makes the work folder $work with wininfo.exe in it
 # and gives: pids (background programs killed at the exit), on_exit (a command run
-# first at the exit), fail, info (wininfo.exe), control (dialog_control.exe), click,
-# record_area and save_as (the steps of a recording as a user takes them),
-# wait_until and answer (e2e_wait.sh), and finish (PASS or the failure count as the exit
-# code; the work folder is kept when something failed).
+# first at the exit), fail, info (wininfo.exe), control (dialog_control.exe), the steps
+# a user takes (start the recorder, record an area, stop and save, the player, the
+# options dialog), probes of what was saved, wait_until and answer (e2e_wait.sh), and
+# finish (PASS or the failure count as the exit code; the work folder is kept when
+# something failed).
 # Env: KORVANE_BUILD, KORVANE_DIST, KORVANE_SOURCE, KORVANE_BENCH_DIR (set by CTest).
 set -uo pipefail
 : "${KORVANE_BUILD:?}" "${KORVANE_DIST:?}" "${KORVANE_SOURCE:?}"
@@ -51,40 +52,143 @@ failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 info() { wine "$work/wininfo.exe" "$@" 2>/dev/null | tr -d '\r'; }
 control() { wine "$work/dialog_control.exe" "$@" 2>/dev/null | tr -d '\r'; }
-# Clicks the middle of control ID of the window TITLE.
-click() { # title, id
+# ---- windows and controls
+# Clicks control ID of the window TITLE, at its middle or DX pixels from its left edge.
+click() { # title, id, [dx]
     local l t r b
     read -r l t r b < <(control rect "$1" "$2") || { fail "control $2 of '$1' not found"; return 1; }
-    xdotool mousemove $(((l + r) / 2)) $(((t + b) / 2)) click 1
+    local x=$(((l + r) / 2)) y=$(((t + b) / 2))
+    [ -n "${3:-}" ] && x=$((l + $3))
+    xdotool mousemove "$x" "$y" click 1
     sleep 0.3
 }
-# F7 and a drag over W x H pixels from (X, Y); the pointer then rests at (300, 700),
-# outside the area.
-record_area() { # x, y, w, h
-    local x=$1 y=$2 w=$3 h=$4
+# Keys reach the recorder's hook only while a Wine window has the focus: a window that
+# has just appeared, or the one left after another closed, may not have it yet.
+focus() { info front "$1" 10000 || fail "$1 did not come to the front"; sleep 0.3; }
+# The handle of the main window: a recording, a pause and a merge change its caption.
+main_handle() { info list | awk -F'\t' -v t="$MAIN" '$3==t{print $1; exit}'; }
+# The enabled flags of Record, Pause and Stop, e.g. "1 0 0".
+buttons() { info controls "$main" | awk -F'\t' '$1==1000||$1==1001||$1==1002{printf "%s%s", s, $2; s=" "}'; }
+expect_buttons() { # wanted, what
+    local got=""
+    for _ in $(seq 1 30); do got=$(buttons); [ "$got" = "$1" ] && return 0; sleep 0.1; done
+    fail "$2: buttons Record/Pause/Stop are '$got', wanted '$1'"
+}
+OPTIONS="Recording Options"
+open_options() {
+    click "$main" 1003
+    info wait "$OPTIONS" 5000 || { fail "Options did not open the dialog"; return 1; }
+    sleep 0.5
+}
+
+# ---- the recorder
+korvane_pid= main=
+recorder_log=$work/korvane.log
+# Starts korvane.exe (from DIR, else the build's) in the background, with VAR=VALUE...
+# in its environment.
+launch_recorder() { # [--from DIR] [VAR=VALUE...]
+    local dir=$KORVANE_DIST
+    [ "${1:-}" = --from ] && { dir=$2; shift 2; }
+    (cd "$dir" && exec env "$@" wine korvane.exe >>"$recorder_log" 2>&1) &
+    korvane_pid=$!
+    pids+=($korvane_pid)
+}
+# launch_recorder, then waits for the main window and keeps its handle in $main.
+start_recorder() { # [--from DIR] [VAR=VALUE...]
+    local from=
+    [ "${1:-}" = --from ] && from=" from $2"
+    launch_recorder "$@"
+    info wait "$MAIN" 60000 || { fail "main window did not appear$from"; return 1; }
+    main=$(main_handle)
+    sleep 0.5
+}
+# A press, a move half way and a release from (X1, Y1) to (X2, Y2); the pointer then
+# rests at (300, 700), outside every area the scripts record.
+drag() { # from x y, to x y
+    xdotool mousemove "$1" "$2" mousedown 1; sleep 0.2
+    xdotool mousemove $((($1 + $3) / 2)) $((($2 + $4) / 2)); sleep 0.1
+    xdotool mousemove "$3" "$4"; sleep 0.2
+    xdotool mouseup 1; xdotool mousemove 300 700
+}
+# F7 and a drag from (X1, Y1) to (X2, Y2): the recording starts at the release.
+# $work/mark is as old as the recording, for find -newer.
+record_area() { # from x y, to x y
+    touch "$work/mark"
+    focus "$main"
     xdotool mousemove 300 700 key F7
-    info wait Title 3000 || fail "F7 did not show the selection window"
-    xdotool mousemove "$x" "$y" mousedown 1
-    sleep 0.2
-    xdotool mousemove $((x + w / 2)) $((y + h / 2)); sleep 0.1
-    xdotool mousemove $((x + w - 1)) $((y + h - 1)); sleep 0.2
-    xdotool mouseup 1
-    xdotool mousemove 300 700
-    info gone Title 3000 || fail "the selection window stayed after the drag"
-}
-# F8, then the name typed into "Save to..."; the player must show the saved movie.
-save_as() { # windows path
-    xdotool key F8
-    if info wait "Save to..." 60000; then
-        sleep 1
-        xdotool key ctrl+a
-        xdotool type --delay 30 "$1"
-        xdotool key Return
-        info wait Player 30000 || fail "no Player window after the save"
-    else
-        fail "no \"Save to...\" dialog after F8"
+    if ! info wait Title 5000; then
+        # A second F7 during the selection does nothing, so one that came late is harmless.
+        focus "$main"
+        xdotool key F7
+        info wait Title 10000 || { fail "F7 did not show the selection window"; return 1; }
     fi
+    sleep 0.3
+    drag "$@"
+    info gone Title 5000 || fail "the selection window stayed after the drag"
 }
+# F8 alone: bringing the main window to the front could put it into the recorded area.
+stop_recording() { xdotool key F8; }
+await_save_dialog() { # [ms]
+    info wait "Save to..." "${1:-60000}" || { fail "no \"Save to...\" dialog"; return 1; }
+    sleep 1
+}
+# The name typed into "Save to..." and Enter.
+type_save() { # windows path
+    focus "Save to..."
+    xdotool key ctrl+a
+    xdotool type --delay 30 "$1"
+    xdotool key Return
+}
+await_player() { # [ms]
+    info wait Player "${1:-60000}" || fail "no Player window after the save"
+}
+# F8, the name typed into "Save to...", and the player that shows the saved movie.
+stop_and_save() { # windows path
+    stop_recording
+    await_save_dialog || return 1
+    type_save "$1"
+    await_player
+}
+close_player() { info close Player || true; info gone Player 5000 || true; }
+
+# ---- what was recorded and saved
+# A tone of 440 Hz played into the null sink, so into the recorder's microphone.
+play_tone() { # seconds
+    sox -q -n -t pulseaudio nullsink synth "$1" sine 440 vol 0.5 &
+    pids+=($!)
+}
+# The stream's ENTRIES as ffprobe reads them, comma-separated: probe F v:0 width,height.
+probe() { # file, stream, entries
+    ffprobe -v error -select_streams "$2" -show_entries stream="$3" -of csv=p=0 "$1"
+}
+# The video packets of FILE, 0 when there are none.
+frames() {
+    local n
+    n=$(ffprobe -v error -count_packets -select_streams v:0 -show_entries stream=nb_read_packets -of csv=p=0 "$1" 2>/dev/null)
+    echo "${n:-0}"
+}
+# The sound of FILE decoded (a compressed stream states no length) into WAV as mono
+# 22.05 kHz; prints its seconds.
+decode_sound() { # file, wav
+    rm -f "$2"
+    ffmpeg -v error -i "$1" -vn -ac 1 -ar 22050 "$2" 2>/dev/null && soxi -D "$2" 2>/dev/null
+}
+# The RMS level of the tone's band in WAV, after the sox effects given (trim 0.3 1.2).
+tone_rms() { # wav, [effect...]
+    sox "$1" -n "${@:2}" sinc 400-480 stat 2>&1 | awk '/RMS +amplitude/{print $3}'
+}
+has_tone() { awk -v r="${1:-0}" 'BEGIN{exit !(r > 0.05)}'; }
+# A and B differ by less than D.
+near() { # a, b, d
+    awk -v a="${1:-0}" -v b="${2:-0}" -v d="$3" 'BEGIN{x = a - b; exit !(x < d && x > -d)}'
+}
+# No file of a recording in the scratch folder newer than MARK.
+expect_scratch_clean() { # mark, what
+    local left
+    left=$(find "$scratch" -maxdepth 1 \( -iname '*.avi' -o -iname '*.wav' \) -newer "$1" -printf '%f ')
+    [ -z "$left" ] || fail "$2: $left"
+}
+
 finish() {
     if [ "$failures" -eq 0 ]; then
         echo "PASS"

@@ -7,14 +7,6 @@
 # with no black column or rows, its corner marks around it; and the system's word that it
 # goes to sleep pauses a recording.
 . "$(dirname "${BASH_SOURCE[0]}")/e2e_common.sh" edges
-OPTIONS="Recording Options"
-# The enabled flags of Record, Pause and Stop, e.g. "1 0 0".
-buttons() { info controls "$main" | awk -F'\t' '$1==1000||$1==1001||$1==1002{printf "%s%s", s, $2; s=" "}'; }
-expect_buttons() { # wanted, what
-    local got=""
-    for _ in $(seq 1 30); do got=$(buttons); [ "$got" = "$1" ] && return 0; sleep 0.1; done
-    fail "$2: buttons Record/Pause/Stop are '$got', wanted '$1'"
-}
 caption() { info list | awk -F'\t' -v h="$main" '$1==h{print "[" $3 "]"}'; }
 # The caption must come back to $MAIN (the stop or resume reaches the capture thread
 # and its restore reaches the window within a few seconds on a loaded machine), then
@@ -32,18 +24,6 @@ expect_caption() { # what
         got=$(caption)
     done
 }
-click() { # title, id
-    local l t r b
-    read -r l t r b < <(control rect "$1" "$2") || { fail "control $2 of '$1' not found"; return 1; }
-    xdotool mousemove $(((l + r) / 2)) $(((t + b) / 2)) click 1
-    sleep 0.3
-}
-drag() { # from x y to x y
-    xdotool mousemove "$1" "$2" mousedown 1; sleep 0.2
-    xdotool mousemove $((($1 + $3) / 2)) $((($2 + $4) / 2)); sleep 0.1
-    xdotool mousemove "$3" "$4"; sleep 0.2
-    xdotool mouseup 1; xdotool mousemove 600 300
-}
 # Discards the stopped recording at its save dialog.
 discard() {
     if info wait "Save to..." 60000; then
@@ -57,19 +37,10 @@ discard() {
     fi
 }
 
-(cd "$KORVANE_DIST" && exec wine korvane.exe >"$work/korvane.log" 2>&1) &
-pids+=($!)
-info wait "$MAIN" 20000 || { fail "main window did not appear"; exit 1; }
-main=$(info list | awk -F'\t' -v t="$MAIN" '$3==t{print $1; exit}')
-sleep 0.5
+start_recorder || finish
 
 echo "== a held Record/Pause key pauses once"
-# Keys reach Wine only while one of its windows has the focus.
-info front "$main"
-sleep 0.3
-xdotool mousemove 600 300 key F7
-info wait Title 3000 || fail "F7 did not show the selection window"
-drag 100 100 300 200
+record_area 100 100 300 200
 expect_buttons "0 1 1" "recording"
 sleep 1
 # Held for about four seconds: the keyboard repeats it from the first second on.
@@ -87,9 +58,7 @@ xdotool key F8
 discard
 
 echo "== Record/Pause SHIFT, Stop/Cancel CONTROL, either key of each"
-click "$main" 1003
-info wait "$OPTIONS" 5000 || { fail "Options did not open the dialog"; finish; }
-sleep 0.5
+open_options || finish
 # The lists end with TAB; SHIFT is 9 entries above it, CONTROL 8.
 click "$OPTIONS" 1018 && xdotool key Escape End && xdotool key --repeat 9 --delay 30 Up
 click "$OPTIONS" 1019 && xdotool key Escape End && xdotool key --repeat 8 --delay 30 Up
@@ -126,7 +95,7 @@ xdotool key Control_L
 expect_buttons "0 0 0" "stopped by left CONTROL"
 if info wait "Save to..." 60000; then
     avi=$(find "$scratch" -maxdepth 1 -iname '*.avi' -size +0 -newer "$work/before-corner" | head -n 1)
-    size=$(ffprobe -v error -select_streams v:0 -show_entries stream=width,height -of csv=p=0 "$avi" 2>/dev/null)
+    size=$(probe "$avi" v:0 width,height 2>/dev/null)
     [ "$size" = "324,268" ] || fail "the corner recording is '$size', wanted 324,268"
     ffmpeg -v error -sseof -0.5 -i "$avi" -frames:v 1 "$work/corner-frame.png" 2>/dev/null
     # The last column and the bottom rows show the desktop, not black.

@@ -16,8 +16,7 @@
 # dialog comes up) and what was saved, both read with ffprobe and sox.
 . "$(dirname "${BASH_SOURCE[0]}")/e2e_common.sh" faults
 public=$WINEPREFIX/drive_c/users/Public
-sox -q -n -t pulseaudio nullsink synth 900 sine 440 vol 0.5 &
-pids+=($!)
+play_tone 900
 # A file of the user's in the save folder that no case may touch.
 bystander=$public/bystander.avi
 head -c 100000 /dev/urandom >"$bystander"
@@ -25,15 +24,6 @@ bystander_sum=$(md5sum <"$bystander")
 matrix=$work/matrix.txt
 printf '%-14s | %-6s | %-6s | %-7s | %-7s | %s\n' case frames saved sound saved "user saw / file" >"$matrix"
 
-korvane_pid= main=
-start_recorder() {
-    (cd "$KORVANE_DIST" && exec env "$@" wine korvane.exe >>"$work/korvane.log" 2>&1) &
-    korvane_pid=$!
-    pids+=($korvane_pid)
-    info wait "$MAIN" 20000 || { fail "main window did not appear"; finish; }
-    # A merge changes the caption: the window is followed by its handle.
-    main=$(info list | awk -F'\t' -v t="$MAIN" '$3 == t {print $1; exit}')
-}
 stop_recorder() {
     info close "$main" || true
     info gone "$main" 10000 || { fail "the recorder did not close"; info list; }
@@ -41,30 +31,9 @@ stop_recorder() {
     for i in $(seq 30); do kill -0 "$korvane_pid" 2>/dev/null || return 0; sleep 0.5; done
     kill "$korvane_pid" 2>/dev/null
 }
-# Keys reach the recorder's hook only while a Wine window has the focus: a window that
-# has just appeared, or the one left after another closed, may not have it yet.
-focus() { info front "$1" 10000 || fail "$1 did not come to the front"; sleep 0.3; }
-# F7 and a drag over the area (x1 y1 x2 y2); the recording starts at the mouse-up.
-record_area() {
-    touch "$work/mark"
-    focus "$main"
-    xdotool mousemove 600 500 key F7
-    if ! info wait Title 5000; then
-        focus "$main"
-        xdotool key F7
-        info wait Title 10000 || { fail "F7 did not show the selection window"; return 1; }
-    fi
-    sleep 0.3
-    xdotool mousemove "$1" "$2" mousedown 1; sleep 0.2
-    xdotool mousemove $((($1 + $3) / 2)) $((($2 + $4) / 2)); sleep 0.1
-    xdotool mousemove "$3" "$4"; sleep 0.2
-    xdotool mouseup 1; xdotool mousemove 600 500
-}
-stop_recording() { focus "$main"; xdotool key F8; }
 # Waits for "Save to..." and notes what the recording left in the scratch folder.
 await_save() {
-    info wait "Save to..." "${1:-30000}" || { fail "no \"Save to...\" dialog"; return 1; }
-    sleep 1
+    await_save_dialog "${1:-30000}" || return 1
     recorded_frames=0 recorded_sound=0 recorded_seconds=0
     local f
     while read -r f; do
@@ -75,23 +44,7 @@ await_save() {
         recorded_sound=$(awk -v t="$recorded_sound" -v s="$(soxi -D "$f" 2>/dev/null)" 'BEGIN{print t + s}')
     done < <(find "${2:-$scratch}" -maxdepth 1 -iname '~temp*.wav' -size +0 -newer "$work/mark")
 }
-type_save() {
-    focus "Save to..."
-    xdotool key ctrl+a
-    xdotool type --delay 30 "$1"
-    xdotool key Return
-}
-frames() {
-    local n
-    n=$(ffprobe -v error -count_packets -select_streams v:0 -show_entries stream=nb_read_packets -of csv=p=0 "$1" 2>/dev/null)
-    echo "${n:-0}"
-}
-duration() { ffprobe -v error -select_streams "$1" -show_entries stream=duration -of csv=p=0 "$2" 2>/dev/null; }
-# The sound's length, decoded (a compressed stream states none).
-sound_seconds() {
-    rm -f "$work/sound.wav"
-    ffmpeg -v error -i "$1" -vn -ac 1 -ar 22050 "$work/sound.wav" 2>/dev/null && soxi -D "$work/sound.wav" 2>/dev/null
-}
+duration() { probe "$2" "$1" duration 2>/dev/null; }
 # Adds up the saved files' frames and decoded sound into saved_frames and saved_sound.
 measure_saved() {
     saved_frames=0 saved_sound=0
@@ -99,7 +52,7 @@ measure_saved() {
     for f in "$@"; do
         [ -f "$f" ] || continue
         saved_frames=$((saved_frames + $(frames "$f")))
-        saved_sound=$(awk -v t="$saved_sound" -v s="$(sound_seconds "$f")" 'BEGIN{print t + s}')
+        saved_sound=$(awk -v t="$saved_sound" -v s="$(decode_sound "$f" "$work/sound.wav")" 'BEGIN{print t + s}')
     done
 }
 # One line of the table; fails unless 95 % of the frames and of the sound were kept.
@@ -121,29 +74,29 @@ expect_notice() {
     info close Korvane
     info gone Korvane 5000 || xdotool key Return
 }
-close_player() { info wait Player "${1:-30000}" || fail "no Player window"; info close Player || true; info gone Player 5000 || true; }
 
 echo "== parts"
 rm -f "$public"/parts*.avi
-start_recorder KORVANE_PART_BYTES=250000
+start_recorder KORVANE_PART_BYTES=250000 || finish
 record_area 100 100 420 340
 sleep 6
+focus "$main"
 stop_recording
 await_save
 type_save 'C:\users\Public\parts.avi'
 expect_notice "saved in" 60000
+await_player
 close_player
-fps=$(ffprobe -v error -select_streams v:0 -show_entries stream=r_frame_rate -of csv=p=0 "$public/parts.avi" 2>/dev/null)
+fps=$(probe "$public/parts.avi" v:0 r_frame_rate 2>/dev/null)
 count=0 total=0 parts=()
 for f in "$public/parts.avi" "$public"/parts\ \(*\).avi; do
     [ -f "$f" ] || continue
     count=$((count + 1)) parts+=("$f")
-    v=$(duration v:0 "$f") a=$(sound_seconds "$f")
+    v=$(duration v:0 "$f") a=$(decode_sound "$f" "$work/sound.wav")
     echo "$(basename "$f"): $(frames "$f") frames, video ${v:-none} s, audio ${a:-none} s"
     [ -n "$v" ] && [ -n "$a" ] || fail "$(basename "$f") lacks video or audio"
     # Each part's sound is the sound that played with its frames.
-    awk -v a="${a:-0}" -v v="${v:-0}" 'BEGIN{d = a - v; exit !(d < 0.3 && d > -0.3)}' ||
-        fail "$(basename "$f"): audio $a s against video $v s"
+    near "$a" "$v" 0.3 || fail "$(basename "$f"): audio $a s against video $v s"
     total=$(awk -v t="$total" -v v="${v:-0}" 'BEGIN{print t + v}')
 done
 [ "$count" -ge 3 ] || fail "$count parts saved, wanted three or more"
@@ -170,9 +123,10 @@ if mount -t tmpfs -o ro,size=1m tmpfs "$rodir" 2>/dev/null; then
 else
     chmod 555 "$rodir"  # stops a user who is not root
 fi
-start_recorder
+start_recorder || finish
 record_area 300 200 100 100
 sleep 3
+focus "$main"
 stop_recording
 await_save
 type_save 'C:\users\Public\locked.avi'
@@ -197,6 +151,7 @@ seen_folder=$notice
 await_save 20000
 rm -f "$public/after refusals.avi"
 type_save 'C:\users\Public\after refusals.avi'
+await_player
 close_player
 measure_saved "$public/after refusals.avi"
 note_case "(a) read-only" "\"...$(echo "$seen_file" | cut -c20-64)\" and \"...$(echo "$seen_folder" | cut -c30-74)\", the dialog again each time; after refusals.avi"
@@ -210,12 +165,14 @@ echo "== Exit within half a second of Stop"
 rm -f "$public/exit.avi"
 record_area 300 200 100 100
 sleep 3
+focus "$main"
 stop_recording
 info command "$main" 1004
 sleep 0.2
 info close "$main"
 await_save
 type_save 'C:\users\Public\exit.avi'
+await_player
 close_player
 measure_saved "$public/exit.avi"
 note_case "(b) Exit" "the save dialog as usual; exit.avi"
@@ -228,7 +185,7 @@ small=$work/small
 mkdir -p "$small"
 if mount -t tmpfs -o size=48m tmpfs "$small" 2>/dev/null; then
     on_exit='umount -l "$small" 2>/dev/null'
-    start_recorder KORVANE_SCRATCH_FOLDER="Z:${small//\//\\}"
+    start_recorder KORVANE_SCRATCH_FOLDER="Z:${small//\//\\}" || finish
     record_area 0 0 639 479
     sleep 2
     # Something else takes the rest of the drive.
@@ -237,7 +194,8 @@ if mount -t tmpfs -o size=48m tmpfs "$small" 2>/dev/null; then
     seen=$notice
     await_save 30000 "$small"
     type_save 'C:\users\Public\full drive.avi'
-    close_player 60000
+    await_player 60000
+    close_player
     # Anything more the user is told after the save.
     if info wait Korvane 3000; then expect_notice ""; seen="$seen / $notice"; fi
     saved=("$public/full drive.avi")
@@ -254,7 +212,7 @@ fi
 
 echo "== the sound device lost"
 rm -f "$public/lost sound.avi"
-start_recorder
+start_recorder || finish
 record_area 300 200 100 100
 sleep 2
 # The source that wave-in reads from goes away, as a device pulled out; it comes back later.
@@ -269,6 +227,7 @@ done
 echo "status: $line"
 case $line in *"the sound device stopped"*) ;; *) fail "the main window says '$line' after the sound device stopped" ;; esac
 sleep 2
+focus "$main"
 stop_recording
 expect_notice "The sound device stopped delivering sound"
 seen=$notice
@@ -276,14 +235,13 @@ eval "$on_exit"
 on_exit=:
 await_save
 type_save 'C:\users\Public\lost sound.avi'
+await_player
 close_player
 measure_saved "$public/lost sound.avi"
 v=$(duration v:0 "$public/lost sound.avi")
-awk -v a="$saved_sound" -v v="${v:-0}" 'BEGIN{d = a - v; exit !(d < 0.3 && d > -0.3)}' ||
-    fail "the sound lasts $saved_sound s against $v s of video"
+near "$saved_sound" "$v" 0.3 || fail "the sound lasts $saved_sound s against $v s of video"
 # The tone is there until the device stopped (after about 2 s).
-sox "$work/sound.wav" -n trim 0.3 1.2 sinc 400-480 stat 2>&1 | awk '/RMS +amplitude/{exit !($3 > 0.05)}' ||
-    fail "no tone in the sound's first seconds"
+has_tone "$(tone_rms "$work/sound.wav" trim 0.3 1.2)" || fail "no tone in the sound's first seconds"
 note_case "(c) sound lost" "\"$(echo "$line" | cut -c1-40)\", then \"$(echo "$seen" | cut -c1-50)...\"; lost sound.avi"
 rm -f "$public/lost sound.avi"
 stop_recorder

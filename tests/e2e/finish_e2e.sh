@@ -13,36 +13,16 @@ target_dir=$WINEPREFIX/drive_c/users/Public
 saved="$target_dir/my finished movie.avi"
 
 rm -f "$saved"
-(cd "$KORVANE_DIST" && exec wine korvane.exe >"$work/korvane.log" 2>&1) &
-pids+=($!)
-info wait "$MAIN" 20000 || { fail "main window did not appear"; exit 1; }
-sleep 0.5
-sox -q -n -t pulseaudio nullsink synth 30 sine 440 vol 0.5 &
-pids+=($!)
+start_recorder || finish
+play_tone 30
 
 echo "== record about 5 s of the dragged area"
 touch "$work/before-recording"
-xdotool mousemove 600 500 key F7
-info wait Title 2000 || fail "F7 did not show the selection window"
-xdotool mousemove 300 200 mousedown 1
-sleep 0.2
-xdotool mousemove 200 150; sleep 0.1
-xdotool mousemove 100 100; sleep 0.2
-xdotool mouseup 1
-xdotool mousemove 600 500
+record_area 300 200 100 100
 sleep 5
-xdotool key F8
 
 echo "== save under a name with blanks"
-if info wait "Save to..." 60000; then
-    sleep 1
-    xdotool key ctrl+a
-    xdotool type --delay 30 'C:\users\Public\my finished movie.avi'
-    xdotool key Return
-else
-    fail "no \"Save to...\" dialog after F8"
-fi
-info wait Player 30000 || fail "no Player window after the save"
+stop_and_save 'C:\users\Public\my finished movie.avi'
 # The progress window is up only for the moment of the merge (too short to catch from
 # outside): afterwards it is hidden again, its bar moved on to the end.
 info gone "Convert Progress" 100 || fail "the progress window is still up after the merge"
@@ -55,51 +35,31 @@ wait_until 10000 bar_at_end || fail "the merge's progress bar stands at '$bar', 
 echo "== the saved file"
 [ -f "$saved" ] || fail "nothing saved at $saved"
 if [ -f "$saved" ]; then
-    v=$(ffprobe -v error -select_streams v:0 -show_entries stream=codec_name,width,height -of csv=p=0 "$saved")
-    vsecs=$(ffprobe -v error -select_streams v:0 -show_entries stream=duration -of csv=p=0 "$saved")
+    v=$(probe "$saved" v:0 codec_name,width,height)
+    vsecs=$(probe "$saved" v:0 duration)
     [ "$v" = "msvideo1,204,104" ] || fail "video stream is '$v', wanted msvideo1,204,104"
-    a=$(ffprobe -v error -select_streams a:0 -show_entries stream=codec_type -of csv=p=0 "$saved")
+    a=$(probe "$saved" a:0 codec_type)
     [ "$a" = audio ] || fail "no audio stream in the saved file"
-    ffmpeg -v error -i "$saved" -vn -ac 1 -ar 22050 "$work/sound.wav" 2>/dev/null
-    secs=$(soxi -D "$work/sound.wav" 2>/dev/null || echo 0)
+    secs=$(decode_sound "$saved" "$work/sound.wav" || echo 0)
     awk -v s="$secs" 'BEGIN{exit !(s > 4 && s < 7)}' || fail "audio lasts $secs s, wanted about 5"
     # The sound starts with the video: both streams last as long.
-    awk -v a="$secs" -v v="${vsecs:-0}" 'BEGIN{d = a - v; exit !(d < 0.3 && d > -0.3)}' ||
-        fail "audio lasts $secs s but video $vsecs s"
+    near "$secs" "$vsecs" 0.3 || fail "audio lasts $secs s but video $vsecs s"
     # The tone's band holds most of the energy.
-    rms=$(sox "$work/sound.wav" -n sinc 400-480 stat 2>&1 | awk '/RMS +amplitude/{print $3}')
-    awk -v r="${rms:-0}" 'BEGIN{exit !(r > 0.05)}' || fail "no 440 Hz tone in the audio (RMS $rms)"
+    rms=$(tone_rms "$work/sound.wav")
+    has_tone "$rms" || fail "no 440 Hz tone in the audio (RMS $rms)"
     echo "saved: $v, video $vsecs s, audio $secs s, tone RMS $rms"
 fi
-left=$(find "$scratch" -maxdepth 1 \( -iname '*.avi' -o -iname '*.wav' \) -newer "$work/before-recording" -printf '%f ')
-[ -z "$left" ] || fail "temporary files left: $left"
-
-info close Player || true
-info gone Player 5000 || true
+expect_scratch_clean "$work/before-recording" "temporary files left"
+close_player
 
 # Records about 2 s of the dragged area and waits for the save dialog.
 record_short() {
-    # The player that just closed leaves no window with the focus; give it back first.
-    info front "$MAIN" 10000 || true
-    sleep 0.3
-    xdotool mousemove 600 500 key F7
-    info wait Title 4000 || fail "F7 did not show the selection window"
-    xdotool mousemove 300 200 mousedown 1; sleep 0.2
-    xdotool mousemove 100 100; sleep 0.2
-    xdotool mouseup 1; xdotool mousemove 600 500
+    record_area 300 200 100 100 || return 1
     sleep 2
-    xdotool key F8
-    info wait "Save to..." 60000 || { fail "no \"Save to...\" dialog after F8"; return 1; }
-    sleep 1
+    stop_recording
+    await_save_dialog
 }
 save_dialog_handle() { info list | awk '/Save to\.\.\./{print $1; exit}'; }
-save_as() {
-    # Keys go to whatever has the focus: on a busy machine the dialog may not have it yet.
-    info front "Save to..." 10000 || true
-    xdotool key ctrl+a
-    xdotool type --delay 30 "$1"
-    xdotool key Return
-}
 
 echo "== a folder where no file can be created: the dialog comes back there"
 # Drive R: is first a folder the kernel lets nobody write to, later a normal one; a
@@ -115,7 +75,7 @@ if [ -n "$unwritable" ] && [ ! -e "$drive" ]; then
     on_exit='rm -f "$drive"'
     if record_short; then
         first=$(save_dialog_handle)
-        save_as 'R:\cannot.avi'
+        type_save 'R:\cannot.avi'
         # Before the dialog comes back, the user is told why.
         if info wait Korvane 10000; then
             why=$(info texts Korvane | tr '\n' ' ')
@@ -134,11 +94,10 @@ if [ -n "$unwritable" ] && [ ! -e "$drive" ]; then
         sleep 1
         ln -sfn "$work/rdir" "$drive"
         sleep 1
-        save_as again.avi
-        info wait Player 30000 || fail "no Player window after the second try"
+        type_save again.avi
+        info wait Player 60000 || fail "no Player window after the second try"
         [ -f "$work/rdir/again.avi" ] || fail "the second dialog was not in R:\\ (again.avi not there)"
-        info close Player || true
-        info gone Player 5000 || true
+        close_player
     fi
 
     echo "== the merge cannot write: video at the name, audio at the name + .wav"
@@ -151,8 +110,8 @@ if [ -n "$unwritable" ] && [ ! -e "$drive" ]; then
         merge=$(find "$scratch" -maxdepth 1 -iname '*.avi' -empty -newer "$work/before-third" | head -n 1)
         [ -n "$merge" ] || fail "no empty merge output reserved in $scratch"
         [ -n "$merge" ] && rm -f "$merge" && mkdir "$merge"
-        save_as third.avi
-        info wait Player 30000 || fail "no Player window after the failed merge"
+        type_save third.avi
+        info wait Player 60000 || fail "no Player window after the failed merge"
         third=$work/rdir/third.avi
         v=$(ffprobe -v error -show_entries stream=codec_name -of csv=p=0 "$third" 2>/dev/null | tr '\n' ' ')
         [ "$v" = "msvideo1 " ] || fail "third.avi in the last folder holds '$v', wanted the video alone"
@@ -164,8 +123,7 @@ if [ -n "$unwritable" ] && [ ! -e "$drive" ]; then
 else
     fail "no unwritable folder for drive R: (or R: already taken)"
 fi
-left=$(find "$scratch" -maxdepth 1 \( -iname '*.avi' -o -iname '*.wav' \) -newer "$work/before-recording" -printf '%f ')
-[ -z "$left" ] || fail "temporary files left after the short recordings: $left"
+expect_scratch_clean "$work/before-recording" "temporary files left after the short recordings"
 
 info close "$MAIN" || true
 finish

@@ -8,34 +8,20 @@
 #   lossless_e2e.sh DPI_PATTERN_EXE
 . "$(dirname "${BASH_SOURCE[0]}")/e2e_common.sh" lossless
 cp "$1" "$work/"
-OPTIONS="Recording Options"
 LOSSLESS="Korvane Lossless Screen (ZMBV)"
 saved="$WINEPREFIX/drive_c/users/Public/lossless.avi"
 x=600 y=500 w=200 h=100
-start_recorder() {
-    (cd "$KORVANE_DIST" && exec wine korvane.exe >>"$work/korvane.log" 2>&1) &
-    pids+=($!)
-    info wait "$MAIN" 20000 || { fail "main window did not appear"; finish; }
-    main=$(info list | awk -F'\t' -v t="$MAIN" '$3==t{print $1; exit}')
-    sleep 0.5
-}
-open_options() {
-    info front "$main"; sleep 0.3
-    click "$main" 1003
-    info wait "$OPTIONS" 5000 || { fail "Options did not open the dialog"; finish; }
-    sleep 0.5
-}
 
 rm -f "$saved"
 (cd "$work" && exec wine dpi_pattern.exe >"$work/pattern.log" 2>&1) &
 pids+=($!)
 info wait Pattern 20000 || { fail "the pattern did not appear"; finish; }
-start_recorder
-sox -q -n -t pulseaudio nullsink synth 60 sine 440 vol 0.5 &
-pids+=($!)
+start_recorder || finish
+play_tone 60
 
 echo "== Options: the lossless codec"
-open_options
+focus "$main"
+open_options || finish
 # The first compressor whose description begins with K; Return closes the list if it
 # dropped down, else it is the dialog's OK.
 click "$OPTIONS" 1009 && xdotool key K
@@ -48,20 +34,19 @@ info wait "$OPTIONS" 200 && click "$OPTIONS" 1
 info gone "$OPTIONS" 3000 || fail "OK did not close the options dialog"
 
 echo "== record and save"
-info front "$main"; sleep 0.3
-record_area $x $y $w $h
+record_area $x $y $((x + w - 1)) $((y + h - 1))
 sleep 1.5
 import -window root -crop "${w}x${h}+${x}+${y}" +repage "$work/shot.png"
 sleep 1.5
-save_as 'C:\users\Public\lossless.avi'
+stop_and_save 'C:\users\Public\lossless.avi'
 
 echo "== the saved movie"
 if [ -f "$saved" ]; then
-    v=$(ffprobe -v error -select_streams v:0 -show_entries stream=codec_name,width,height -of csv=p=0 "$saved")
+    v=$(probe "$saved" v:0 codec_name,width,height)
     [ "$v" = "zmbv,$w,$h" ] || fail "the movie is '$v', wanted zmbv,$w,$h"
-    ffmpeg -v error -i "$saved" -vn -ac 1 -ar 22050 -y "$work/sound.wav"
-    rms=$(sox "$work/sound.wav" -n sinc 400-480 stat 2>&1 | awk '/RMS +amplitude/{print $3}')
-    awk -v r="${rms:-0}" 'BEGIN{exit !(r > 0.05)}' || fail "no 440 Hz tone in the sound (RMS $rms)"
+    decode_sound "$saved" "$work/sound.wav" >/dev/null
+    rms=$(tone_rms "$work/sound.wav")
+    has_tone "$rms" || fail "no 440 Hz tone in the sound (RMS $rms)"
     ffmpeg -v error -i "$work/shot.png" -f rawvideo -pix_fmt rgb24 -y "$work/shot.rgb"
     # A frame decoded after seeking (ffmpeg -ss ARGS), byte for byte against the screenshot.
     # Near the end, where the sound has ended, FFmpeg may start reading some frames after
@@ -79,14 +64,14 @@ if [ -f "$saved" ]; then
 else
     fail "nothing saved at $saved"
 fi
-info close Player || true
-info gone Player 5000 || true
+close_player
 info close "$main" || true
 info gone "$MAIN" 5000 || fail "the recorder did not close"
 
 echo "== restarted: the lossless codec still chosen"
-start_recorder
-open_options
+start_recorder || finish
+focus "$main"
+open_options || finish
 got=$(control text "$OPTIONS" 1009)
 [ "$got" = "$LOSSLESS" ] || fail "after a restart the compressor list shows '$got'"
 info close "$OPTIONS" || true

@@ -9,14 +9,8 @@
 #      conversion itself takes only some tens of milliseconds on the bench).
 # Afterwards F7 still opens a selection: the key hook is alive.
 . "$(dirname "${BASH_SOURCE[0]}")/e2e_common.sh" merge
-OPTIONS="Recording Options"
 CHOOSER="Sound Selection"
 saved="$WINEPREFIX/drive_c/users/Public/long merge.avi"
-open_options() {
-    click "$main" 1003
-    info wait "$OPTIONS" 5000 || { fail "Options did not open the dialog"; return 1; }
-    sleep 0.5
-}
 close_options() {
     echo "recording $(control text "$OPTIONS" 1013), compressed to $(control text "$OPTIONS" 1014)"
     click "$OPTIONS" 1
@@ -27,30 +21,19 @@ close_options() {
 record_and_merge() {
     local what=$1 codec=$2 seconds=$3 least=$4 log=$work/$1.txt
     rm -f "$saved"
-    info front "$main"
-    sleep 0.3
-    xdotool mousemove 600 500 key F7
-    info wait Title 3000 || { fail "$what: F7 did not show the selection window"; return; }
-    xdotool mousemove 300 200 mousedown 1; sleep 0.2
-    xdotool mousemove 200 150; sleep 0.1
-    xdotool mousemove 100 100; sleep 0.2
-    xdotool mouseup 1; xdotool mousemove 600 500
+    record_area 300 200 100 100 || return
     sleep "$seconds"
-    xdotool key F8
+    stop_recording
     # The watcher looks before the merge can begin.
     wine "$work/dialog_control.exe" watch "Convert Progress" 1025 "$main" 120000 2>/dev/null |
         tr -d '\r' >"$log" &
     local watcher=$!
     for _ in $(seq 1 100); do grep -q watching "$log" && break; sleep 0.2; done
-    if ! info wait "Save to..." 60000; then
-        fail "$what: no \"Save to...\" dialog after F8"
+    if ! await_save_dialog; then
         kill "$watcher"
         return
     fi
-    sleep 1
-    xdotool key ctrl+a
-    xdotool type --delay 30 'C:\users\Public\long merge.avi'
-    xdotool key Return
+    type_save 'C:\users\Public\long merge.avi'
     wait "$watcher"
     local shown slowest moves
     shown=$(awk '$1=="shown"{print $2}' "$log")
@@ -70,22 +53,15 @@ record_and_merge() {
     [ "$moves" -ge "$want" ] || fail "$what: the bar took $moves positions between 0 and 100, wanted $want or more"
     [ "${slowest:-5000}" -lt 500 ] || fail "$what: the main window took $slowest ms to answer"
     awk '$1=="position"{if ($2 < last) exit 1; last = $2}' "$log" || fail "$what: the bar moved back"
-    info wait Player 30000 || fail "$what: no Player window after the save"
+    info wait Player 60000 || fail "$what: no Player window after the save"
     local a
-    a=$(ffprobe -v error -select_streams a:0 -show_entries stream=codec_name -of csv=p=0 "$saved" 2>/dev/null)
+    a=$(probe "$saved" a:0 codec_name 2>/dev/null)
     [ "$a" = "$codec" ] || fail "$what: the saved audio is '$a', wanted $codec"
-    info close Player || true
-    info gone Player 5000 || true
+    close_player
 }
 
-(cd "$KORVANE_DIST" && exec wine korvane.exe >"$work/korvane.log" 2>&1) &
-pids+=($!)
-info wait "$MAIN" 20000 || { fail "main window did not appear"; exit 1; }
-# By handle from here on: the merge changes the caption.
-main=$(info list | awk -F'\t' -v t="$MAIN" '$3==t{print $1; exit}')
-sleep 0.5
-sox -q -n -t pulseaudio nullsink synth 240 sine 440 vol 0.5 &
-pids+=($!)
+start_recorder || finish
+play_tone 240
 
 echo "== 44.1 kHz stereo, the compression proposed: the PCM copy"
 open_options || finish
@@ -110,8 +86,7 @@ close_options
 record_and_merge ima adpcm_ima_wav 30 0
 
 echo "== the key hook still answers"
-info front "$main"
-sleep 0.3
+focus "$main"
 xdotool mousemove 600 500 key F7
 info wait Title 3000 || fail "F7 after the merges did not show the selection window"
 xdotool click 3

@@ -9,7 +9,6 @@
 # compressor that does not exist, unknown names) give the defaults, with no message.
 # The system menu's "About Korvane..." shows the version.
 . "$(dirname "${BASH_SOURCE[0]}")/e2e_common.sh" options
-OPTIONS="Recording Options"
 saved="$WINEPREFIX/drive_c/users/Public/options movie.avi"
 # The text of control ID in the window TITLE.
 text_of() { control text "$1" "$2"; }
@@ -18,32 +17,12 @@ expect_text() { # title, id, wanted, what
     for _ in $(seq 1 20); do got=$(text_of "$1" "$2"); [ "$got" = "$3" ] && return 0; sleep 0.1; done
     fail "$4: control $2 shows '$got', wanted '$3'"
 }
-# Clicks control ID of TITLE, at its centre or at x offset DX from its left edge.
-click() { # title, id, [dx]
-    local l t r b
-    read -r l t r b < <(control rect "$1" "$2") ||
-        { fail "control $2 of '$1' not found"; return 1; }
-    local x=$(((l + r) / 2)) y=$(((t + b) / 2))
-    [ -n "${3:-}" ] && x=$((l + $3))
-    xdotool mousemove "$x" "$y" click 1
-    sleep 0.3
-}
-open_options() {
-    click "$main" 1003
-    info wait "$OPTIONS" 5000 || { fail "Options did not open the dialog"; return 1; }
-    sleep 0.5
-}
 
 rm -f "$saved"
-(cd "$KORVANE_DIST" && exec wine korvane.exe >"$work/korvane.log" 2>&1) &
-pids+=($!)
-info wait "$MAIN" 20000 || { fail "main window did not appear"; exit 1; }
-# By handle from here on: a recording changes the caption.
-main=$(info list | awk -F'\t' -v t="$MAIN" '$3==t{print $1; exit}')
-sleep 0.5
+start_recorder || finish
 
 echo "== Options: 10 fps, quality 50 %, Fixed Region 200x100"
-open_options || exit 1
+open_options || finish
 click "$OPTIONS" 1011 && xdotool key Up Up Up Return
 expect_text "$OPTIONS" 1011 10 "frame rate"
 # A click on the slider's left end takes the focus; the keys then move it from 1 to 50.
@@ -52,11 +31,7 @@ expect_text "$OPTIONS" 1021 50 "quality"
 click "$OPTIONS" 1006 6
 click "$OPTIONS" 1024
 if info wait Title 3000; then
-    xdotool mousemove 100 100 mousedown 1
-    sleep 0.2
-    xdotool mousemove 180 150; sleep 0.1
-    xdotool mousemove 299 199; sleep 0.2
-    xdotool mouseup 1
+    drag 100 100 299 199
     info gone Title 3000 || fail "the selection window stayed after the drag"
 else
     fail "\"Select Fixed &Region\" did not show the selection window"
@@ -82,28 +57,18 @@ else
 fi
 xdotool mousemove 700 600
 sleep 3
-xdotool key F8
-if info wait "Save to..." 60000; then
-    sleep 1
-    xdotool key ctrl+a
-    xdotool type --delay 30 'C:\users\Public\options movie.avi'
-    xdotool key Return
-    info wait Player 30000 || fail "no Player window after the save"
-else
-    fail "no \"Save to...\" dialog after F8"
-fi
+stop_and_save 'C:\users\Public\options movie.avi'
 if [ -f "$saved" ]; then
-    v=$(ffprobe -v error -select_streams v:0 -show_entries stream=width,height,r_frame_rate -of csv=p=0 "$saved")
+    v=$(probe "$saved" v:0 width,height,r_frame_rate)
     [ "$v" = "200,100,10/1" ] || fail "saved video is '$v', wanted 200,100,10/1"
     echo "saved: $v"
 else
     fail "nothing saved at $saved"
 fi
-info close Player || true
-info gone Player 5000 || true
+close_player
 
 echo "== Record/Pause becomes F6 and works at the next press"
-open_options || exit 1
+open_options || finish
 click "$OPTIONS" 1018 && xdotool key Up Return
 expect_text "$OPTIONS" 1018 F6 "Record/Pause list"
 click "$OPTIONS" 1
@@ -120,7 +85,7 @@ else
 fi
 
 echo "== Record Cursor and Record Audio off"
-open_options || exit 1
+open_options || finish
 click "$OPTIONS" 1016 6
 click "$OPTIONS" 1012 6
 click "$OPTIONS" 1
@@ -136,25 +101,21 @@ option_values() {
 }
 restart() {
     info close "$main" || true
-    wait "${pids[-1]}" 2>/dev/null
-    (cd "$KORVANE_DIST" && exec wine korvane.exe >>"$work/korvane.log" 2>&1) &
-    pids+=($!)
-    info wait "$MAIN" 20000 || { fail "main window did not appear after the restart"; return 1; }
-    main=$(info list | awk -F'\t' -v t="$MAIN" '$3==t{print $1; exit}')
-    sleep 0.5
+    wait "$korvane_pid" 2>/dev/null
+    start_recorder
 }
-open_options || exit 1
+open_options || finish
 before=$(option_values)
 click "$OPTIONS" 2
 info gone "$OPTIONS" 3000 || fail "Cancel did not close the dialog"
 lines_before=$(status_lines)
 
 echo "== Restarted: the same options"
-restart || exit 1
+restart || finish
 [ "$(status_lines)" = "$lines_before" ] ||
     fail "status lines after the restart: '$(status_lines)', before: '$lines_before'"
 echo "$lines_before" | grep -qx "Audio: none" || fail "the audio line is not 'Audio: none'"
-open_options || exit 1
+open_options || finish
 after=$(option_values)
 [ "$after" = "$before" ] || fail "options after the restart: $(echo $after), before: $(echo $before)"
 echo "options: $(echo $after)"
@@ -163,7 +124,7 @@ info gone "$OPTIONS" 3000 || fail "Cancel did not close the dialog"
 
 echo "== Damaged stored options: the defaults, no message"
 info close "$main" || true
-wait "${pids[-1]}" 2>/dev/null
+wait "$korvane_pid" 2>/dev/null
 store='HKCU\Software\Korvane\Options'
 damage() { wine reg add "$store" /v "$1" /t "$2" /d "$3" /f >/dev/null 2>&1 || fail "reg add $1"; }
 damage FramesPerSecond REG_SZ 10
@@ -182,13 +143,13 @@ damage FixedHeight REG_QWORD 100
 damage RecordCursor REG_SZ 0
 damage Unknown REG_DWORD 1
 wine reg add "$store\\Extra" /v Value /t REG_SZ /d x /f >/dev/null 2>&1
-restart || exit 1
+restart || finish
 [ "$(status_lines)" = "$(printf '%s\n' "Video: Microsoft Video 1, Quality 70%, 25 fps" \
     "Audio: MPEG Layer-3, 22.05 kHz, stereo, 16-bit" "Hotkeys: Record/Pause F7, Stop/Cancel F8")" ] ||
     fail "status lines from damaged values: $(status_lines)"
 windows=$(info list | awk -F'\t' '{print $3}' | grep -v -x -e "$MAIN" -e "Default - Wine desktop" -e "" || true)
 [ -z "$windows" ] || fail "windows besides the main window: $windows"
-open_options || exit 1
+open_options || finish
 defaults=$(option_values)
 # 25 fps, 70 %, 320x240 (the width past the screen and the wrong-typed height alike), F7, F8,
 # Normal Region, Record Audio on, Minimize off, Record Cursor on.

@@ -12,10 +12,6 @@
 saved="$WINEPREFIX/drive_c/users/Public/recovered movie.avi"
 kill_at=${KORVANE_KILL_AT:-$(awk -v r="$RANDOM" 'BEGIN{printf "%.1f", 14 + 10 * r / 32767}')}
 now() { date +%s.%N; }
-start_recorder() {
-    (cd "$KORVANE_DIST" && exec wine korvane.exe >>"$work/korvane.log" 2>&1) &
-    pids+=($!)
-}
 # The Linux processes that run this bench's korvane.exe (other benches may run theirs).
 recorder_pids() {
     local pid
@@ -40,33 +36,16 @@ if [ -n "${KORVANE_E2E_COMPRESSOR:-}" ]; then
         >/dev/null 2>&1 || fail "could not choose $KORVANE_E2E_COMPRESSOR"
 fi
 touch "$work/before-recording"
-start_recorder
-info wait "$MAIN" 60000 || { fail "main window did not appear"; finish; }
-sleep 0.5
-sox -q -n -t pulseaudio nullsink synth 120 sine 440 vol 0.5 &
-pids+=($!)
+start_recorder || finish
+play_tone 120
 
 echo "== record, then kill the recorder after $kill_at s"
-# Keys reach Wine only while one of its windows has the focus.
-info front "$MAIN"; sleep 0.3
-xdotool mousemove 600 500 key F7
-info wait Title 5000 || { fail "F7 did not show the selection window"; finish; }
-sleep 0.3
-xdotool mousemove 300 200 mousedown 1
-sleep 0.2
-xdotool mousemove 200 150; sleep 0.1
-xdotool mousemove 100 100; sleep 0.2
-xdotool mouseup 1
-xdotool mousemove 600 500
+record_area 300 200 100 100 || finish
 # The recording has begun when its description is there (written as the frames start);
 # a busy machine may take its time.
-for _ in $(seq 1200); do
-    [ -n "$(find "$scratch" -maxdepth 1 -name '*.krec' -newer "$work/before-recording")" ] && break
-    sleep 0.05
-done
+described() { [ -n "$(find "$scratch" -maxdepth 1 -name '*.krec' -newer "$work/before-recording")" ]; }
+wait_until 60000 described || { fail "no description of the recording appeared"; finish; }
 started=$(now)
-[ -n "$(find "$scratch" -maxdepth 1 -name '*.krec' -newer "$work/before-recording")" ] ||
-    { fail "no description of the recording appeared"; finish; }
 sleep "$kill_at"
 kill_recorder || { fail "the recorder outlived kill -9"; finish; }
 killed=$(now)
@@ -84,7 +63,7 @@ if [ ${#h} -eq 8 ] && [ -f "$scratch/$left_wav" ]; then
 fi
 
 echo "== start again and accept the offer"
-start_recorder
+launch_recorder
 if info wait Korvane 60000; then
     info texts Korvane | grep -q "interrupted before it was saved" || fail "the offer does not say what it is"
     info command Korvane 6 # Yes
@@ -93,10 +72,7 @@ else
 fi
 if info wait "Save to..." 60000; then
     sleep 1
-    info front "Save to..."
-    xdotool key ctrl+a
-    xdotool type --delay 30 'C:\users\Public\recovered movie.avi'
-    xdotool key Return
+    type_save 'C:\users\Public\recovered movie.avi'
 else
     fail "no \"Save to...\" dialog for the recovered recording"
 fi
@@ -105,7 +81,7 @@ if [ -n "${KORVANE_PART_BYTES:-}" ] && info wait Korvane 120000; then
     info texts Korvane | tr '\n' ' ' | sed 's/^/    /'; echo
     info command Korvane 1 # OK
 fi
-info wait Player 120000 || fail "no Player window after the save"
+await_player 120000
 
 echo "== the saved file"
 # Every part, in order, each measured with its own sound.
@@ -118,23 +94,21 @@ done
 vsecs=0 asecs=0 rms=0
 if [ -f "$saved" ]; then
     for f in "${files[@]}"; do
-        v=$(ffprobe -v error -select_streams v:0 -show_entries stream=duration -of csv=p=0 "$f")
-        rm -f "$work/part.wav"
-        ffmpeg -v error -i "$f" -vn -ac 1 -ar 22050 "$work/part.wav" 2>/dev/null
-        a=$(soxi -D "$work/part.wav" 2>/dev/null || echo 0)
+        v=$(probe "$f" v:0 duration)
+        a=$(decode_sound "$f" "$work/part.wav" || echo 0)
         vsecs=$(awk -v s="$vsecs" -v x="${v:-0}" 'BEGIN{printf "%.2f", s + x}')
         asecs=$(awk -v s="$asecs" -v x="${a:-0}" 'BEGIN{printf "%.2f", s + x}')
         [ -f "$work/part.wav" ] && cp "$work/part.wav" "$work/sound-$(basename "$f").wav"
     done
     sox "$work"/sound-*.wav "$work/sound.wav" 2>/dev/null || cp "$work/part.wav" "$work/sound.wav"
-    rms=$(sox "$work/sound.wav" -n sinc 400-480 stat 2>&1 | awk '/RMS +amplitude/{print $3}')
+    rms=$(tone_rms "$work/sound.wav")
     awk -v v="${vsecs:-0}" -v t="$recorded" 'BEGIN{exit !(v >= t - 2)}' ||
         fail "video lasts $vsecs s of $recorded s recorded"
     awk -v a="${asecs:-0}" -v t="$recorded" 'BEGIN{exit !(a >= t - 2)}' ||
         fail "audio lasts $asecs s of $recorded s recorded"
-    awk -v r="${rms:-0}" 'BEGIN{exit !(r > 0.05)}' || fail "no 440 Hz tone in the audio (RMS $rms)"
+    has_tone "$rms" || fail "no 440 Hz tone in the audio (RMS $rms)"
     if [ -n "${KORVANE_E2E_COMPRESSOR:-}" ]; then
-        codec=$(ffprobe -v error -select_streams v:0 -show_entries stream=codec_name -of csv=p=0 "$saved")
+        codec=$(probe "$saved" v:0 codec_name)
         [ "$codec" = "$(echo "$KORVANE_E2E_COMPRESSOR" | tr A-Z a-z)" ] ||
             fail "the recovered video is '$codec', wanted $KORVANE_E2E_COMPRESSOR"
     fi
@@ -144,7 +118,7 @@ fi
 left=$(find "$scratch" -maxdepth 1 \( -iname '*.avi' -o -iname '*.wav' -o -iname '*.krec' \
     -o -iname '*.tmp' \) -newer "$work/before-recording" -printf '%f ')
 [ -z "$left" ] || fail "left in the scratch folder: $left"
-tone=$(awk -v r="${rms:-0}" 'BEGIN{print (r > 0.05) ? "yes" : "no"}')
+tone=$(has_tone "$rms" && echo yes || echo no)
 echo "figures: killed after $recorded s (sound left $left_sound s), files ${#files[@]}, video $vsecs s, audio $asecs s," \
     "tone $tone (RMS $rms), scratch ${left:+not }clean${left:+: $left}"
 

@@ -8,23 +8,8 @@
 # program runs without its skin file and with a skin library that does nothing.
 . "$(dirname "${BASH_SOURCE[0]}")/e2e_common.sh" shell
 NOTE="Brisko Screen Video Capture"
-# The enabled flags of Record, Pause and Stop, e.g. "1 0 0".
-buttons() { info controls "$1" | awk -F'\t' '$1==1000||$1==1001||$1==1002{printf "%s%s", s, $2; s=" "}'; }
-expect_buttons() { # title, wanted, what
-    local got=""
-    for _ in $(seq 1 30); do got=$(buttons "$1"); [ "$got" = "$2" ] && return 0; sleep 0.1; done
-    fail "$3: buttons Record/Pause/Stop are '$got', wanted '$2'"
-}
 region_shown() { info wait Title "${1:-2000}"; }
 region_hidden() { info gone Title "${1:-2000}"; }
-start_recorder() { # folder holding korvane.exe
-    (cd "$1" && exec wine korvane.exe >"$work/korvane.log" 2>&1) &
-    pids+=($!)
-    info wait "$MAIN" 20000 || { fail "main window did not appear from $1"; return 1; }
-    # By handle from here on: the capture loop changes the caption while paused.
-    main=$(info list | awk -F'\t' -v t="$MAIN" '$3==t{print $1; exit}')
-    sleep 0.5
-}
 pixel() { convert "$1" -format "%[fx:int(255*p{$2,$3}.r)],%[fx:int(255*p{$2,$3}.g)],%[fx:int(255*p{$2,$3}.b)]" info:; }
 is_mark_colour() { [ "$1" = "255,255,180" ] || [ "$1" = "0,255,80" ]; }
 # Each way of leaving must show the note and leave the main window open.
@@ -42,31 +27,26 @@ expect_refused_exit() { # what, then the command that tries to leave
 focus_main() { info front "$main"; sleep 0.3; }
 
 echo "== start and the selection window"
-start_recorder "$KORVANE_DIST"
-expect_buttons "$main" "1 0 0" "idle at start"
+start_recorder || finish
+expect_buttons "1 0 0" "idle at start"
 xdotool mousemove 600 500
 xdotool key F7
 region_shown || fail "F7 did not show the selection window"
 xdotool key F7
 sleep 0.5
 region_shown 200 || fail "a second F7 hid the selection window"
-expect_buttons "$main" "1 0 0" "second F7 during the selection"
+expect_buttons "1 0 0" "second F7 during the selection"
 xdotool click 3
 region_hidden || fail "a right click did not cancel the selection"
-expect_buttons "$main" "1 0 0" "after the right click"
+expect_buttons "1 0 0" "after the right click"
 xdotool key F7
 region_shown || fail "F7 after a cancelled selection did not show the selection window"
 
 echo "== drag from (300,200) to (100,100)"
 touch "$work/before-recording"
-xdotool mousemove 300 200 mousedown 1
-sleep 0.2
-xdotool mousemove 250 170; sleep 0.1
-xdotool mousemove 150 120; sleep 0.1
-xdotool mousemove 100 100; sleep 0.2
-xdotool mouseup 1
+drag 300 200 100 100
 region_hidden || fail "the selection window stayed after the drag"
-expect_buttons "$main" "0 1 1" "recording"
+expect_buttons "0 1 1" "recording"
 xdotool mousemove 600 500
 sleep 1.5
 import -window root "$work/recording.png"
@@ -104,19 +84,19 @@ mains=$(info list | awk -F'\t' -v t="$MAIN" '$3==t' | wc -l)
 [ "$mains" -eq 1 ] || fail "$mains main windows after a second start"
 restored() { [ "$(rect_of "$main")" = "$before" ]; }
 wait_until 3000 restored || fail "the running recorder was not restored: $(info list | grep "$main")"
-expect_buttons "$main" "0 1 1" "still recording after the second start"
+expect_buttons "0 1 1" "still recording after the second start"
 xdotool mousemove 600 500
 
 echo "== pause, resume, stop with the hotkeys"
 xdotool key F7
-expect_buttons "$main" "1 0 1" "paused by F7"
+expect_buttons "1 0 1" "paused by F7"
 sleep 0.5
 xdotool key F7
-expect_buttons "$main" "0 1 1" "resumed by F7"
+expect_buttons "0 1 1" "resumed by F7"
 sleep 1
 xdotool key F8
 # Until the save is over nothing new may start, so Record stays grey too.
-expect_buttons "$main" "0 0 0" "stopped by F8, finishing"
+expect_buttons "0 0 0" "stopped by F8, finishing"
 sleep 2
 
 echo "== the temporary AVI"
@@ -125,7 +105,7 @@ avi=$(find "$scratch" -maxdepth 1 -iname '*.avi' -size +0 -newer "$work/before-r
 if [ -z "$avi" ]; then
     fail "no new AVI file in $scratch"
 else
-    size=$(ffprobe -v error -select_streams v:0 -show_entries stream=width,height -of csv=p=0 "$scratch/$avi" || true)
+    size=$(probe "$scratch/$avi" v:0 width,height || true)
     [ "$size" = "204,104" ] || fail "temporary AVI $avi is '$size', wanted 204,104"
     frames=$(ffprobe -v error -count_frames -select_streams v:0 -show_entries stream=nb_read_frames -of csv=p=0 "$scratch/$avi" || true)
     [ "${frames:-0}" -gt 10 ] 2>/dev/null || fail "temporary AVI $avi has '$frames' frames"
@@ -153,17 +133,15 @@ if info wait "Save to..." 10000; then
     else
         fail "Escape discarded the recording without asking"
     fi
-    expect_buttons "$main" "1 0 0" "after the cancelled save"
+    expect_buttons "1 0 0" "after the cancelled save"
     sleep 1
-    left=$(find "$scratch" -maxdepth 1 \( -iname '*.avi' -o -iname '*.wav' \) -newer "$work/before-recording" -printf '%f ' )
-    [ -z "$left" ] || fail "cancelled save left temporary files: $left"
+    expect_scratch_clean "$work/before-recording" "cancelled save left temporary files"
     info wait Player 1500 && fail "cancelled save started the player"
 else
     fail "no \"Save to...\" dialog after F8"
 fi
 
 echo "== dragging the window by its background"
-rect_of() { info list | awk -F'\t' -v h="$1" '$1==h{print $4}'; }
 before_rect=$(rect_of "$main")
 IFS=, read -r wl wt _ _ <<<"$before_rect"
 xdotool mousemove $((wl + 20)) $((wt + 150)) mousedown 1
@@ -180,7 +158,7 @@ echo "== leaving while idle"
 info command "$main" 1004
 info gone "$main" 5000 || fail "Exit while idle did not end the program"
 for way in close escape altf4; do
-    start_recorder "$KORVANE_DIST" || continue
+    start_recorder || continue
     case $way in
         close) info close "$main" ;;
         escape) focus_main; xdotool key Escape ;;
@@ -200,7 +178,7 @@ for variant in noskinfile nullskin; do
     else
         cp "$KORVANE_DIST/SkinMagic.dll" "$dir/"
     fi
-    start_recorder "$dir" || continue
+    start_recorder --from "$dir" || continue
     xdotool mousemove 600 500
     xdotool key F7
     region_shown || fail "$variant: F7 did not show the selection window"

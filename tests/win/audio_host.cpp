@@ -10,22 +10,15 @@
 //                               proposed for Microsoft ADPCM and into merged_none.avi
 //                               with no format chosen and into merged_ima.avi with IMA
 //                               ADPCM (results in merge.txt)
-#include "app/recording_settings.h"
 #include "audio/audio_merge.h"
 #include "audio/audio_state.h"
-#include "audio/wave_in_capture.h"
-#include "app/recording_state.h"
-#include "capture/recording_thread.h"
-#include "recording_support.h"
+#include "host_main.h"
 
 #include <windows.h>
 #include <mmreg.h>
 #include <msacm.h>
 
-#include <cstdio>
-#include <fstream>
 #include <string>
-#include <thread>
 
 namespace {
 
@@ -64,9 +57,7 @@ int Run(const std::string& mode, const std::string& outDir)
             sink.PumpFor(4000);
         }
     });
-    sink.PumpFor(300);
-
-    WriteTextFile(outDir + "\\messages.txt", sink.ReceivedLines());
+    WriteReceivedMessages(sink, outDir);
     WriteTextFile(outDir + "\\shown.txt", shown);
     if (mode == "merge") {
         WAVEFORMATEX pcm = captureFormat;
@@ -103,9 +94,5 @@ int Run(const std::string& mode, const std::string& outDir)
 
 int main(int argc, char** argv)
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: audio_host record|pause|badpath|merge OUTDIR\n");
-        return 2;
-    }
-    return Run(argv[1], argv[2]);
+    return RunHostMode(argc, argv, "audio_host", {"record", "pause", "badpath", "merge"}, Run);
 }

@@ -95,13 +95,7 @@ protected:
     void SetUp() override
     {
         settings = RecordingSettings();
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = MainProc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "MergeTestMain";
-        RegisterClassA(&wc);
-        mainWindow = CreateWindowExA(0, wc.lpszClassName, "Korvane", WS_POPUP, 0, 0, 1, 1, nullptr,
-                                     nullptr, wc.hInstance, nullptr);
+        mainWindow = testpump::CreateHiddenWindow("MergeTestMain", "Korvane", MainProc);
         progress.clear();
         output = folder + "\\merged.avi";
         DeleteFileA(output.c_str());

@@ -9,12 +9,9 @@
 //                                   over it (needs a desktop of at least 1440x860)
 // Handshake: the host writes OUTDIR\ready.txt (what to screenshot) and waits for the
 // script's OUTDIR\shot.done before it stops the recording.
-#include "app/recording_settings.h"
-#include "app/recording_state.h"
 #include "app/recording_report.h"
 #include "capture/recording_stats.h"
-#include "capture/recording_thread.h"
-#include "recording_support.h"
+#include "host_main.h"
 #include "kernel_owners.h"
 
 #include <windows.h>
@@ -22,11 +19,10 @@
 
 #include <atomic>
 #include <cstdio>
-#include <fstream>
 #include <string>
-#include <thread>
 
 namespace {
+
 const int kLeft = 200, kTop = 150, kWidth = 320, kHeight = 240;
 
 std::atomic<bool> counterFrozen{false};
@@ -70,12 +66,6 @@ bool CounterChanged()
     return true;
 }
 
-bool WaitForFile(MessageSink& sink, const std::string& path, DWORD timeoutMs)
-{
-    return sink.PumpUntil(
-        [&] { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }, timeoutMs);
-}
-
 // Runs the recording thread on captureRect; `middle` runs while it records.
 int RecordAndReport(MessageSink& sink, const std::string& outDir, DWORD minimumMs,
                     const std::function<bool()>& middle)
@@ -88,9 +78,7 @@ int RecordAndReport(MessageSink& sink, const std::string& outDir, DWORD minimumM
         if (spent < minimumMs)
             sink.PumpFor(minimumMs - spent);
     });
-    sink.PumpFor(300);
-
-    WriteTextFile(outDir + "\\messages.txt", sink.ReceivedLines());
+    WriteReceivedMessages(sink, outDir);
     const korvane::RecordingStats& s = recordingReport.stats;
     char stats[256];
     std::snprintf(stats, sizeof stats, "grabs %u\nwritten %u\nlast_index %u\n", s.grabs,
@@ -234,16 +222,10 @@ int RunNotepad(const std::string& outDir)
 
 int main(int argc, char** argv)
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: recording_host counter|notepad|wide OUTDIR\n");
-        return 2;
-    }
-    const std::string mode = argv[1];
-    if (mode == "counter")
-        return RunCounter(argv[2]);
-    if (mode == "notepad")
-        return RunNotepad(argv[2]);
-    if (mode == "wide")
-        return RunWide(argv[2]);
-    return 2;
+    return RunHostMode(argc, argv, "recording_host", {"counter", "notepad", "wide"},
+                       [](const std::string& mode, const std::string& outDir) {
+                           if (mode == "counter")
+                               return RunCounter(outDir);
+                           return mode == "notepad" ? RunNotepad(outDir) : RunWide(outDir);
+                       });
 }

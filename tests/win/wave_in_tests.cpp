@@ -76,13 +76,7 @@ class WaveWindow {
 public:
     WaveWindow()
     {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = Proc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "WaveInTestWindow";
-        RegisterClassA(&wc);
-        m_hwnd = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
-                                 wc.hInstance, nullptr);
+        m_hwnd = testpump::CreateHiddenWindow("WaveInTestWindow", "", Proc);
         mainWindow = m_hwnd;
     }
     ~WaveWindow()

@@ -1,5 +1,6 @@
 // Message pumping for tests that drive windows on their own thread: handle what is
-// queued, for a while, or until a condition holds. Test thread.
+// queued, for a while, or until a condition holds; and the hidden window that stands in
+// for the main window. Test thread.
 #pragma once
 #include <windows.h>
 
@@ -33,6 +34,18 @@ bool PumpUntil(Done done, DWORD ms)
 inline void PumpFor(DWORD ms)
 {
     PumpUntil([] { return false; }, ms);
+}
+
+// A hidden 1x1 popup of a class of its own, whose messages go to `proc`.
+inline HWND CreateHiddenWindow(const char* className, const char* caption, WNDPROC proc)
+{
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = proc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = className;
+    RegisterClassA(&wc);
+    return CreateWindowExA(0, className, caption, WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                           wc.hInstance, nullptr);
 }
 
 }  // namespace testpump

@@ -29,13 +29,7 @@ public:
     MessageSink()
     {
         RegisterAppMessages();
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = Proc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "RecordingTestSink";
-        RegisterClassA(&wc);
-        m_hwnd = CreateWindowExA(0, wc.lpszClassName, "sink", WS_POPUP, 0, 0, 1, 1, nullptr,
-                                 nullptr, wc.hInstance, nullptr);
+        m_hwnd = testpump::CreateHiddenWindow("RecordingTestSink", "sink", Proc);
         SetWindowLongPtrA(m_hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
         mainWindow = m_hwnd;
     }
