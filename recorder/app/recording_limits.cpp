@@ -6,16 +6,24 @@
 
 namespace korvane {
 
-uint64_t PartCeilingFrom(const char* text)
+namespace {
+
+uint64_t CeilingFrom(const char* text, uint64_t ceiling)
 {
     if (!text || !*text)
-        return kPartCeilingBytes;
+        return ceiling;
     char* end = nullptr;
     const unsigned long long value = std::strtoull(text, &end, 10);
-    if (*end != '\0' || value < 64 * 1024 || value > kPartCeilingBytes)
-        return kPartCeilingBytes;
+    if (*end != '\0' || value < 64 * 1024 || value > ceiling)
+        return ceiling;
     return value;
 }
+
+}  // namespace
+
+uint64_t PartCeilingFrom(const char* text) { return CeilingFrom(text, kPartCeilingBytes); }
+
+uint64_t SoundCeilingFrom(const char* text) { return CeilingFrom(text, kSoundCeilingBytes); }
 
 uint64_t ScratchFloorBytes(uint64_t partBytes, uint64_t soundBytes)
 {

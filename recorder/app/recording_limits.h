@@ -13,10 +13,19 @@ constexpr uint64_t kPartCeilingBytes = 1900ull * 1024 * 1024;
 // What the scratch drive keeps free beyond the recording's own files.
 constexpr uint64_t kScratchMarginBytes = 32ull * 1024 * 1024;
 
+// The recording's one sound file is written through offsets of 31 bits: past 2 GB (about
+// 6.8 hours of the default 22.05 kHz 16-bit stereo, 3.4 of 44.1 kHz) its header and the
+// cut into parts break. The
+// recording stops once the sound passes this, which leaves 64 MB (over five minutes of
+// the largest format) for the buffers still coming and the end's silence.
+constexpr uint64_t kSoundCeilingBytes = 1984ull * 1024 * 1024;
+
 // The part ceiling from a setting's text (the KORVANE_PART_BYTES environment variable,
 // which tests use to make short recordings in several parts): the default unless the
 // text is a whole number of at least 64 KB.
 uint64_t PartCeilingFrom(const char* text);
+// The sound ceiling likewise (KORVANE_SOUND_BYTES).
+uint64_t SoundCeilingFrom(const char* text);
 
 // The free space the scratch drive must keep while recording: the merge writes about
 // as much again as the current part and its sound, plus a margin.

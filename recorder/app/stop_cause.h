@@ -10,6 +10,7 @@ enum class StopCause : int {
     FrameMemory,     // no memory for a frame
     DiskLow,         // the scratch drive is nearly full
     NextPartFailed,  // the next part's file could not be opened
+    SoundFull,       // the sound file reached the largest size it may have
 };
 
 // What kept a recording's sound from being recorded whole.

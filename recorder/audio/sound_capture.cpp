@@ -91,7 +91,8 @@ bool SoundCapture::RequeueLocked(WAVEHDR* hdr)
            waveInAddBuffer(m_device.Get(), hdr, sizeof(WAVEHDR)) == MMSYSERR_NOERROR;
 }
 
-void SoundCapture::Prepare(const WAVEFORMATEX& format, const std::string& path)
+void SoundCapture::Prepare(const WAVEFORMATEX& format, const std::string& path,
+                           uint64_t ceilingBytes)
 {
     {
         std::lock_guard<std::mutex> lock(m_lock);
@@ -104,6 +105,7 @@ void SoundCapture::Prepare(const WAVEFORMATEX& format, const std::string& path)
         m_leadInPending = false;
         m_clock.Stop();
         m_storedBytes = 0;
+        m_ceiling = ceilingBytes;
         m_file.reset();
     }
     // Created outside the lock: a flush may come meanwhile and finds no file.
@@ -345,8 +347,13 @@ void SoundCapture::FillTo(unsigned durationMs)
     {
         std::lock_guard<std::mutex> lock(m_lock);
         const unsigned block = m_format.nBlockAlign ? m_format.nBlockAlign : 1;
-        const unsigned long long want = static_cast<unsigned long long>(durationMs) *
-                                        m_format.nAvgBytesPerSec / 1000 / block * block;
+        // A device lost early leaves hours to fill: the file still stays within its ceiling,
+        // ending in less silence than the video lasts.
+        const unsigned long long want =
+            std::min<unsigned long long>(
+                static_cast<unsigned long long>(durationMs) * m_format.nAvgBytesPerSec / 1000,
+                m_ceiling.load()) /
+            block * block;
         if (m_file && m_storedBytes.load() < want)
             StoreSilenceLocked(want - m_storedBytes.load());
         shutDown = m_fileFailed;

@@ -18,6 +18,7 @@
 #include <mmsystem.h>
 
 #include <atomic>
+#include <cstdint>
 #include <cstddef>
 #include <memory>
 #include <mutex>
@@ -38,10 +39,10 @@ public:
     SoundCapture(const SoundCapture&) = delete;
     SoundCapture& operator=(const SoundCapture&) = delete;
 
-    // Starts afresh with `format`: the device closed, the file `path` created. A file
-    // that cannot be made is told of, and kept as a failed one: the first buffer back
-    // then shuts the capture down.
-    void Prepare(const WAVEFORMATEX& format, const std::string& path);
+    // Starts afresh with `format`: the device closed, the file `path` created, to hold
+    // about `ceilingBytes` of sound at most. A file that cannot be made is told of, and
+    // kept as a failed one: the first buffer back then shuts the capture down.
+    void Prepare(const WAVEFORMATEX& format, const std::string& path, uint64_t ceilingBytes);
     // Opens `deviceId` with notifications to `notify`, queues `buffers` buffers of
     // `bufferBytes` and starts it. False (and told of) when the device would not.
     bool Open(UINT deviceId, HWND notify, int buffers, DWORD bufferBytes);
@@ -59,12 +60,14 @@ public:
     void Close();
     // About once a second while recording: a device silent for a while is told of.
     void WatchFlow();
-    // Fills the file with silence up to `durationMs` of sound.
+    // Fills the file with silence up to `durationMs` of sound, but not past the ceiling.
     void FillTo(unsigned durationMs);
     // Hands what the file buffers to the system.
     void Flush();
 
     unsigned long long StoredBytes() const { return m_storedBytes.load(); }
+    // The sound has reached the ceiling: the recording must end.
+    bool Full() const { return m_storedBytes.load() >= m_ceiling.load(); }
     size_t LiveBuffers() const;
     long QueuedBuffers() const;
     enum class FileState { None, Failed, Writing };
@@ -108,6 +111,7 @@ private:
     SoundClock m_clock;
     std::atomic<unsigned long long> m_storedBytes{0};
     std::atomic<DWORD> m_lastBufferTick{0};
+    std::atomic<uint64_t> m_ceiling{~0ull};
 };
 
 }  // namespace korvane

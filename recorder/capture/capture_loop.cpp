@@ -53,6 +53,10 @@ CaptureLoopResult RunCaptureLoop(CaptureIo& io, int frameIntervalMs, unsigned st
             out.cause = StopCause::DiskLow;
             break;
         }
+        if (io.SoundFull()) {
+            out.cause = StopCause::SoundFull;
+            break;
+        }
         const unsigned elapsed = firstFrame ? 0 : io.Now() - startTime;
         if (!io.Grab()) {
             out.result = kFrameMemoryError;

@@ -24,6 +24,8 @@ public:
     virtual void BlinkCaption(bool blank) = 0;
     // True when the scratch drive has too little room left to finish the recording.
     virtual bool SpaceLow() = 0;
+    // True when the recording's sound file has reached its size ceiling.
+    virtual bool SoundFull() = 0;
     // True when the file being written has reached its size ceiling; the next frame then
     // goes into a new part, opened by StartNextPart with the frame it will hold.
     virtual bool PartFull() = 0;

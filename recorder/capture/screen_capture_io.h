@@ -33,6 +33,7 @@ public:
     void RepaintMainWindow() override;
     void BlinkCaption(bool blank) override;
     bool SpaceLow() override;
+    bool SoundFull() override { return m_sound && m_sound->Full(); }
     bool PartFull() override;
     HRESULT StartNextPart(unsigned firstIndex) override;
 

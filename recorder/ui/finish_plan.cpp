@@ -171,6 +171,7 @@ std::string StopReason(StopCause cause, const std::string& scratchFolder)
     case StopCause::DiskLow:
         return "the drive of the temporary files (" + scratchFolder + ") is nearly full";
     case StopCause::NextPartFailed: return "the file for its next part could not be created";
+    case StopCause::SoundFull: return "its sound file reached the largest size it can have (2 GB)";
     case StopCause::User: break;
     }
     return std::string();

@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
 # Recordings that meet trouble keep what was recorded. With a tone playing:
+#  - sound full: the sound ceiling lowered (KORVANE_SOUND_BYTES): the recording stops by
+#    itself, says why, and is saved whole;
 #  - parts: the part size lowered (KORVANE_PART_BYTES), about 6 s recorded; the save
 #    gives "parts.avi", "parts (2).avi", ... each with video and sound, holding together
 #    every recorded frame, and a message names them all;
@@ -178,6 +180,24 @@ measure_saved "$public/exit.avi"
 note_case "(b) Exit" "the save dialog as usual; exit.avi"
 info wait "$main" 100 || fail "the main window went away during the finish"
 rm -f "$public/exit.avi"
+stop_recorder
+
+echo "== the sound file reaches its ceiling"
+rm -f "$public/long sound.avi"
+# About 7 s of the default format, in place of the nearly seven hours of 2 GB.
+start_recorder KORVANE_SOUND_BYTES=600000 || finish
+record_area 200 150 300 220
+expect_notice "its sound file reached the largest size" 60000
+seen=$notice
+await_save
+type_save 'C:\users\Public\long sound.avi'
+await_player
+close_player
+measure_saved "$public/long sound.avi"
+v=$(duration v:0 "$public/long sound.avi")
+near "$saved_sound" "$v" 0.3 || fail "the sound lasts $saved_sound s against $v s of video"
+note_case "(f) sound full" "\"$(echo "$seen" | cut -c1-70)...\"; long sound.avi"
+rm -f "$public/long sound.avi"
 stop_recorder
 
 echo "== the scratch drive fills up"

@@ -243,8 +243,13 @@ TEST(RecordingLimits, CeilingSettingAndSpaceFloor)
 {
     EXPECT_EQ(PartCeilingFrom(nullptr), kPartCeilingBytes);
     EXPECT_EQ(PartCeilingFrom("300000"), 300000u);
-    for (const char* bad : {"", "12", "-5", "1e9", "300000x", "99999999999999"})
+    for (const char* bad : {"", "12", "-5", "1e9", "300000x", "99999999999999"}) {
         EXPECT_EQ(PartCeilingFrom(bad), kPartCeilingBytes) << bad;
+        EXPECT_EQ(SoundCeilingFrom(bad), kSoundCeilingBytes) << bad;
+    }
+    EXPECT_EQ(SoundCeilingFrom("600000"), 600000u);
+    // The sound file's ceiling leaves room below the 2 GB its 31-bit offsets reach.
+    EXPECT_LE(kSoundCeilingBytes + 64ull * 1024 * 1024, 0x7FFFFFFFull + 1);
     EXPECT_FALSE(SpaceIsLow(kScratchMarginBytes + 300, 200, 100));
     EXPECT_TRUE(SpaceIsLow(kScratchMarginBytes + 299, 200, 100));
 }

@@ -72,6 +72,7 @@ public:
     {
         return spaceLowAfterWrites != 0 && written.size() >= spaceLowAfterWrites;
     }
+    bool SoundFull() override { return false; }
     bool PartFull() override { return framesPerPart != 0 && writtenInPart >= framesPerPart; }
     HResult StartNextPart(unsigned firstIndex) override
     {

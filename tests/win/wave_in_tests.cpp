@@ -295,6 +295,26 @@ TEST_F(WaveInCapture, ClosingWhileStillRecordingFinishesTheFile)
     }
 }
 
+// A device lost early leaves hours of silence to add at the end; the file must still stay
+// within the ceiling its offsets allow, and end whole.
+TEST_F(WaveInCapture, SilenceAtTheEndStaysWithinTheSoundCeiling)
+{
+    PrepareAudioCapture();
+    path = tempWavPath;
+    korvane::SoundCapture& capture = korvane::SoundCapture::Instance();
+    capture.Prepare(captureFormat, path, 400000);
+    EXPECT_FALSE(capture.Full());
+    capture.FillTo(60 * 60 * 1000);
+    EXPECT_TRUE(capture.Full());
+    EXPECT_LE(capture.StoredBytes(), 400000u);
+    EXPECT_GT(capture.StoredBytes(), 400000u - captureFormat.nAvgBytesPerSec);
+    CloseWaveInput();
+    const std::vector<unsigned char> b = ReadAll(path);
+    ASSERT_GE(b.size(), 46u);
+    EXPECT_EQ(U32(b, 42), capture.StoredBytes());
+    EXPECT_EQ(b.size(), 46u + U32(b, 42));
+}
+
 TEST_F(WaveInCapture, UncreatableFileIsToldOnceAndShutsTheDeviceAtTheFirstBuffer)
 {
     Messages messages;
