@@ -66,6 +66,17 @@ note_case() {
     awk -v s="$saved_sound" -v r="$recorded_sound" 'BEGIN{exit !(r > 0.5 && s >= 0.95 * r)}' ||
         fail "$1: $saved_sound s of sound saved of $recorded_sound s recorded"
 }
+# Saves as C:\users\Public\$1.avi, waits for the player and measures the saved movie,
+# whose sound must last as long as its video.
+save_with_sound() {
+    type_save "C:\\users\\Public\\$1.avi"
+    await_player
+    close_player
+    measure_saved "$public/$1.avi"
+    local v
+    v=$(duration v:0 "$public/$1.avi")
+    near "$saved_sound" "$v" 0.3 || fail "the sound lasts $saved_sound s against $v s of video"
+}
 # Closes the message box titled Korvane after checking it says $1; its text in $notice.
 expect_notice() {
     notice=
@@ -190,12 +201,7 @@ record_area 200 150 300 220
 expect_notice "its sound file reached the largest size" 60000
 seen=$notice
 await_save
-type_save 'C:\users\Public\long sound.avi'
-await_player
-close_player
-measure_saved "$public/long sound.avi"
-v=$(duration v:0 "$public/long sound.avi")
-near "$saved_sound" "$v" 0.3 || fail "the sound lasts $saved_sound s against $v s of video"
+save_with_sound 'long sound'
 note_case "(f) sound full" "\"$(echo "$seen" | cut -c1-70)...\"; long sound.avi"
 rm -f "$public/long sound.avi"
 stop_recorder
@@ -254,12 +260,7 @@ seen=$notice
 eval "$on_exit"
 on_exit=:
 await_save
-type_save 'C:\users\Public\lost sound.avi'
-await_player
-close_player
-measure_saved "$public/lost sound.avi"
-v=$(duration v:0 "$public/lost sound.avi")
-near "$saved_sound" "$v" 0.3 || fail "the sound lasts $saved_sound s against $v s of video"
+save_with_sound 'lost sound'
 # The tone is there until the device stopped (after about 2 s).
 has_tone "$(tone_rms "$work/sound.wav" trim 0.3 1.2)" || fail "no tone in the sound's first seconds"
 note_case "(c) sound lost" "\"$(echo "$line" | cut -c1-40)\", then \"$(echo "$seen" | cut -c1-50)...\"; lost sound.avi"
