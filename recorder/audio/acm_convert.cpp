@@ -192,13 +192,19 @@ bool MeasureChunks(HACMSTREAM has, const WAVEFORMATEX& source, const WAVEFORMATE
                          ACM_STREAMSIZEF_SOURCE) == 0;
 }
 
-bool Convert(PAVISTREAM pcm, const WAVEFORMATEX* target, int targetSize, const std::string& path,
-             AVISAVECALLBACK progress)
+// A target format record that is whole: its extra bytes within `targetSize`.
+bool UsableTarget(const WAVEFORMATEX* target, int targetSize)
 {
     if (!target || targetSize < static_cast<int>(sizeof(PCMWAVEFORMAT)) || target->nBlockAlign == 0)
         return false;
-    if (targetSize < static_cast<int>(sizeof(WAVEFORMATEX)) + target->cbSize &&
-        target->wFormatTag != WAVE_FORMAT_PCM)
+    return targetSize >= static_cast<int>(sizeof(WAVEFORMATEX)) + target->cbSize ||
+           target->wFormatTag == WAVE_FORMAT_PCM;
+}
+
+bool Convert(PAVISTREAM pcm, const WAVEFORMATEX* target, int targetSize, const std::string& path,
+             AVISAVECALLBACK progress)
+{
+    if (!UsableTarget(target, targetSize))
         return false;
     const LONG start = AVIStreamStart(pcm);
     WAVEFORMATEX source;
@@ -210,9 +216,8 @@ bool Convert(PAVISTREAM pcm, const WAVEFORMATEX* target, int targetSize, const s
         return false;
     const DWORD perBlock = sizes.perBlock;
     const DWORD chunk = sizes.chunk;
-    const DWORD targetBytes = sizes.targetBytes;
     std::vector<BYTE> in(chunk + perBlock);
-    std::vector<BYTE> out(targetBytes + target->nBlockAlign);
+    std::vector<BYTE> out(sizes.targetBytes + target->nBlockAlign);
     PreparedHeader header(acm.Get(), in, out);
     if (!header.Prepared())
         return false;

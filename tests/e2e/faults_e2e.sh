@@ -2,6 +2,8 @@
 # Recordings that meet trouble keep what was recorded. With a tone playing:
 #  - sound full: the sound ceiling lowered (KORVANE_SOUND_BYTES): the recording stops by
 #    itself, says why, and is saved whole;
+#  - Escape at "Save to...": the recording is not thrown away unasked; No brings the dialog
+#    back and the save keeps everything;
 #  - parts: the part size lowered (KORVANE_PART_BYTES), about 6 s recorded; the save
 #    gives "parts.avi", "parts (2).avi", ... each with video and sound, holding together
 #    every recorded frame, and a message names them all;
@@ -157,11 +159,11 @@ done
 expect_notice "locked.avi cannot be written: "
 seen_file=$notice
 [ "$(md5sum <"$locked")" = "$locked_sum" ] || fail "the read-only file was changed"
-await_save 20000
+await_save 60000
 type_save 'C:\users\Public\rofolder\movie.avi'
 expect_notice "movie.avi cannot be written: "
 seen_folder=$notice
-await_save 20000
+await_save 60000
 rm -f "$public/after refusals.avi"
 type_save 'C:\users\Public\after refusals.avi'
 await_player
@@ -204,6 +206,26 @@ await_save
 save_with_sound 'long sound'
 note_case "(f) sound full" "\"$(echo "$seen" | cut -c1-70)...\"; long sound.avi"
 rm -f "$public/long sound.avi"
+stop_recorder
+
+echo "== Escape at the save dialog, then No"
+rm -f "$public/after cancel.avi"
+start_recorder || finish
+record_area 150 120 320 240
+sleep 3
+focus "$main"
+stop_recording
+await_save
+focus "Save to..."
+xdotool key Escape
+info wait Korvane 10000 || fail "Escape asked nothing"
+seen=$(info texts Korvane | grep -v -x 'Yes\|No' | tr '\n' ' ')
+case $seen in *"Discard this recording?"*) ;; *) fail "Escape asked '$seen'" ;; esac
+info command Korvane 7  # No
+await_save_dialog 10000 || fail "No did not bring the save dialog back"
+save_with_sound 'after cancel'
+note_case "(g) Esc, No" "\"$seen\", the dialog again; after cancel.avi"
+rm -f "$public/after cancel.avi"
 stop_recorder
 
 echo "== the scratch drive fills up"
