@@ -2,6 +2,7 @@
 // what it needs of the recording's state.
 #include "wave_in_capture.h"
 
+#include "app/environment_setting.h"
 #include "app/recording_limits.h"
 #include "app/recording_report.h"
 #include "app/recording_settings.h"
@@ -29,14 +30,6 @@ namespace {
 
 korvane::SoundCapture& Capture() { return korvane::SoundCapture::Instance(); }
 
-// The process environment's value (not the C runtime's copy, which misses later changes).
-std::string SoundSizeSetting()
-{
-    char value[32] = {};
-    const DWORD length = GetEnvironmentVariableA("KORVANE_SOUND_BYTES", value, sizeof value);
-    return length > 0 && length < sizeof value ? std::string(value) : std::string();
-}
-
 }  // namespace
 
 void FlushCaptureFile() { Capture().Flush(); }
@@ -49,7 +42,7 @@ int PrepareAudioCapture()
     settings.audioBufferFrames = 1000;
     korvane::chooseTempWavPath();
     Capture().Prepare(captureFormat, tempWavPath,
-                      korvane::SoundCeilingFrom(SoundSizeSetting().c_str()));
+                      korvane::SoundCeilingFrom(EnvironmentSetting("KORVANE_SOUND_BYTES").c_str()));
     return 1;
 }
 

@@ -1,6 +1,7 @@
 // The capture loop's real world.
 #include "screen_capture_io.h"
 
+#include "app/environment_setting.h"
 #include "app/main_title.h"
 #include "app/recording_clock.h"
 #include "app/recording_limits.h"
@@ -35,14 +36,6 @@ const unsigned kSpaceCheckMs = 1000;
 // Frames waiting for the writer: enough to ride out one slow compression, few enough that
 // a 1920x1080 recording holds only a few frames' memory.
 const size_t kFramesInFlight = 2;
-
-// The process environment's value (not the C runtime's copy, which misses later changes).
-std::string PartSizeSetting()
-{
-    char value[32] = {};
-    const DWORD length = GetEnvironmentVariableA("KORVANE_PART_BYTES", value, sizeof value);
-    return length > 0 && length < sizeof value ? std::string(value) : std::string();
-}
 }  // namespace
 
 unsigned long long FreeBytesFor(const std::string& folder)
@@ -63,7 +56,7 @@ ScreenCaptureIo::ScreenCaptureIo(std::unique_ptr<RecordingAvi>& avi, korvane::So
       m_width(width),
       m_height(height),
       m_grabber(width, height, left, top),
-      m_partCeiling(korvane::PartCeilingFrom(PartSizeSetting().c_str())),
+      m_partCeiling(korvane::PartCeilingFrom(EnvironmentSetting("KORVANE_PART_BYTES").c_str())),
       m_scratchFolder(GetScratchFolder()),
       m_writer(
           [this](unsigned position, const PackedFrame& frame) {
