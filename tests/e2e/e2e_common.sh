@@ -124,7 +124,7 @@ record_area() { # from x y, to x y
     fi
     sleep 0.3
     drag "$@"
-    info gone Title 5000 || fail "the selection window stayed after the drag"
+    info gone Title 20000 || fail "the selection window stayed after the drag"
 }
 # F8 alone: bringing the main window to the front could put it into the recorded area.
 stop_recording() { xdotool key F8; }

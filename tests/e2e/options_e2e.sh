@@ -107,7 +107,7 @@ restart() {
 open_options || finish
 before=$(option_values)
 click "$OPTIONS" 2
-info gone "$OPTIONS" 3000 || fail "Cancel did not close the dialog"
+info gone "$OPTIONS" 15000 || fail "Cancel did not close the dialog"
 lines_before=$(status_lines)
 
 echo "== Restarted: the same options"
@@ -120,7 +120,7 @@ after=$(option_values)
 [ "$after" = "$before" ] || fail "options after the restart: $(echo $after), before: $(echo $before)"
 echo "options: $(echo $after)"
 click "$OPTIONS" 2
-info gone "$OPTIONS" 3000 || fail "Cancel did not close the dialog"
+info gone "$OPTIONS" 15000 || fail "Cancel did not close the dialog"
 
 echo "== Damaged stored options: the defaults, no message"
 info close "$main" || true
