@@ -4,6 +4,7 @@
 
 #include "app/recording_settings.h"
 #include "audio_state.h"
+#include "audio_system.h"
 #include "global_mem.h"
 #include "pcm_format.h"
 #include "recording_formats.h"
@@ -26,18 +27,6 @@ int dlgFormatCount = 0;
 UINT dlgDeviceIds[15] = {};
 int dlgDeviceCount = 0;
 WAVEFORMATEX suggestSource = {};
-
-namespace korvane {
-std::function<UINT()> waveInDeviceCount = [] { return waveInGetNumDevs(); };
-std::function<MMRESULT(UINT, WAVEINCAPSA*)> waveInDeviceCaps = [](UINT deviceId,
-                                                                  WAVEINCAPSA* caps) {
-    return waveInGetDevCapsA(deviceId, caps, sizeof *caps);
-};
-std::function<int(HWND, const char*, const char*, UINT)> showAudioControlsMessage =
-    [](HWND owner, const char* text, const char* caption, UINT flags) {
-        return MessageBoxA(owner, text, caption, flags);
-    };
-}  // namespace korvane
 
 namespace {
 
@@ -74,7 +63,7 @@ void ShowMetricsFailure(MMRESULT result)
 {
     char text[64];
     std::snprintf(text, sizeof text, "Metrics failed mmresult=%u!", result);
-    korvane::showAudioControlsMessage(nullptr, text, "Note", MB_OK | MB_ICONWARNING);
+    korvane::Audio().ShowMessage(nullptr, text, "Note", MB_OK | MB_ICONWARNING);
 }
 
 }  // namespace
@@ -90,10 +79,10 @@ void InitAudioControls(HWND dialog)
 
     // Only the first 14 devices fit beside the mapper; the rest are not offered.
     dlgDeviceCount = korvane::ListWaveInDevices(
-        korvane::waveInDeviceCount(),
+        korvane::Audio().WaveInDeviceCount(),
         [](UINT id) {
             WAVEINCAPSA caps = {};
-            return korvane::waveInDeviceCaps(id, &caps) == MMSYSERR_NOERROR;
+            return korvane::Audio().WaveInDeviceCaps(id, &caps) == MMSYSERR_NOERROR;
         },
         dlgDeviceIds, static_cast<int>(sizeof dlgDeviceIds / sizeof dlgDeviceIds[0]));
     const UINT device =
@@ -133,7 +122,7 @@ void FillAudioFormatCombo(HWND dialog, UINT deviceId)
 {
     WAVEINCAPSA caps = {};
     const DWORD formats =
-        korvane::waveInDeviceCaps(deviceId, &caps) == MMSYSERR_NOERROR ? caps.dwFormats : 0;
+        korvane::Audio().WaveInDeviceCaps(deviceId, &caps) == MMSYSERR_NOERROR ? caps.dwFormats : 0;
 
     HWND combo = GetDlgItem(dialog, IDC_AUDIO_FORMAT);
     SendMessageA(combo, CB_RESETCONTENT, 0, 0);
@@ -236,7 +225,7 @@ void EnsureDlgCompressFormat()
         char text[64];
         std::snprintf(text, sizeof text, "GlobalAllocPtr(%lu) failed!",
                       static_cast<unsigned long>(dlgCompressFormatSize));
-        korvane::showAudioControlsMessage(nullptr, text, "Note", MB_OK | MB_ICONWARNING);
+        korvane::Audio().ShowMessage(nullptr, text, "Note", MB_OK | MB_ICONWARNING);
     }
 }
 
@@ -249,8 +238,8 @@ void EnsureCompressFormat()
     }
     compressFormat = AllocateFormat(compressFormatBlock, compressFormatSize);
     if (!compressFormat)
-        korvane::showAudioControlsMessage(nullptr, "ID_ERR_GLOBALALLOCPTR_FORMAT", "Note",
-                                          MB_OK | MB_ICONWARNING);
+        korvane::Audio().ShowMessage(nullptr, "ID_ERR_GLOBALALLOCPTR_FORMAT", "Note",
+                                     MB_OK | MB_ICONWARNING);
 }
 
 bool AdoptCompressFormat(const void* format, DWORD bytes)
@@ -293,8 +282,8 @@ void OnAudioFormatSelChange(HWND dialog)
 
 void OnVolume(HWND dialog)
 {
-    if (korvane::waveInDeviceCount() == 0) {
-        korvane::showAudioControlsMessage(
+    if (korvane::Audio().WaveInDeviceCount() == 0) {
+        korvane::Audio().ShowMessage(
             dialog,
             "Unable to detect audio input device. You need a sound card with microphone input.",
             "Warning", MB_OK | MB_ICONWARNING);
@@ -318,8 +307,8 @@ void OnVolume(HWND dialog)
     char command[MAX_PATH + 64];
     std::snprintf(command, sizeof command, "%s /r /rec /record", path);
     if (WinExec(command, SW_SHOW) == 0)
-        korvane::showAudioControlsMessage(dialog, "Error launching Volume Control!", "Note",
-                                          MB_OK | MB_ICONWARNING);
+        korvane::Audio().ShowMessage(dialog, "Error launching Volume Control!", "Note",
+                                     MB_OK | MB_ICONWARNING);
 }
 
 void OnCompressionFormat(HWND dialog)
@@ -345,6 +334,6 @@ void OnCompressionFormat(HWND dialog)
     } else if (result != ACMERR_CANCELED) {
         char text[64];
         std::snprintf(text, sizeof text, "FormatChoose() failed with error = %u!", result);
-        korvane::showAudioControlsMessage(dialog, text, "Note", MB_OK | MB_ICONWARNING);
+        korvane::Audio().ShowMessage(dialog, text, "Note", MB_OK | MB_ICONWARNING);
     }
 }

@@ -6,8 +6,6 @@
 #include <windows.h>
 #include <mmsystem.h>
 
-#include <functional>
-
 // Working copies, valid while the options dialog is open.
 extern int dlgAudioSamplesPerSec;
 extern int dlgAudioChannels;
@@ -42,15 +40,3 @@ void OnRecordAudio(HWND dialog);           // BN_CLICKED of 1012
 void OnAudioFormatSelChange(HWND dialog);  // CBN_SELCHANGE of 1013
 void OnVolume(HWND dialog);                // BN_CLICKED of 1023
 void OnCompressionFormat(HWND dialog);     // BN_CLICKED of 1022
-
-namespace korvane {
-
-// The wave-in devices as the audio group sees them (waveInGetNumDevs, waveInGetDevCapsA).
-// Replaceable so tests can offer any set of devices and formats.
-extern std::function<UINT()> waveInDeviceCount;
-extern std::function<MMRESULT(UINT deviceId, WAVEINCAPSA* caps)> waveInDeviceCaps;
-// The audio group's message boxes (MessageBoxA). Replaceable so tests can read them.
-extern std::function<int(HWND owner, const char* text, const char* caption, UINT flags)>
-    showAudioControlsMessage;
-
-}  // namespace korvane

@@ -1,7 +1,7 @@
 // CBuffer.
 #include "capture_buffer.h"
 
-#include "wave_in_capture.h"
+#include "audio_system.h"
 
 #include <new>
 
@@ -9,7 +9,7 @@ CBuffer::CBuffer(DWORD byteCount) : m_data(nullptr), m_byteCount(0), m_ownsData(
 {
     m_data = new (std::nothrow) char[byteCount];
     if (!m_data) {
-        korvane::showAudioMessage("Out of memory for audio buffer!", "Note", MB_OK);
+        korvane::Audio().ShowMessage(nullptr, "Out of memory for audio buffer!", "Note", MB_OK);
         return;
     }
     m_byteCount = byteCount;

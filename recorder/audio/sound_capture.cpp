@@ -4,6 +4,7 @@
 #include "sound_capture.h"
 
 #include "app/recording_clock.h"
+#include "audio_system.h"
 #include "lead_in.h"
 #include "pcm_format.h"
 #include "sound_file.h"
@@ -116,7 +117,7 @@ void SoundCapture::Prepare(const WAVEFORMATEX& format, const std::string& path,
         m_file = std::move(file);
     }
     if (!opened)
-        noteAudioTrouble(AudioTrouble::FileNotCreated);
+        Audio().NoteTrouble(AudioTrouble::FileNotCreated);
 }
 
 bool SoundCapture::Open(UINT deviceId, HWND notify, int buffers, DWORD bufferBytes)
@@ -126,7 +127,7 @@ bool SoundCapture::Open(UINT deviceId, HWND notify, int buffers, DWORD bufferByt
         if (waveInOpen(m_device.Receive(), deviceId, &m_format, reinterpret_cast<DWORD_PTR>(notify),
                        0, CALLBACK_WINDOW) != MMSYSERR_NOERROR) {
             m_device.Discard();
-            noteAudioTrouble(AudioTrouble::DeviceNotOpened);
+            Audio().NoteTrouble(AudioTrouble::DeviceNotOpened);
             return false;
         }
         m_device.NoteReceived();
@@ -138,7 +139,7 @@ bool SoundCapture::Open(UINT deviceId, HWND notify, int buffers, DWORD bufferByt
     m_lastBufferTick = GetTickCount();
     if (waveInStart(m_device.Get()) == MMSYSERR_NOERROR)
         return true;
-    noteAudioTrouble(AudioTrouble::DeviceNotOpened);
+    Audio().NoteTrouble(AudioTrouble::DeviceNotOpened);
     return false;
 }
 
@@ -277,7 +278,7 @@ bool SoundCapture::StoreLocked(const CBuffer& buffer)
     }
     // A file that was never made was told of when it failed.
     if (m_file->m_openMode == ForWriting)
-        noteAudioTrouble(AudioTrouble::WriteFailed);
+        Audio().NoteTrouble(AudioTrouble::WriteFailed);
     // The file cannot take the audio: video goes on without it, and the device goes.
     m_fileFailed = true;
     m_file.reset();
@@ -338,7 +339,7 @@ void SoundCapture::WatchFlow()
     if (!m_deviceOpen || m_closing || !m_file)
         return;
     if (GetTickCount() - m_lastBufferTick.load() > kLostDeviceMs)
-        noteAudioTrouble(AudioTrouble::DeviceLost);
+        Audio().NoteTrouble(AudioTrouble::DeviceLost);
 }
 
 void SoundCapture::FillTo(unsigned durationMs)

@@ -1,16 +1,11 @@
 // The WAV file on mmio: layout in riff_layout.h. Whichever thread owns the object.
 #include "sound_file.h"
 
+#include "audio_system.h"
 #include "riff_layout.h"
 #include "wave_file_reader.h"
 
 #include <cstring>
-
-namespace korvane {
-std::function<void(const char*)> showSoundFileError = [](const char* text) {
-    MessageBoxA(nullptr, text, "Korvane", MB_OK);
-};
-}  // namespace korvane
 
 CSoundBase::CSoundBase() : m_format(), m_bufferFrames(1000)
 {
@@ -88,7 +83,7 @@ bool CSoundFile::CreateForWriting()
 
 bool CSoundFile::FailReading(const char* message)
 {
-    korvane::showSoundFileError(message);
+    korvane::Audio().ShowMessage(nullptr, message, "Korvane", MB_OK);
     m_hmmio.Reset();
     m_openMode = NotOpen;
     return false;

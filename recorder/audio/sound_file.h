@@ -8,7 +8,6 @@
 #include <windows.h>
 #include <mmsystem.h>
 
-#include <functional>
 #include <string>
 
 class CSoundBase {
@@ -42,9 +41,3 @@ public:
 private:
     bool FailReading(const char* message);
 };
-
-namespace korvane {
-// Shows a reading error to the user (the application's message box with OK).
-// Replaceable so tests can take the text instead of a window.
-extern std::function<void(const char*)> showSoundFileError;
-}  // namespace korvane

@@ -8,23 +8,11 @@
 #include "app/recording_settings.h"
 #include "app/registered_messages.h"
 #include "audio_state.h"
+#include "audio_system.h"
 #include "app/recording_state.h"
 #include "app/scratch_paths.h"
 #include "pcm_format.h"
 #include "sound_capture.h"
-
-namespace korvane {
-std::function<void(const char*, const char*, UINT)> showAudioMessage =
-    [](const char* text, const char* caption, UINT flags) {
-        MessageBoxA(nullptr, text, caption, flags);
-    };
-std::function<void(AudioTrouble)> noteAudioTrouble = [](AudioTrouble trouble) {
-    int none = 0;
-    if (audioTrouble.compare_exchange_strong(none, static_cast<int>(trouble)) && mainWindow)
-        PostMessageA(mainWindow, AudioTroubleNotice, static_cast<WPARAM>(trouble), 0);
-};
-std::function<bool()> chooseTempWavPath = [] { return ChooseTempWavPath(); };
-}  // namespace korvane
 
 namespace {
 
@@ -40,7 +28,7 @@ int PrepareAudioCapture()
 {
     captureFormat = BuildPcmRecordingFormat();
     settings.audioBufferFrames = 1000;
-    korvane::chooseTempWavPath();
+    korvane::Audio().ChooseTempWavPath();
     Capture().Prepare(captureFormat, tempWavPath,
                       korvane::SoundCeilingFrom(EnvironmentSetting("KORVANE_SOUND_BYTES").c_str()));
     return 1;

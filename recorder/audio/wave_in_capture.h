@@ -10,7 +10,6 @@
 #include <windows.h>
 
 #include <cstddef>
-#include <functional>
 
 // Builds the capture format and creates the WAV file on a fresh tempWavPath. Always 1.
 int PrepareAudioCapture();
@@ -41,16 +40,8 @@ void FlushCaptureFile();
 
 namespace korvane {
 
-// The capture's message boxes (no owner window). Replaceable so tests can count them.
-extern std::function<void(const char* text, const char* caption, UINT flags)> showAudioMessage;
-// Tells of a trouble of the sound capture: the first of a recording is kept in
-// audioTrouble and the main window is told (AudioTroubleNotice), which says so to the
-// user. Replaceable so tests can see them.
-extern std::function<void(AudioTrouble)> noteAudioTrouble;
 // The sound bytes stored in the file by the running capture.
 unsigned long long StoredSoundBytes();
-// Names the WAV file (sets tempWavPath). Replaceable so tests can give an unusable path.
-extern std::function<bool()> chooseTempWavPath;
 
 // Capture buffers the capture owns at this moment (queued, returned or in a message).
 size_t LiveCaptureBuffers();

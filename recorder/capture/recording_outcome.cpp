@@ -23,12 +23,21 @@ RecordingOutcome DecideOutcome(HRESULT result, unsigned framesWritten, bool comp
                             compressorFault && compressorFourCC != kDefaultCompressor};
 }
 
-std::function<bool()> askUseDefaultCompressor = [] {
+bool RecordingQuestions::UseDefaultCompressor()
+{
     return MessageBoxA(
                nullptr,
                "Error recording AVI file using current compressor. Use default compressor ? ",
                "Note", MB_YESNO | MB_ICONEXCLAMATION) == IDYES;
-};
+}
+
+template <>
+RecordingQuestions*& RecordingQuestionsInUse::Slot()
+{
+    static RecordingQuestions real;
+    static RecordingQuestions* inUse = &real;
+    return inUse;
+}
 
 }  // namespace korvane
 
@@ -43,7 +52,8 @@ void ReportRecordingEnd(HRESULT result, bool compressorFault)
     // WPARAM 1: the question follows and says what failed.
     PostMessageA(mainWindow, WM_USER_RECORDINTERRUPTED_MSG, outcome.askForDefaultCompressor ? 1 : 0,
                  0);
-    if (outcome.askForDefaultCompressor && korvane::askUseDefaultCompressor()) {
+    if (outcome.askForDefaultCompressor &&
+        korvane::RecordingQuestionsInUse::Current().UseDefaultCompressor()) {
         settings.compressorFourCC = korvane::kDefaultCompressor;
         PostMessageA(mainWindow, WM_USER_RECORDSTART_MSG, 0, 0);
     }

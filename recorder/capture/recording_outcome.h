@@ -1,10 +1,10 @@
 // How a recording's end is reported: the message to post and whether to offer the
-// default compressor. Plain decisions, and the question itself behind a replaceable
-// function. Recording thread.
+// default compressor. Plain decisions, and the question itself behind an interface that
+// tests replace. Recording thread.
 #pragma once
-#include <windows.h>
+#include "replaceable.h"
 
-#include <functional>
+#include <windows.h>
 
 namespace korvane {
 
@@ -22,9 +22,17 @@ struct RecordingOutcome {
 RecordingOutcome DecideOutcome(HRESULT result, unsigned framesWritten, bool compressorFault,
                                DWORD compressorFourCC);
 
-// Asks "use the default compressor?"; true for Yes. A message box without owner unless
-// replaced (tests answer without a box).
-extern std::function<bool()> askUseDefaultCompressor;
+// What the end of a recording asks the user.
+class RecordingQuestions {
+public:
+    virtual ~RecordingQuestions() = default;
+    // "Use the default compressor?" in a message box without owner; true for Yes.
+    virtual bool UseDefaultCompressor();
+};
+
+using RecordingQuestionsInUse = Replaceable<RecordingQuestions>;
+template <>
+RecordingQuestions*& RecordingQuestionsInUse::Slot();
 
 }  // namespace korvane
 

@@ -6,6 +6,7 @@
 #include "audio/audio_merge.h"
 #include "audio/audio_state.h"
 #include "audio/sound_file.h"
+#include "audio_stand_in.h"
 #include "avifile_owners.h"
 #include "res/resource.h"
 
@@ -16,6 +17,7 @@
 #include <vfw.h>
 
 #include <atomic>
+#include <functional>
 #include <cstring>
 #include <string>
 #include <thread>
@@ -47,32 +49,21 @@ protected:
         for (const auto& c : controls)
             CreateWindowExA(0, c.cls, "", WS_CHILD | WS_VISIBLE | c.style, 0, 0, 200, 200, host,
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance, nullptr);
-        savedCount = korvane::waveInDeviceCount;
-        savedCaps = korvane::waveInDeviceCaps;
-        korvane::showAudioControlsMessage = [this](HWND owner, const char* text,
-                                                   const char* caption, UINT flags) {
-            shown.push_back(text);
-            EXPECT_EQ(owner, host);
-            EXPECT_STREQ(caption, "Warning");
-            EXPECT_EQ(flags & MB_ICONMASK, UINT(MB_ICONWARNING));
-            return IDOK;
-        };
+        devices.owner = host;
     }
     void TearDown() override
     {
         dlgFormatCount = 0;  // frees the dialog's block without storing anything
         StoreAudioControls(host);
         DestroyWindow(host);
-        korvane::waveInDeviceCount = savedCount;
-        korvane::waveInDeviceCaps = savedCaps;
     }
 
     // `count` devices (and the mapper when there is one) reporting `formats`; `silent`
     // does not answer. Notes the device asked last.
     void FakeDevices(UINT count, DWORD formats, UINT silent = 0xFFFF)
     {
-        korvane::waveInDeviceCount = [count] { return count; };
-        korvane::waveInDeviceCaps = [=](UINT id, WAVEINCAPSA* caps) -> MMRESULT {
+        devices.count = [count] { return count; };
+        devices.caps = [=](UINT id, WAVEINCAPSA* caps) -> MMRESULT {
             askedDevice = id;
             if (id == silent || (id == WAVE_MAPPER ? count == 0 : id >= count))
                 return MMSYSERR_BADDEVICEID;
@@ -160,11 +151,32 @@ protected:
                      reinterpret_cast<LPARAM>(combo));
     }
 
+    // The machine's devices unless faked; the group's warnings collected.
+    struct Devices : AudioStandIn {
+        HWND owner = nullptr;
+        std::function<UINT()> count;
+        std::function<MMRESULT(UINT, WAVEINCAPSA*)> caps;
+        UINT WaveInDeviceCount() override
+        {
+            return count ? count() : AudioSystem::WaveInDeviceCount();
+        }
+        MMRESULT WaveInDeviceCaps(UINT id, WAVEINCAPSA* into) override
+        {
+            return caps ? caps(id, into) : AudioSystem::WaveInDeviceCaps(id, into);
+        }
+        int ShowMessage(HWND from, const char* text, const char* caption, UINT flags) override
+        {
+            EXPECT_EQ(from, owner);
+            EXPECT_STREQ(caption, "Warning");
+            EXPECT_EQ(flags & MB_ICONMASK, UINT(MB_ICONWARNING));
+            return AudioStandIn::ShowMessage(from, text, caption, flags);
+        }
+    };
+
     HWND host = nullptr;
-    std::vector<std::string> shown;
+    Devices devices;
+    std::vector<std::string>& shown = devices.shown;
     static inline UINT askedDevice = 0;
-    std::function<UINT()> savedCount;
-    std::function<MMRESULT(UINT, WAVEINCAPSA*)> savedCaps;
 };
 
 TEST_F(AudioControls, EveryFormatIsListedInTheTableOrderAndTheDefaultProposed)

@@ -12,6 +12,7 @@
 //                               ADPCM (results in merge.txt)
 #include "audio/audio_merge.h"
 #include "audio/audio_state.h"
+#include "audio_stand_in.h"
 #include "host_main.h"
 
 #include <windows.h>
@@ -27,19 +28,24 @@ int Run(const std::string& mode, const std::string& outDir)
     UseScreenSettings();
     captureRect = RECT{0, 0, 159, 119};
 
-    std::string shown;
-    korvane::showAudioMessage = [&shown](const char* text, const char*, UINT) {
-        shown += std::string(text) + "\n";
-    };
-    // What the main window would be told, by name.
-    korvane::noteAudioTrouble = [&shown](korvane::AudioTrouble trouble) {
-        static const char* const names[] = {"none", "sound file not created",
-                                            "sound device not opened", "sound file not written",
-                                            "sound device lost"};
-        shown += std::string(names[static_cast<int>(trouble)]) + "\n";
-    };
+    // What the user would have been shown and the main window told, in order, by name.
+    struct Shown : AudioStandIn {
+        std::string text;
+        int ShowMessage(HWND, const char* message, const char*, UINT) override
+        {
+            text += std::string(message) + "\n";
+            return IDOK;
+        }
+        void NoteTrouble(korvane::AudioTrouble trouble) override
+        {
+            static const char* const names[] = {"none", "sound file not created",
+                                                "sound device not opened", "sound file not written",
+                                                "sound device lost"};
+            text += std::string(names[static_cast<int>(trouble)]) + "\n";
+        }
+    } shown;
     if (mode == "badpath")
-        korvane::chooseTempWavPath = [] {
+        shown.choosePath = [] {
             tempWavPath = "C:\\no such folder\\korvane\\audio.wav";
             return true;
         };
@@ -58,7 +64,7 @@ int Run(const std::string& mode, const std::string& outDir)
         }
     });
     WriteReceivedMessages(sink, outDir);
-    WriteTextFile(outDir + "\\shown.txt", shown);
+    WriteTextFile(outDir + "\\shown.txt", shown.text);
     if (mode == "merge") {
         WAVEFORMATEX pcm = captureFormat;
         DWORD maxSize = 0;

@@ -75,10 +75,6 @@ protected:
     {
         UseScreenSettings();
         isPaused = 0;
-        askUseDefaultCompressor = [this] {
-            ++questions;
-            return answerYes;
-        };
         MovePointer(screenWidth - 5, screenHeight - 5);
     }
     void TearDown() override
@@ -96,9 +92,22 @@ protected:
         sink.PumpFor(100);
     }
 
+    // Answers the question about the default compressor without a box.
+    struct Answers : RecordingQuestions {
+        int asked = 0;
+        bool yes = false;
+        bool UseDefaultCompressor() override
+        {
+            ++asked;
+            return yes;
+        }
+    };
+
     MessageSink sink;
-    int questions = 0;
-    bool answerYes = false;
+    Answers answers;
+    RecordingQuestionsInUse::Replacement answering{answers};
+    int& questions = answers.asked;
+    bool& answerYes = answers.yes;
 };
 
 }  // namespace

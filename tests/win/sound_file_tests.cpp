@@ -2,6 +2,7 @@
 // uncreatable path. With --keep DIR the files written are left in DIR for sox and
 // ffprobe (sound_file_check.sh); the deliberately broken ones are named bad_*.
 #include "audio/sound_file.h"
+#include "audio_stand_in.h"
 #include "kernel_owners.h"
 
 #include <gtest/gtest.h>
@@ -84,15 +85,7 @@ void WriteWav(const std::string& path, const WAVEFORMATEX& format, size_t bytes)
 }
 
 // Collects the reading errors instead of showing them.
-struct ErrorCatcher {
-    std::vector<std::string> shown;
-    std::function<void(const char*)> saved = korvane::showSoundFileError;
-    ErrorCatcher()
-    {
-        korvane::showSoundFileError = [this](const char* text) { shown.push_back(text); };
-    }
-    ~ErrorCatcher() { korvane::showSoundFileError = saved; }
-};
+using ErrorCatcher = AudioStandIn;
 
 TEST(SoundFileWriting, EmptyFileIs46BytesWithAnEighteenByteFormat)
 {

@@ -9,6 +9,7 @@
 #include "audio/sound_capture.h"
 #include "audio/sound_file.h"
 #include "audio/wave_in_capture.h"
+#include "audio_stand_in.h"
 #include "app/recording_state.h"
 #include "message_pump.h"
 
@@ -110,25 +111,7 @@ uint32_t U32(const std::vector<unsigned char>& b, size_t at)
     return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<uint32_t>(b[at + 3]) << 24;
 }
 
-struct Messages {
-    std::vector<std::string> shown;
-    std::vector<korvane::AudioTrouble> troubles;
-    std::function<void(korvane::AudioTrouble)> savedNote = korvane::noteAudioTrouble;
-    Messages()
-    {
-        korvane::showAudioMessage = [this](const char* text, const char*, UINT) {
-            shown.push_back(text);
-        };
-        korvane::noteAudioTrouble = [this](korvane::AudioTrouble t) { troubles.push_back(t); };
-    }
-    ~Messages()
-    {
-        korvane::showAudioMessage = [](const char* text, const char* caption, UINT flags) {
-            MessageBoxA(nullptr, text, caption, flags);
-        };
-        korvane::noteAudioTrouble = savedNote;
-    }
-};
+using Messages = AudioStandIn;
 
 class WaveInCapture : public testing::Test {
 protected:
@@ -318,13 +301,12 @@ TEST_F(WaveInCapture, SilenceAtTheEndStaysWithinTheSoundCeiling)
 TEST_F(WaveInCapture, UncreatableFileIsToldOnceAndShutsTheDeviceAtTheFirstBuffer)
 {
     Messages messages;
-    const auto saved = korvane::chooseTempWavPath;
-    korvane::chooseTempWavPath = [] {
+    messages.choosePath = [] {
         tempWavPath = "C:\\no such folder\\korvane\\x.wav";
         return true;
     };
     PrepareAudioCapture();
-    korvane::chooseTempWavPath = saved;
+    messages.choosePath = nullptr;
     // Told to the main window, not in a box on the recording thread.
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_EQ(messages.troubles,
