@@ -145,11 +145,20 @@ await_save_dialog() { # [ms]
     info wait "Save to..." "${1:-60000}" || { fail "no \"Save to...\" dialog"; return 1; }
     sleep 1
 }
-# The name typed into "Save to..." and Enter.
+# The name typed into "Save to..." and Enter. On a busy machine a typed key can be lost:
+# the name box (1148) is read back and the name typed again until it is all there (only
+# plain ASCII names can be compared with what the console tool prints).
 type_save() { # windows path
-    focus "Save to..."
-    xdotool key ctrl+a
-    xdotool type --delay 30 "$1"
+    local _try got
+    for _try in 1 2 3; do
+        focus "Save to..."
+        xdotool key ctrl+a
+        xdotool type --delay 30 "$1"
+        LC_ALL=C grep -q '[^ -~]' <<<"$1" && break
+        got=$(control text "Save to..." 1148 | head -n 1)
+        [ "$got" = "$1" ] && break
+        echo "the name box says '$got', not '$1': typed again"
+    done
     xdotool key Return
 }
 await_player() { # [ms]
