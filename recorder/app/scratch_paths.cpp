@@ -114,6 +114,16 @@ std::string GetExeFolder()
     return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
+std::string FirstSaveFolder()
+{
+    for (const int csidl : {CSIDL_MYVIDEO, CSIDL_PERSONAL}) {
+        const std::string folder = korvane::ShellFolderPath(csidl, true);
+        if (!folder.empty())
+            return folder;
+    }
+    return GetExeFolder();
+}
+
 namespace {
 
 std::string UserScratchFolder()

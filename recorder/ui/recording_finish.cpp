@@ -200,7 +200,7 @@ RecordingFinish::Attempt RecordingFinish::SaveOnce()
 {
     CKorvaneDlg::BringToFront();
     if (lastSaveFolder.empty())
-        lastSaveFolder = GetExeFolder();
+        lastSaveFolder = FirstSaveFolder();
 
     korvane::SaveFileDialogSettings dialog;
     dialog.owner = m_owner;
