@@ -266,6 +266,41 @@ TEST_F(AudioControls, NoDeviceOffersNothingAndVolumeOnlyWarns)
     EXPECT_EQ(compressFormat, nullptr);
 }
 
+// Volume opens the Sound control panel's Recording page, else the next program that
+// exists; the user hears when none would start. Programs are named by full path only.
+TEST_F(AudioControls, VolumeOpensTheRecordingLevelOrSaysWhyNot)
+{
+    FakeDevices(2, WAVE_FORMAT_1M08);
+    char system[MAX_PATH] = {};
+    GetSystemDirectoryA(system, MAX_PATH);
+    std::string caption;
+    korvane::showAudioControlsMessage = [&](HWND, const char* text, const char* title, UINT) {
+        shown.push_back(text);
+        caption = title;
+        return IDOK;
+    };
+    const struct {
+        int startsAt;  // the attempt that starts; -1: none
+        size_t tried;
+    } cases[] = {{0, 1}, {1, 2}, {3, 4}, {-1, 4}};
+    for (const auto& c : cases) {
+        shown.clear();
+        std::vector<std::string> tried;
+        OnVolume(host, [&](const std::string& program, const std::string& command) {
+            EXPECT_EQ(command.compare(0, program.size() + 2, "\"" + program + "\""), 0) << command;
+            tried.push_back(command);
+            return static_cast<int>(tried.size()) - 1 == c.startsAt;
+        });
+        ASSERT_EQ(tried.size(), c.tried) << c.startsAt;
+        EXPECT_EQ(tried[0], "\"" + std::string(system) + "\\control.exe\" mmsys.cpl,,1");
+        EXPECT_EQ(shown.size(), c.startsAt < 0 ? 1u : 0u) << c.startsAt;
+    }
+    EXPECT_EQ(caption, "Note");
+    EXPECT_NE(shown.at(0).find("the Sound control panel"), std::string::npos);
+    // A program that is not there does not count as started.
+    EXPECT_FALSE(korvane::StartProgram(std::string(system) + "\\no-such-program.exe", "x"));
+}
+
 TEST_F(AudioControls, MoreThanFourteenDevicesFillTheTableAndNoMore)
 {
     FakeDevices(20, 0x0FFF, 6);   // the seventh device is silent
