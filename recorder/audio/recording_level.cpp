@@ -12,15 +12,20 @@ const char kRecordingLevelFailure[] =
     "nor the volume mixer could be started. The recording level is also set in Settings, "
     "System, Sound, Input.";
 
-std::vector<std::string> RecordingLevelCommands(const std::string& systemFolder,
-                                                const std::string& windowsFolder)
+std::vector<LevelProgram> RecordingLevelPrograms(const std::string& systemFolder,
+                                                 const std::string& windowsFolder)
 {
-    // Quoted: the folders may hold blanks.
+    const auto program = [](const std::string& path, const std::string& arguments,
+                            const std::string& needs) {
+        // Quoted: the folders may hold blanks.
+        return LevelProgram{path, "\"" + path + "\"" + arguments, needs};
+    };
+    // The control panel starts (and says nothing) even where the Sound page is missing.
     return {
-        "\"" + systemFolder + "\\control.exe\" mmsys.cpl,,1",
-        "\"" + systemFolder + "\\SndVol.exe\"",
-        "\"" + windowsFolder + "\\sndvol32.exe\" /r /rec /record",
-        "\"" + systemFolder + "\\sndvol32.exe\" /r /rec /record",
+        program(systemFolder + "\\control.exe", " mmsys.cpl,,1", systemFolder + "\\mmsys.cpl"),
+        program(systemFolder + "\\SndVol.exe", "", ""),
+        program(windowsFolder + "\\sndvol32.exe", " /r /rec /record", ""),
+        program(systemFolder + "\\sndvol32.exe", " /r /rec /record", ""),
     };
 }
 
@@ -41,24 +46,25 @@ bool OpenRecordingLevel(const ProgramStarter& start)
     const std::string windows = FolderFrom(GetWindowsDirectoryA);
     if (system.empty() || windows.empty())
         return false;
-    for (const std::string& command : RecordingLevelCommands(system, windows)) {
-        const size_t close = command.find('"', 1);
-        if (start(command.substr(1, close - 1), command))
+    for (const LevelProgram& program : RecordingLevelPrograms(system, windows))
+        if (start(program))
             return true;
-    }
     return false;
 }
 
-bool StartProgram(const std::string& program, const std::string& command)
+bool StartProgram(const LevelProgram& program)
 {
+    if (!program.needs.empty() &&
+        GetFileAttributesA(program.needs.c_str()) == INVALID_FILE_ATTRIBUTES)
+        return false;
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_SHOW;
     PROCESS_INFORMATION started = {};
-    std::string line = command;  // the call may write into it
-    if (!CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &started))
+    std::string line = program.command;  // the call may write into it
+    if (!CreateProcessA(program.program.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &started))
         return false;
     const KernelHandle process(started.hProcess);
     const KernelHandle thread(started.hThread);

@@ -285,20 +285,29 @@ TEST_F(AudioControls, VolumeOpensTheRecordingLevelOrSaysWhyNot)
     } cases[] = {{0, 1}, {1, 2}, {3, 4}, {-1, 4}};
     for (const auto& c : cases) {
         shown.clear();
-        std::vector<std::string> tried;
-        OnVolume(host, [&](const std::string& program, const std::string& command) {
-            EXPECT_EQ(command.compare(0, program.size() + 2, "\"" + program + "\""), 0) << command;
-            tried.push_back(command);
+        std::vector<korvane::LevelProgram> tried;
+        OnVolume(host, [&](const korvane::LevelProgram& program) {
+            EXPECT_EQ(program.command.compare(0, program.program.size() + 2,
+                                              "\"" + program.program + "\""),
+                      0)
+                << program.command;
+            tried.push_back(program);
             return static_cast<int>(tried.size()) - 1 == c.startsAt;
         });
         ASSERT_EQ(tried.size(), c.tried) << c.startsAt;
-        EXPECT_EQ(tried[0], "\"" + std::string(system) + "\\control.exe\" mmsys.cpl,,1");
+        EXPECT_EQ(tried[0].command, "\"" + std::string(system) + "\\control.exe\" mmsys.cpl,,1");
+        EXPECT_EQ(tried[0].needs, std::string(system) + "\\mmsys.cpl");
         EXPECT_EQ(shown.size(), c.startsAt < 0 ? 1u : 0u) << c.startsAt;
     }
     EXPECT_EQ(caption, "Note");
     EXPECT_NE(shown.at(0).find("the Sound control panel"), std::string::npos);
-    // A program that is not there does not count as started.
-    EXPECT_FALSE(korvane::StartProgram(std::string(system) + "\\no-such-program.exe", "x"));
+    // A program that is not there, or one without the file it needs, does not count as
+    // started.
+    const std::string absent = std::string(system) + "\\no-such-program.exe";
+    EXPECT_FALSE(korvane::StartProgram({absent, "\"" + absent + "\"", ""}));
+    const std::string control = std::string(system) + "\\control.exe";
+    EXPECT_FALSE(korvane::StartProgram(
+        {control, "\"" + control + "\" none.cpl", std::string(system) + "\\none.cpl"}));
 }
 
 TEST_F(AudioControls, MoreThanFourteenDevicesFillTheTableAndNoMore)
