@@ -72,7 +72,8 @@ std::string SavePathRefusal(const std::string& path)
                    "COM0 to COM9, LPT0 to LPT9)";
         for (char c : name) {
             // A "?" is also what a character becomes that the code page cannot hold.
-            if (static_cast<unsigned char>(c) < 32 || std::string("<>:\"|?*").find(c) != std::string::npos)
+            if (static_cast<unsigned char>(c) < 32 ||
+                std::string("<>:\"|?*").find(c) != std::string::npos)
                 return "\"" + name + "\" holds a character no file name may have (< > : \" | ? * " +
                        "or a control character)";
         }
