@@ -43,6 +43,10 @@ function(korvane_ship target)
     korvane_warnings(${target})
     if(WIN32)
         korvane_version_resource(${target} "${S_DESCRIPTION}" ${S_PROGRAM} ${S_DRIVER})
+        # Imports load from System32 only (see framework/load_config.c).
+        target_sources(${target} PRIVATE ${CMAKE_SOURCE_DIR}/framework/load_config.c)
+        add_custom_command(TARGET ${target} POST_BUILD
+            COMMAND ${KORVANE_TOOLS}/set-load-config $<TARGET_FILE:${target}>)
         install(TARGETS ${target} RUNTIME DESTINATION .)
     endif()
 endfunction()

@@ -1,7 +1,10 @@
 ; The Korvane installer, one per bitness, made by the build's `packages` target:
 ;   makensis -DVERSION=x.y.z -DARCH=win64|win32 -DSTAGE=<installed files> -DOUTFILE=<exe>
 ; It installs the files of the zip under Program Files of its bitness, a Start menu
-; entry for the recorder and an entry in the installed programs. Each of our codecs
+; entry for the recorder and an entry in the installed programs, both named apart from
+; the other bitness's (which may be installed beside it). Files are replaced or removed
+; only while no recorder runs: the user is asked to close it (a silent run ends instead,
+; with exit code 2). Each of our codecs
 ; (Video 1 and the lossless ZMBV) is installed and registered only where no compressor
 ; of its format and this bitness is registered; the uninstaller takes back exactly what
 ; this installer added.
@@ -9,10 +12,13 @@ Unicode true
 !if "${ARCH}" == "win64"
     Target amd64-unicode
     !define PROGRAMS_FOLDER "$PROGRAMFILES64"
+    !define DISPLAY_NAME "Korvane"
 !else
     Target x86-unicode
     !define PROGRAMS_FOLDER "$PROGRAMFILES"
+    !define DISPLAY_NAME "Korvane (32-bit)"
 !endif
+!define SHORTCUT "$SMPROGRAMS\${DISPLAY_NAME}.lnk"
 !include LogicLib.nsh
 !include x64.nsh
 
@@ -101,6 +107,23 @@ UninstPage instfiles
     ${EndIf}
 !macroend
 
+; A running recorder holds this mutex (recorder/app/single_instance.cpp), whichever
+; bitness it is; its files, and a recording it has not saved, must not be pulled away.
+!macro DefineRecorderClosed UN
+Function ${UN}RecorderClosed
+    retry:
+        System::Call 'kernel32::OpenMutexW(i 0x00100000, i 0, w "Local\Korvane.Recorder") p .r0'
+        StrCmp $0 0 closed
+        System::Call 'kernel32::CloseHandle(p r0)'
+        MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "Korvane is running.$\r$\n$\r$\nStop and save any recording, close Korvane, then press Retry." /SD IDCANCEL IDRETRY retry
+        SetErrorLevel 2
+        Quit
+    closed:
+FunctionEnd
+!macroend
+!insertmacro DefineRecorderClosed ""
+!insertmacro DefineRecorderClosed "un."
+
 Function .onInit
     !if "${ARCH}" == "win64"
         ${IfNot} ${RunningX64}
@@ -116,13 +139,14 @@ Function un.onInit
 FunctionEnd
 
 Section "Korvane"
+    Call RecorderClosed
     SetShellVarContext all
     SetOutPath "$INSTDIR"
     !insertmacro ForEachFile PutFile
     WriteUninstaller "$INSTDIR\uninstall.exe"
-    CreateShortcut "$SMPROGRAMS\Korvane.lnk" "$INSTDIR\korvane.exe"
+    CreateShortcut "${SHORTCUT}" "$INSTDIR\korvane.exe"
 
-    WriteRegStr HKLM "${UNINST_KEY}" "DisplayName" "Korvane"
+    WriteRegStr HKLM "${UNINST_KEY}" "DisplayName" "${DISPLAY_NAME}"
     WriteRegStr HKLM "${UNINST_KEY}" "DisplayVersion" "${VERSION}"
     WriteRegStr HKLM "${UNINST_KEY}" "Publisher" "Quillory"
     WriteRegStr HKLM "${UNINST_KEY}" "DisplayIcon" "$INSTDIR\korvane.exe"
@@ -137,11 +161,12 @@ Section "Korvane"
 SectionEnd
 
 Section "Uninstall"
+    Call un.RecorderClosed
     SetShellVarContext all
     !insertmacro UnregisterCodec "${CODEC_VALUE}" "${CODEC_FILE}" "KorvaneCodec"
     !insertmacro UnregisterCodec "${ZMBV_VALUE}" "${ZMBV_FILE}" "KorvaneZmbv"
 
-    Delete "$SMPROGRAMS\Korvane.lnk"
+    Delete "${SHORTCUT}"
     !insertmacro ForEachFile RemoveFile
     Delete "$INSTDIR\uninstall.exe"
     ; Only if empty: the user may have put files of their own there.

@@ -1,5 +1,6 @@
 // Entry point of the player: checks, the frame and its movie window, the skin, then the
 // message loop that opens and plays the file named by the command line.
+#include "ansi_text.h"
 #include "exception_barrier.h"
 #include "player_frame.h"
 #include "player_rules.h"
@@ -43,9 +44,8 @@ int RunPlayer(HINSTANCE instance, int showCommand)
         DestroyWindow(frame.Hwnd());
         return 0;
     }
-    char modulePath[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, modulePath, MAX_PATH);
-    std::string path = reelpane::MoviePathFromCommandLine(GetCommandLineA(), modulePath);
+    const std::string modulePath = korvane::ModuleFileName(nullptr);
+    std::string path = reelpane::MoviePathFromCommandLine(GetCommandLineA(), modulePath.c_str());
     if (path.empty()) {
         // Nothing has been shown; the frame goes with the process.
         DestroyWindow(frame.Hwnd());

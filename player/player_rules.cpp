@@ -1,6 +1,8 @@
 // The player's window-free rules (any thread).
 #include "player_rules.h"
 
+#include "utf8_text.h"
+
 #include <cstring>
 
 namespace reelpane {
@@ -57,7 +59,11 @@ std::string MoviePathFromCommandLine(const char* commandLine, const char* module
     return std::string(p);
 }
 
-bool IsOpenablePath(const std::string& path) { return !path.empty() && path.size() < kMaxPath; }
+bool IsOpenablePath(const std::string& path)
+{
+    // The limit counts the system's UTF-16 units: a UTF-8 path has more bytes than that.
+    return !path.empty() && korvane::Utf16Units(path) < kMaxPath;
+}
 
 korvane::Size EmptyFrameSize(int captionHeight, int menuHeight, int frameHeight)
 {

@@ -16,7 +16,8 @@ namespace reelpane {
 // so a program folder with spaces would otherwise cut the path in two.
 std::string MoviePathFromCommandLine(const char* commandLine, const char* modulePath);
 
-// MAX_PATH: the longest path the platform holds, its terminator included.
+// MAX_PATH: the longest path the platform holds, its terminator included, in UTF-16
+// units.
 constexpr std::size_t kMaxPath = 260;
 
 // A path the platform cannot hold is a file that cannot be opened; it is never handed

@@ -20,7 +20,8 @@ add_library(korvane_rules STATIC
     ${_dir}/recovery/wav_salvage.cpp
     ${_dir}/region/region_geometry.cpp
     ${_dir}/ui/finish_plan.cpp
-    ${_dir}/ui/hotkey_rules.cpp)
+    ${_dir}/ui/hotkey_rules.cpp
+    ${_dir}/ui/save_path_rules.cpp)
 # The portable geometry and scalar headers live with the framework.
 target_include_directories(korvane_rules PUBLIC ${_dir} ${CMAKE_SOURCE_DIR}/framework)
 korvane_warnings(korvane_rules)

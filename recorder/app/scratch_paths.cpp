@@ -3,6 +3,7 @@
 // another instance's files all exist, so they are skipped rather than truncated.
 #include "scratch_paths.h"
 
+#include "ansi_text.h"
 #include "kernel_owners.h"
 #include "recording_settings.h"
 #include "recording_state.h"
@@ -108,22 +109,29 @@ std::string ChooseTempPath(const char* first, const char* extension)
 
 std::string GetExeFolder()
 {
-    char buffer[300] = {};
-    GetModuleFileNameA(nullptr, buffer, sizeof buffer);
-    std::string path(buffer);
+    const std::string path = korvane::ModuleFileName(nullptr);
     const size_t slash = path.rfind('\\');
     return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+std::string FirstSaveFolder()
+{
+    for (const int csidl : {CSIDL_MYVIDEO, CSIDL_PERSONAL}) {
+        const std::string folder = korvane::ShellFolderPath(csidl, true);
+        if (!folder.empty())
+            return folder;
+    }
+    return GetExeFolder();
 }
 
 namespace {
 
 std::string UserScratchFolder()
 {
-    char appData[MAX_PATH] = {};
-    if (SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr,
-                         SHGFP_TYPE_CURRENT, appData) != S_OK)
+    const std::string appData = korvane::ShellFolderPath(CSIDL_LOCAL_APPDATA, true);
+    if (appData.empty())
         return std::string();
-    const std::string own = std::string(appData) + "\\Korvane";
+    const std::string own = appData + "\\Korvane";
     CreateDirectoryA(own.c_str(), nullptr);
     const std::string scratch = own + "\\Scratch";
     CreateDirectoryA(scratch.c_str(), nullptr);
@@ -163,10 +171,8 @@ const korvane::ScratchChoice& Scratch()
 {
     // Chosen once: every name of a recording, and the recovery, must look in one place.
     static const korvane::ScratchChoice choice = [] {
-        char configured[MAX_PATH] = {};
-        const DWORD length =
-            GetEnvironmentVariableA("KORVANE_SCRATCH_FOLDER", configured, MAX_PATH);
-        if (length > 0 && length < MAX_PATH && IsFolder(configured))
+        const std::string configured = korvane::EnvironmentValue("KORVANE_SCRATCH_FOLDER");
+        if (!configured.empty() && IsFolder(configured))
             return korvane::ScratchChoice{configured, true};
         return korvane::ChooseScratchFolder(
             {UserScratchFolder(), LegacyScratchFolder(), GetExeFolder()}, CheckFolderAccess);

@@ -13,6 +13,10 @@
 // drive).
 std::string GetScratchFolder();
 std::string GetExeFolder();
+// The folder the first save dialog opens in: the user's Videos folder (made when
+// missing), else their Documents, else the program's folder. Not the program's folder
+// first: under Program Files a standard user may not write there.
+std::string FirstSaveFolder();
 // False when no candidate folder could be listed: recordings still work, but one cut
 // short by a crash cannot be found again at the next start.
 bool ScratchFolderListable();

@@ -280,7 +280,7 @@ void OnAudioFormatSelChange(HWND dialog)
     ShowCompressionName(dialog);
 }
 
-void OnVolume(HWND dialog)
+void OnVolume(HWND dialog, const korvane::ProgramStarter& start)
 {
     if (korvane::Audio().WaveInDeviceCount() == 0) {
         korvane::Audio().ShowMessage(
@@ -289,25 +289,10 @@ void OnVolume(HWND dialog)
             "Warning", MB_OK | MB_ICONWARNING);
         return;
     }
-    char windows[MAX_PATH] = {};
-    GetWindowsDirectoryA(windows, sizeof windows);
-    const char* const candidates[] = {"\\sndvol32.exe", "\\system32\\sndvol32.exe"};
-    char path[MAX_PATH + 32] = {};
-    bool found = false;
-    for (const char* tail : candidates) {
-        std::snprintf(path, sizeof path, "%s%s", windows, tail);
-        OFSTRUCT of = {};
-        if (OpenFile(path, &of, OF_EXIST) != HFILE_ERROR) {
-            found = true;
-            break;
-        }
-    }
-    if (!found)
-        return;
-    char command[MAX_PATH + 64];
-    std::snprintf(command, sizeof command, "%s /r /rec /record", path);
-    if (WinExec(command, SW_SHOW) == 0)
-        korvane::Audio().ShowMessage(dialog, "Error launching Volume Control!", "Note",
+    // The old volume control is gone since Vista; what replaced it is tried first, and
+    // a button that opens nothing says so.
+    if (!korvane::OpenRecordingLevel(start))
+        korvane::Audio().ShowMessage(dialog, korvane::kRecordingLevelFailure, "Note",
                                      MB_OK | MB_ICONWARNING);
 }
 

@@ -6,6 +6,8 @@
 #include <windows.h>
 #include <mmsystem.h>
 
+#include "recording_level.h"
+
 // Working copies, valid while the options dialog is open.
 extern int dlgAudioSamplesPerSec;
 extern int dlgAudioChannels;
@@ -38,5 +40,6 @@ bool AdoptCompressFormat(const void* format, DWORD bytes);
 // Handlers of the audio controls.
 void OnRecordAudio(HWND dialog);           // BN_CLICKED of 1012
 void OnAudioFormatSelChange(HWND dialog);  // CBN_SELCHANGE of 1013
-void OnVolume(HWND dialog);                // BN_CLICKED of 1023
-void OnCompressionFormat(HWND dialog);     // BN_CLICKED of 1022
+// BN_CLICKED of 1023; `start` starts the system's program (a test passes its own).
+void OnVolume(HWND dialog, const korvane::ProgramStarter& start = korvane::StartProgram);
+void OnCompressionFormat(HWND dialog);  // BN_CLICKED of 1022

@@ -5,6 +5,7 @@
 #include "app/registered_messages.h"
 #include "app/single_instance.h"
 
+#include "ansi_text.h"
 #include "skin_api.h"
 #include "skin_file.h"
 #include "ui/korvane_dlg.h"
@@ -24,9 +25,7 @@ BOOL CKorvaneApp::InitInstance()
 
     HINSTANCE instance = GetModuleHandleA(nullptr);
     SkinInitialize(instance, "korvane", nullptr, 0);
-    char modulePath[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, modulePath, MAX_PATH);
-    SkinLoadFile(korvane::SkinFilePathFor(modulePath).c_str());
+    SkinLoadFile(korvane::SkinFilePathFor(korvane::ModuleFileName(nullptr)).c_str());
     SkinSetDialogScheme("Dialog");
 
     RecorderInstance recorder;

@@ -3,6 +3,7 @@
 
 #include "app/recording_settings.h"
 #include "audio/audio_controls.h"
+#include "ansi_text.h"
 #include "avifile_owners.h"
 #include "capture/compressor_catalogue.h"
 #include "capture/compressor_state.h"
@@ -28,12 +29,7 @@ namespace {
 const char kProgramName[] = "korvane";
 const char* const kFrameRates[] = {"5", "10", "20", "22", "25", "27", "30"};
 
-std::string Narrow(const WCHAR* text)
-{
-    char buffer[256] = {};
-    WideCharToMultiByte(CP_ACP, 0, text, -1, buffer, sizeof buffer, nullptr, nullptr);
-    return buffer;
-}
+std::string Narrow(const WCHAR* text) { return korvane::AnsiFromWide(text); }
 
 void SetNumber(HWND hwnd, int id, int value)
 {

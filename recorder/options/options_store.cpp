@@ -7,6 +7,7 @@
 #include "audio/audio_state.h"
 #include "audio/pcm_format.h"
 #include "audio/recording_formats.h"
+#include "ansi_text.h"
 #include "avifile_owners.h"
 #include "capture/compressor_state.h"
 #include "hotkey_keys.h"
@@ -181,9 +182,7 @@ std::string CompressorDescription(DWORD fourCC)
     info.dwSize = sizeof info;
     if (!ICGetInfo(compressor.Get(), &info, sizeof info))
         return {};
-    char text[256] = {};
-    WideCharToMultiByte(CP_ACP, 0, info.szDescription, -1, text, sizeof text, nullptr, nullptr);
-    return text;
+    return AnsiFromWide(info.szDescription);
 }
 
 bool RestoreRememberedOptions()

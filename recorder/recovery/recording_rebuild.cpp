@@ -3,6 +3,7 @@
 #include "recording_rebuild.h"
 
 #include "app/scratch_paths.h"
+#include "ansi_text.h"
 #include "avi_salvage.h"
 #include "avifile_owners.h"
 #include "recording_journal.h"
@@ -271,14 +272,15 @@ std::vector<InterruptedRecording> FindInterruptedRecordings(const std::string& f
         if (!r.claim) {
             RecordingDescription live;
             const KernelHandle peek = OpenForReading(r.descriptionPath);
-            if (peek && ParseDescription(ReadAll(peek.Get()), live)) {
+            if (peek && ParseDescription(AnsiFromLegacyText(ReadAll(peek.Get())), live)) {
                 inUse.insert(inUse.end(), {live.wavPath, live.reservePath});
                 for (const LaterPart& part : AllParts(live))
                     inUse.insert(inUse.end(), {part.aviPath, part.mergedPath});
             }
             continue;
         }
-        r.readable = ParseDescription(ReadAll(r.claim.Get()), r.description) &&
+        // An earlier version wrote its paths in the system's code page.
+        r.readable = ParseDescription(AnsiFromLegacyText(ReadAll(r.claim.Get())), r.description) &&
                      NamesOnlyFilesIn(r.description, folder);
         if (r.readable) {
             for (const LaterPart& part : AllParts(r.description)) {

@@ -93,7 +93,7 @@ BOOL CKorvaneDlg::OnInitDialog()
     flashingWnd = new CFlashingWnd;
     flashingWnd->CreateBorderWindow(RECT{0, 0, screenWidth - 1, screenHeight - 1});
 
-    lastSaveFolder = GetExeFolder();
+    lastSaveFolder = FirstSaveFolder();
 
     m_link.SubclassDlgItem(IDC_WEBLINK, hwnd);
     m_link.SetTarget(KORVANE_WEB_ADDRESS);

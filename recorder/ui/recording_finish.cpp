@@ -14,6 +14,7 @@
 #include "kernel_owners.h"
 #include "korvane_dlg.h"
 #include "save_file_dialog.h"
+#include "save_path_rules.h"
 
 #include <commctrl.h>
 #include <commdlg.h>
@@ -199,7 +200,7 @@ RecordingFinish::Attempt RecordingFinish::SaveOnce()
 {
     CKorvaneDlg::BringToFront();
     if (lastSaveFolder.empty())
-        lastSaveFolder = GetExeFolder();
+        lastSaveFolder = FirstSaveFolder();
 
     korvane::SaveFileDialogSettings dialog;
     dialog.owner = m_owner;
@@ -239,11 +240,15 @@ RecordingFinish::Attempt RecordingFinish::SaveOnce()
     // Every target is checked before any is written, and none is truncated by the check.
     for (const PendingPart& part : m_pending) {
         const std::string target = korvane::PartSavePath(savePath, part.number);
+        // The system's own answer to some of these is a device opened or a name changed.
+        std::string refusal = korvane::SavePathRefusal(target);
         unsigned long error = 0;
-        if (!CanCreateFile(target, &error)) {
+        if (refusal.empty() && !CanCreateFile(target, &error))
+            refusal = SystemReason(error);
+        if (!refusal.empty()) {
             m_saveTrouble = true;
             MessageBoxA(m_owner,
-                        (target + " cannot be written: " + SystemReason(error) +
+                        (target + " cannot be written: " + refusal +
                          ".\nPlease choose another name or folder.")
                             .c_str(),
                         kCaption, MB_OK | MB_ICONWARNING);

@@ -9,10 +9,14 @@
 //                   prints "watching" once it looks, each new position, then how long
 //                   the window showed and the longest the window MAIN took to answer
 //   checked TITLE ID 1 when a check box or radio button is checked, else 0
+//   settext TITLE ID TEXT
+//                   sets the control's text (as typing cannot: any language, taken from
+//                   the wide command line)
 // TITLE may be a window handle written 0x... . Several IDs give a line each. Exit code 1
 // when window or control is missing.
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -78,6 +82,16 @@ int main(int argc, char** argv)
     HWND dialog = std::strncmp(title, "0x", 2) == 0
                       ? reinterpret_cast<HWND>(std::strtoul(title + 2, nullptr, 16))
                       : FindByTitle(title);
+    if (std::strcmp(argv[1], "settext") == 0) {
+        int count = 0;
+        wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+        HWND control =
+            dialog && IsWindow(dialog) ? GetDlgItem(dialog, std::atoi(argv[3])) : nullptr;
+        const bool set = wide && count > 4 && control &&
+                         SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide[4]));
+        LocalFree(wide);
+        return set ? 0 : 1;
+    }
     // Several ids give one line each, in order, for one start of this tool.
     for (int i = 3; i < argc; ++i) {
         HWND control =

@@ -41,9 +41,23 @@ wine reg delete 'HKCU\Software\Korvane' /f >/dev/null 2>&1 || true
 work=$(mktemp -d "${TMPDIR:-/tmp}/korvane-$1-e2e.XXXXXX")
 cp "$KORVANE_BUILD/tests/e2e/wininfo.exe" "$KORVANE_BUILD/tests/e2e/dialog_control.exe" "$work/"
 MAIN="Korvane by Quillory"
-# The recorder's scratch folder, the user's own; the Windows temp folder is still
-# looked in for interrupted recordings.
+# The Unix path of a Windows path on drive C:.
+unix_path() { local p=${1#[Cc]:\\}; echo "$WINEPREFIX/drive_c/${p//\\//}"; }
+# The recorder's scratch folder, the user's own (or KORVANE_E2E_SCRATCH, a Windows path
+# on C:, handed to every recorder started); the Windows temp folder is still looked in
+# for interrupted recordings.
 scratch=$WINEPREFIX/drive_c/users/$(id -un)/AppData/Local/Korvane/Scratch
+if [ -n "${KORVANE_E2E_SCRATCH:-}" ]; then
+    scratch=$(unix_path "$KORVANE_E2E_SCRATCH")
+    export KORVANE_SCRATCH_FOLDER=$KORVANE_E2E_SCRATCH
+fi
+# KORVANE_E2E_FROM, a Windows path on C:: the programs are copied there and the recorder
+# is started from that folder (its skin and its player found beside it).
+programs=$KORVANE_DIST
+if [ -n "${KORVANE_E2E_FROM:-}" ]; then
+    programs=$(unix_path "$KORVANE_E2E_FROM")
+    mkdir -p "$programs" && cp -r "$KORVANE_DIST"/. "$programs/"
+fi
 legacy_scratch=$WINEPREFIX/drive_c/windows/temp
 mkdir -p "$scratch"
 # Descriptions left by programs killed in earlier tests would be offered at the start.
@@ -84,10 +98,10 @@ open_options() {
 # ---- the recorder
 korvane_pid= main=
 recorder_log=$work/korvane.log
-# Starts korvane.exe (from DIR, else the build's) in the background, with VAR=VALUE...
-# in its environment.
+# Starts korvane.exe (from DIR, else the build's or KORVANE_E2E_FROM) in the background,
+# with VAR=VALUE... in its environment.
 launch_recorder() { # [--from DIR] [VAR=VALUE...]
-    local dir=$KORVANE_DIST
+    local dir=$programs
     [ "${1:-}" = --from ] && { dir=$2; shift 2; }
     (cd "$dir" && exec env "$@" wine korvane.exe >>"$recorder_log" 2>&1) &
     korvane_pid=$!
@@ -145,20 +159,26 @@ await_save_dialog() { # [ms]
     info wait "Save to..." "${1:-60000}" || { fail "no \"Save to...\" dialog"; return 1; }
     sleep 1
 }
-# The name typed into "Save to..." and Enter. On a busy machine a typed key can be lost:
-# the name box (1148) is read back and the name typed again until it is all there (only
-# plain ASCII names can be compared with what the console tool prints).
+# The name typed into "Save to..." and Enter. A name outside ASCII, which xdotool cannot
+# type into Wine reliably, is set into the file name box instead. On a busy machine a
+# typed key can be lost: the box is read back and the name typed again until it is all
+# there.
+SAVE_NAME_BOX=1148
 type_save() { # windows path
     local _try got
-    for _try in 1 2 3; do
-        focus "Save to..."
-        xdotool key ctrl+a
-        xdotool type --delay 30 "$1"
-        LC_ALL=C grep -q '[^ -~]' <<<"$1" && break
-        got=$(control text "Save to..." 1148 | head -n 1)
-        [ "$got" = "$1" ] && break
-        echo "the name box says '$got', not '$1': typed again"
-    done
+    focus "Save to..."
+    if printf '%s' "$1" | LC_ALL=C grep -q '[^ -~]'; then
+        control settext "Save to..." $SAVE_NAME_BOX "$1" || fail "could not set the name $1"
+    else
+        for _try in 1 2 3; do
+            xdotool key ctrl+a
+            xdotool type --delay 30 "$1"
+            got=$(control text "Save to..." $SAVE_NAME_BOX | head -n 1)
+            [ "$got" = "$1" ] && break
+            echo "the name box says '$got', not '$1': typed again"
+            focus "Save to..."
+        done
+    fi
     xdotool key Return
 }
 await_player() { # [ms]
@@ -170,6 +190,14 @@ stop_and_save() { # windows path
     await_save_dialog || return 1
     type_save "$1"
     await_player
+}
+# The player opened its movie: the frame is sized to it, wider than the empty frame's 180
+# pixels (a file it could not open leaves it at that).
+player_shows_movie() {
+    info list | awk -F'\t' '$3=="Player"{split($4, r, ","); if (r[3] - r[1] > 200) ok=1} END{exit !ok}'
+}
+expect_movie_played() { # what
+    wait_until 30000 player_shows_movie || fail "the player did not open $1"
 }
 close_player() { info close Player || true; info gone Player 5000 || true; }
 

@@ -7,7 +7,8 @@
 # no file can be created (a message names the reason and the dialog comes back in that
 # folder), then, with the merge's
 # output blocked, one saved under a bare name (it lands in the last folder, as video at
-# the name and audio at the name + ".wav").
+# the name and audio at the name + ".wav"); last one saved into a folder and under a name
+# in Cyrillic and Japanese, and played.
 . "$(dirname "${BASH_SOURCE[0]}")/e2e_common.sh" finish
 target_dir=$WINEPREFIX/drive_c/users/Public
 saved="$target_dir/my finished movie.avi"
@@ -124,6 +125,19 @@ else
     fail "no unwritable folder for drive R: (or R: already taken)"
 fi
 expect_scratch_clean "$work/before-recording" "temporary files left after the short recordings"
+
+echo "== a folder and a name in Cyrillic and Japanese"
+anywhere='C:\users\Public\Записи\録画 1.avi'
+anywhere_file=$(unix_path "$anywhere")
+mkdir -p "$(dirname "$anywhere_file")" && rm -f "$anywhere_file"
+if record_short; then
+    type_save "$anywhere"
+    await_player
+    expect_movie_played "$anywhere"
+    v=$(probe "$anywhere_file" v:0 codec_name 2>/dev/null)
+    [ "$v" = msvideo1 ] || fail "$anywhere holds '$v', wanted the msvideo1 movie"
+    close_player
+fi
 
 info close "$MAIN" || true
 finish

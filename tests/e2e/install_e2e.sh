@@ -5,7 +5,8 @@
 #    the uninstall key, and both our codecs in system32 with their Drivers32 values; the
 #    installed recorder starts and closes. The silent uninstall leaves nothing of ours.
 # 2. Both codecs registered beforehand: install and uninstall leave their files and their
-#    values exactly as they were.
+#    values exactly as they were. While a recorder runs, neither the installer nor the
+#    uninstaller touches a file: silent, they end with exit code 2.
 #   install_e2e.sh INSTALLER VERSION
 . "$(dirname "${BASH_SOURCE[0]}")/e2e_common.sh" install
 installer=$1
@@ -112,7 +113,22 @@ codecs_untouched() {
             fail "$1 touched $dll"
     done
 }
+recorder_runs "$KORVANE_DIST/korvane.exe"
+wine "$installer" /S >"$work/install-running.log" 2>&1
+rc=$?
+[ $rc = 2 ] || fail "the installer beside a running recorder ended with $rc, wanted 2"
+[ -e "$folder" ] && fail "the installer beside a running recorder installed files"
+close_recorder
 install
+recorder_runs 'C:\Program Files\Korvane\korvane.exe'
+# In place (_?=, which must stand unquoted at the end), so that its exit code is its own.
+printf '%s\r\n' '@"C:\Program Files\Korvane\uninstall.exe" /S _?=C:\Program Files\Korvane' \
+    '@exit /b %errorlevel%' >"$work/uninstall-here.bat"
+wine cmd /c "$work/uninstall-here.bat" >"$work/uninstall-running.log" 2>&1
+rc=$?
+[ $rc = 2 ] || fail "the uninstaller beside a running recorder ended with $rc, wanted 2"
+cmp -s "$folder/korvane.exe" "$KORVANE_DIST/korvane.exe" || fail "the uninstaller removed files of a running recorder"
+close_recorder
 codecs_untouched "the installer"
 for mark in KorvaneCodecRegistered KorvaneZmbvRegistered; do
     [ -n "$(reg_value "$uninst" $mark)" ] && fail "the installer claims a codec ($mark)"

@@ -9,7 +9,10 @@
 # to ZMBV the recording uses the lossless codec, as if chosen in Options before, and the
 # saved video must be of that codec. Prints one "figures:" line.
 . "$(dirname "${BASH_SOURCE[0]}")/e2e_common.sh" recovery
-saved="$WINEPREFIX/drive_c/users/Public/recovered movie.avi"
+# KORVANE_E2E_SAVE: the Windows path to save as (its folder is made first).
+save_as=${KORVANE_E2E_SAVE:-'C:\users\Public\recovered movie.avi'}
+saved=$(unix_path "$save_as")
+mkdir -p "$(dirname "$saved")"
 kill_at=${KORVANE_KILL_AT:-$(awk -v r="$RANDOM" 'BEGIN{printf "%.1f", 14 + 10 * r / 32767}')}
 now() { date +%s.%N; }
 # The Linux processes that run this bench's korvane.exe (other benches may run theirs).
@@ -72,7 +75,7 @@ else
 fi
 if info wait "Save to..." 60000; then
     sleep 1
-    type_save 'C:\users\Public\recovered movie.avi'
+    type_save "$save_as"
 else
     fail "no \"Save to...\" dialog for the recovered recording"
 fi
@@ -82,6 +85,7 @@ if [ -n "${KORVANE_PART_BYTES:-}" ] && info wait Korvane 120000; then
     info command Korvane 1 # OK
 fi
 await_player 120000
+expect_movie_played "$save_as"
 
 echo "== the saved file"
 # Every part, in order, each measured with its own sound.

@@ -2,6 +2,7 @@
 // and that no deletion ever takes the last copy of a recording.
 #include "app/recording_limits.h"
 #include "ui/finish_plan.h"
+#include "ui/save_path_rules.h"
 
 #include <gtest/gtest.h>
 
@@ -271,4 +272,47 @@ TEST(FinishPlan, WhatTheUserIsToldAtTheEnd)
         EndOfRecordingNotice(StopCause::User, AudioTrouble::None, true, "C:\\t", 250);
     EXPECT_EQ(locked.find("250 frames could not be read from the screen"), 0u);
     EXPECT_FALSE(AudioTroubleLine(AudioTrouble::DeviceNotOpened).empty());
+}
+
+static std::string Repeat(const std::string& text, int times)
+{
+    std::string out;
+    while (times-- > 0)
+        out += text;
+    return out;
+}
+
+TEST(SavePath, WhatTheSystemWouldRefuseIsNamed)
+{
+    const struct {
+        std::string path;
+        const char* reason;  // a piece of the reason; null: accepted
+    } cases[] = {
+        {"C:"
+         "\\users\\Public\\\xd0\x97\xd0\xb0\xd0\xbf\xd0\xb8\xd1\x81\xd0\xb8\\\xe9\x8c\xb2\xe7\x94"
+         "\xbb 1.avi",
+         nullptr},
+        {"\\\\server\\share\\movie.avi", nullptr},
+        {"C:\\movies\\..\\console.avi", nullptr},
+        {"C:\\movies\\COM10.avi", nullptr},
+        {"C:\\movies\\CON.avi", "\"CON.avi\" is a name Windows keeps for a device"},
+        {"C:\\movies\\nul", "keeps for a device"},
+        {"C:\\movies\\Lpt1 .x.avi", "keeps for a device"},
+        {"C:\\aux\\movie.avi", "\"aux\" is a name"},
+        {"C:\\movies\\what?.avi", "no file name may have"},
+        {"C:\\movies\\a:b.avi", "no file name may have"},
+        {"C:\\movies\\tab\t.avi", "no file name may have"},
+        {"C:\\movies\\name.", "ends in a dot or a blank"},
+        {"C:\\movies \\name.avi", "ends in a dot or a blank"},
+        {"C:\\" + std::string(252, 'a') + ".avi", nullptr},
+        {"C:\\" + Repeat("\xd0\x96", 200) + ".avi", nullptr},  // 407 bytes, 207 characters
+        {"C:\\" + std::string(253, 'a') + ".avi", "is 260 characters long"},
+    };
+    for (const auto& c : cases) {
+        const std::string reason = SavePathRefusal(c.path);
+        if (!c.reason)
+            EXPECT_EQ(reason, "") << c.path;
+        else
+            EXPECT_NE(reason.find(c.reason), std::string::npos) << c.path << ": " << reason;
+    }
 }

@@ -52,6 +52,18 @@ TEST(PlayerPath, OnlyPathsThePlatformCanHoldReachTheMovieWindow)
     EXPECT_FALSE(reelpane::IsOpenablePath(std::string(reelpane::kMaxPath, 'a')));
     EXPECT_FALSE(reelpane::IsOpenablePath(std::string(5000, 'a')));
     EXPECT_FALSE(reelpane::IsOpenablePath(""));
+    // Measured in the system's units, not bytes: 259 Cyrillic letters are 518 bytes of
+    // UTF-8 and still a path the platform holds; a character beyond U+FFFF takes two.
+    std::string cyrillic;
+    for (size_t i = 0; i < reelpane::kMaxPath - 1; ++i)
+        cyrillic += "\xd0\x96";
+    EXPECT_TRUE(reelpane::IsOpenablePath(cyrillic));
+    EXPECT_FALSE(reelpane::IsOpenablePath(cyrillic + "\xd0\x96"));
+    std::string astral;
+    for (size_t i = 0; i < reelpane::kMaxPath / 2; ++i)
+        astral += "\xf0\x9f\x8e\xac";
+    EXPECT_FALSE(reelpane::IsOpenablePath(astral));
+    EXPECT_TRUE(reelpane::IsOpenablePath(astral.substr(4)));
 }
 
 TEST(PlayerFrameSize, EmptyFrameIsCaptionMenuAndBorders)

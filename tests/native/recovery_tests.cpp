@@ -4,6 +4,7 @@
 #include "recovery/avi_salvage.h"
 #include "recovery/recording_description.h"
 #include "recovery/wav_salvage.h"
+#include "utf8_text.h"
 
 #include <gtest/gtest.h>
 
@@ -372,4 +373,25 @@ TEST(RecordingDescription, RefusesTextsTheRebuildCannotUse)
         RecordingDescription d;
         EXPECT_FALSE(ParseDescription(text, d)) << text;
     }
+}
+
+// A description whose text is no UTF-8 was written by an earlier version in the
+// system's code page, and is read in that code page: the test must not mistake either.
+TEST(DescriptionText, Utf8IsToldFromTheOldCodePages)
+{
+    const struct {
+        const char* text;
+        bool utf8;
+    } cases[] = {
+        {"avi=C:\\Users\\Public\\a.avi", true},
+        {"avi=C:\\Users\\\xd0\x90\xd0\xbd\xd0\xb4\xd1\x80\xd0\xb5\xd0\xb9\\\xe9\x8c\xb2.avi", true},
+        {"\xf0\x9f\x8e\xac", true},
+        {"avi=C:\\Users\\Jos\xe9\\a.avi", false},  // code page 1252
+        {"\xc0\xaf", false},                       // an overlong "/"
+        {"\xed\xa0\x80", false},                   // a lone surrogate
+        {"\xe9\x8c", false},                       // cut short
+        {"\xf4\x90\x80\x80", false},               // past U+10FFFF
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(korvane::IsUtf8(c.text), c.utf8) << c.text;
 }

@@ -164,11 +164,17 @@ protected:
         {
             return caps ? caps(id, into) : AudioSystem::WaveInDeviceCaps(id, into);
         }
+        // Every box of the group is a warning captioned so, unless a test says otherwise.
+        bool warningsOnly = true;
+        std::string lastCaption;
         int ShowMessage(HWND from, const char* text, const char* caption, UINT flags) override
         {
-            EXPECT_EQ(from, owner);
-            EXPECT_STREQ(caption, "Warning");
-            EXPECT_EQ(flags & MB_ICONMASK, UINT(MB_ICONWARNING));
+            lastCaption = caption;
+            if (warningsOnly) {
+                EXPECT_EQ(from, owner);
+                EXPECT_STREQ(caption, "Warning");
+                EXPECT_EQ(flags & MB_ICONMASK, UINT(MB_ICONWARNING));
+            }
             return AudioStandIn::ShowMessage(from, text, caption, flags);
         }
     };
@@ -276,6 +282,46 @@ TEST_F(AudioControls, NoDeviceOffersNothingAndVolumeOnlyWarns)
     EXPECT_EQ(settings.recordAudio, 0);
     EXPECT_EQ(settings.audioDeviceId, 0u);
     EXPECT_EQ(compressFormat, nullptr);
+}
+
+// Volume opens the Sound control panel's Recording page, else the next program that
+// exists; the user hears when none would start. Programs are named by full path only.
+TEST_F(AudioControls, VolumeOpensTheRecordingLevelOrSaysWhyNot)
+{
+    FakeDevices(2, WAVE_FORMAT_1M08);
+    char system[MAX_PATH] = {};
+    GetSystemDirectoryA(system, MAX_PATH);
+    devices.warningsOnly = false;
+    const std::string& caption = devices.lastCaption;
+    const struct {
+        int startsAt;  // the attempt that starts; -1: none
+        size_t tried;
+    } cases[] = {{0, 1}, {1, 2}, {3, 4}, {-1, 4}};
+    for (const auto& c : cases) {
+        shown.clear();
+        std::vector<korvane::LevelProgram> tried;
+        OnVolume(host, [&](const korvane::LevelProgram& program) {
+            EXPECT_EQ(program.command.compare(0, program.program.size() + 2,
+                                              "\"" + program.program + "\""),
+                      0)
+                << program.command;
+            tried.push_back(program);
+            return static_cast<int>(tried.size()) - 1 == c.startsAt;
+        });
+        ASSERT_EQ(tried.size(), c.tried) << c.startsAt;
+        EXPECT_EQ(tried[0].command, "\"" + std::string(system) + "\\control.exe\" mmsys.cpl,,1");
+        EXPECT_EQ(tried[0].needs, std::string(system) + "\\mmsys.cpl");
+        EXPECT_EQ(shown.size(), c.startsAt < 0 ? 1u : 0u) << c.startsAt;
+    }
+    EXPECT_EQ(caption, "Note");
+    EXPECT_NE(shown.at(0).find("the Sound control panel"), std::string::npos);
+    // A program that is not there, or one without the file it needs, does not count as
+    // started.
+    const std::string absent = std::string(system) + "\\no-such-program.exe";
+    EXPECT_FALSE(korvane::StartProgram({absent, "\"" + absent + "\"", ""}));
+    const std::string control = std::string(system) + "\\control.exe";
+    EXPECT_FALSE(korvane::StartProgram(
+        {control, "\"" + control + "\" none.cpl", std::string(system) + "\\none.cpl"}));
 }
 
 TEST_F(AudioControls, MoreThanFourteenDevicesFillTheTableAndNoMore)

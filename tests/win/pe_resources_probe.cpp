@@ -86,9 +86,24 @@ void CheckManifest(const std::string& file)
         {"true/pm", "per-monitor DPI awareness"},
         {"{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}", "supported OS up to Windows 10 and 11"},
         {"{e2011457-1546-43c5-a5fe-008deee3d3f0}", "supported OS from Vista"},
+        {">UTF-8</activeCodePage>", "the UTF-8 code page"},
     };
     for (const auto& w : wanted)
         Check(text.find(w.needle) != std::string::npos, file + ": manifest names " + w.what);
+}
+
+// The player's accented text as the resource compiler stored it: a source read in the
+// wrong code page gives other characters, which no code page of the program can mend.
+void CheckPlayerText(const std::string& file)
+{
+    HMODULE module = LoadLibraryExA(file.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (!module)
+        return Check(false, file + ": opened as data");
+    wchar_t text[128] = {};
+    LoadStringW(module, 1001, text, 128);
+    FreeLibrary(module);
+    Check(std::wstring(text) == L"El video para la versi\u00f3n de Windows es demasiado viejo",
+          file + ": string 1001 holds the accented o");
 }
 
 }  // namespace
@@ -108,6 +123,7 @@ int main(int argc, char** argv)
             CheckVersion(dir + name, version);
             CheckManifest(dir + name);
         }
+        CheckPlayerText(dir + "reelpane.exe");
         for (const char* name : libraries)
             CheckVersion(dir + name, version);
     }

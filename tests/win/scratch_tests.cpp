@@ -107,6 +107,14 @@ TEST(ScratchFolder, IsTheUsersOwnAndTheOldPlaceIsStillSearched)
     const std::string exeFolder = GetExeFolder();
     EXPECT_EQ(std::string(module).rfind('\\'), exeFolder.size());
     EXPECT_EQ(std::string(module).compare(0, exeFolder.size(), exeFolder), 0);
+
+    // The first save goes to the user's Videos, where they may write, never to the
+    // program's folder (read-only under Program Files).
+    char videos[MAX_PATH] = {};
+    ASSERT_EQ(SHGetFolderPathA(nullptr, CSIDL_MYVIDEO, nullptr, SHGFP_TYPE_CURRENT, videos), S_OK);
+    EXPECT_EQ(FirstSaveFolder(), videos);
+    EXPECT_NE(FirstSaveFolder(), exeFolder);
+    EXPECT_TRUE(CanCreateFile(FirstSaveFolder() + "\\first save.avi"));
 }
 
 // Each chosen name is kept as an empty file, so a second recording (or instance)
