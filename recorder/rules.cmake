@@ -10,6 +10,7 @@ add_library(korvane_rules STATIC
     ${_dir}/audio/sound_length.cpp
     ${_dir}/audio/wave_file_reader.cpp
     ${_dir}/capture/capture_loop.cpp
+    ${_dir}/capture/frame_depth.cpp
     ${_dir}/capture/frame_pacing.cpp
     ${_dir}/capture/packed_dib_layout.cpp
     ${_dir}/options/hotkey_keys.cpp
