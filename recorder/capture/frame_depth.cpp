@@ -77,7 +77,7 @@ void WriteRow(const uint32_t* in, uint8_t* row, int bits, int width)
 std::vector<int> DepthsToOffer(int frameBits)
 {
     std::vector<int> depths{frameBits};
-    for (int bits : {24, 16, 8})
+    for (int bits : {24, 16})
         if (bits != frameBits)
             depths.push_back(bits);
     return depths;

@@ -9,8 +9,9 @@
 
 namespace korvane {
 
-// The depths to ask a compressor about, best first: the frame's own, then 24, 16
-// (RGB555) and 8 bits (the palette of EightBitPalette), each once.
+// The depths to ask a compressor about, best first: the frame's own, then 24 and 16
+// (RGB555), each once. 8-bit output is made (ConvertDepth) but not offered: the only
+// 8-bit compressor at hand, Wine's RLE, takes such frames and then writes none.
 std::vector<int> DepthsToOffer(int frameBits);
 
 // Whether ConvertDepth can turn rows of `fromBits` (32, 24, 16 as RGB555, or 8 with a

@@ -19,7 +19,7 @@ const char kNoVideo1[] =
 const char kVideo1Refuses[] =
     "No Microsoft Video 1 compressor is available, so Korvane cannot record.\n\n"
     "The Video 1 compressor registered on this system takes none of the picture formats "
-    "Korvane can give it (the screen's, 24-bit, 16-bit or 8-bit colour). Choose another "
+    "Korvane can give it (the screen's, 24-bit or 16-bit colour). Choose another "
     "compressor in Options, or register kvmsvc.dll from the program folder in its place by "
     "hand as README.txt describes.";
 

@@ -98,9 +98,9 @@ TEST(FrameDepth, NarrowingRoundsAndRoundTripsKeepEveryColour)
 
 TEST(FrameDepth, OfferOrderAndRefusedDepths)
 {
-    EXPECT_EQ(DepthsToOffer(32), (std::vector<int>{32, 24, 16, 8}));
-    EXPECT_EQ(DepthsToOffer(24), (std::vector<int>{24, 16, 8}));
-    EXPECT_EQ(DepthsToOffer(16), (std::vector<int>{16, 24, 8}));
+    EXPECT_EQ(DepthsToOffer(32), (std::vector<int>{32, 24, 16}));
+    EXPECT_EQ(DepthsToOffer(24), (std::vector<int>{24, 16}));
+    EXPECT_EQ(DepthsToOffer(16), (std::vector<int>{16, 24}));
     EXPECT_EQ(DepthsToOffer(8), (std::vector<int>{8, 24, 16}));
     uint8_t px[4] = {}, out[4] = {};
     for (const auto& pair : {std::pair<int, int>{4, 24}, {32, 15}, {0, 16}}) {

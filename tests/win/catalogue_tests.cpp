@@ -98,19 +98,15 @@ TEST_F(Catalogue, ListsVideo1AndRejectsWhatCannotCompressTheScreen)
     EXPECT_EQ(compressorList[0].fccHandler, kMsvc);
     EXPECT_EQ(std::wstring(compressorList[0].szDescription), L"Microsoft Video 1");
     // Besides Video 1 only our lossless codec, which the bench registers too, takes the
-    // screen's frames, and the RLE codec takes them converted to 8 bits; the decoder-only
-    // Cinepak takes nothing.
-    bool losslessListed = false, rleAtScreenDepth = false;
+    // screen's frames.
+    bool losslessListed = false;
     for (int i = 0; i < compressorCount; ++i) {
         const DWORD fcc = Lower(compressorList[i].fccHandler);
         losslessListed |= fcc == mmioFOURCC('z', 'm', 'b', 'v');
-        rleAtScreenDepth |= fcc == mmioFOURCC('m', 'r', 'l', 'e');
-        EXPECT_TRUE(fcc == mmioFOURCC('m', 's', 'v', 'c') ||
-                    fcc == mmioFOURCC('z', 'm', 'b', 'v') || fcc == mmioFOURCC('m', 'r', 'l', 'e'))
+        EXPECT_TRUE(fcc == mmioFOURCC('m', 's', 'v', 'c') || fcc == mmioFOURCC('z', 'm', 'b', 'v'))
             << "listed: " << std::string(reinterpret_cast<char*>(&compressorList[i].fccHandler), 4);
     }
     EXPECT_TRUE(losslessListed);
-    EXPECT_TRUE(rleAtScreenDepth);
 
     // The question is asked with a picture of the screen's depth: at 8 bits the RLE
     // codec can compress it.
@@ -149,7 +145,7 @@ TEST_F(Catalogue, ThirtyAcceptableCompressorsFillTheList)
         EXPECT_EQ(std::wstring(entry.szDescription).substr(0, 5), L"Fake ");
     }
     // Asked once at each depth a recording could hand it.
-    EXPECT_EQ(refusing->queries, 4);
+    EXPECT_EQ(refusing->queries, 3);
     // The enumeration stops at a full list: the rest are never asked.
     for (size_t i = fakesListed; i < accepting.size(); ++i)
         EXPECT_EQ(accepting[i]->queries, 0) << i;
@@ -212,7 +208,8 @@ TEST_F(Catalogue, FallBacksToVideo1KeepItsOwnAlignment)
 
 TEST_F(Catalogue, EachCompressorIsHandedTheFirstDepthItTakes)
 {
-    // Depth taken by the fake (0: every depth; -1: none), and what a recording hands it.
+    // Depth taken by the fake (0: every depth; -1: none), and what a recording hands it
+    // (0: not listed). 8-bit frames are not offered.
     const struct {
         char tag;
         int takes;
@@ -220,7 +217,7 @@ TEST_F(Catalogue, EachCompressorIsHandedTheFirstDepthItTakes)
     } cases[] = {{'A', 0, settings.captureBitsPerPixel},
                  {'6', 16, 16},
                  {'4', 24, 24},
-                 {'8', 8, 8},
+                 {'8', 8, 0},
                  {'N', -1, 0}};
     for (const auto& c : cases) {
         const DWORD fourCC = mmioFOURCC('K', 'D', 'P', c.tag);
