@@ -15,6 +15,9 @@
 KORVANE_HOOK_API BOOL InstallMyHook(HWND target, UINT message);
 KORVANE_HOOK_API BOOL UninstallMyHook(HWND target);
 
-// hookkey.dll: reports every key press and release to `target` as `message`
+// hookkey.dll: reports every key press and release to `target` as `message`, posted
 // (WPARAM = virtual-key code, LPARAM = key-stroke information, bit 31 set on release).
+// Before it posts a press it sends the same message, as a question, waiting a moment:
+// a non-zero answer means the target will act on the key, and the key (its repeats and
+// its release too) is then kept from the program in front.
 KORVANE_HOOK_API BOOL InstallMyKeyHook(HWND target, UINT message);

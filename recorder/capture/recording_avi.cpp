@@ -26,10 +26,18 @@ unsigned long long RecordingAvi::Bytes() const
 }
 
 HRESULT RecordingAvi::Open(const std::string& path, const PackedFrame& testFrame,
-                           int framesPerSecond)
+                           int framesPerSecond, int inputBits)
 {
     m_path = path;
     const BITMAPINFOHEADER* header = testFrame.Header();
+    m_inputBits = inputBits > 0 ? inputBits : header->biBitCount;
+    m_converter = korvane::FrameConverter(m_inputBits);
+    korvane::InputFormat converted;
+    if (m_inputBits != header->biBitCount) {
+        converted = korvane::InputFormat(*header, m_inputBits);
+        if (!converted)
+            return AVIERR_BADFORMAT;
+    }
     HRESULT hr = AVIFileOpenA(m_file.Receive(), path.c_str(), OF_WRITE | OF_CREATE, nullptr);
     if (hr != 0)
         return hr;
@@ -60,15 +68,22 @@ HRESULT RecordingAvi::Open(const std::string& path, const PackedFrame& testFrame
         return hr;
     m_compressed.NoteReceived();
 
+    if (converted)
+        return AVIStreamSetFormat(m_compressed.Get(), 0, converted.Header(),
+                                  static_cast<LONG>(converted.Bytes()));
     return AVIStreamSetFormat(m_compressed.Get(), 0, const_cast<BITMAPINFOHEADER*>(header),
                               static_cast<LONG>(testFrame.FormatBytes()));
 }
 
 HRESULT RecordingAvi::Write(unsigned position, const PackedFrame& frame)
 {
+    DWORD bytes = 0;
+    const BYTE* pixels = m_converter.Pixels(frame, bytes);
+    if (!pixels)
+        return AVIERR_MEMORY;
     const HRESULT hr =
-        AVIStreamWrite(m_compressed.Get(), static_cast<LONG>(position), 1, frame.Bits(),
-                       static_cast<LONG>(frame.Header()->biSizeImage), 0, nullptr, nullptr);
+        AVIStreamWrite(m_compressed.Get(), static_cast<LONG>(position), 1,
+                       const_cast<BYTE*>(pixels), static_cast<LONG>(bytes), 0, nullptr, nullptr);
     if (hr == 0)
         ++m_frames;
     return hr;

@@ -3,6 +3,7 @@
 // its frame writer in between. Bytes() may be asked from any thread.
 #pragma once
 #include "avifile_owners.h"
+#include "compressor_input.h"
 #include "frame_dib.h"
 
 #include <windows.h>
@@ -22,11 +23,17 @@ public:
     RecordingAvi& operator=(const RecordingAvi&) = delete;
 
     // Opens the file, the stream and the compressed stream, and sets the format from
-    // the test frame. Returns the first failing call's HRESULT (0 = success).
-    HRESULT Open(const std::string& path, const PackedFrame& testFrame, int framesPerSecond);
+    // the test frame, at `inputBits` when given (the depth the compressor takes; every
+    // frame written is then converted to it). Returns the first failing call's HRESULT
+    // (0 = success).
+    HRESULT Open(const std::string& path, const PackedFrame& testFrame, int framesPerSecond,
+                 int inputBits = 0);
 
     // One frame as one sample at `position`.
     HRESULT Write(unsigned position, const PackedFrame& frame);
+
+    // The depth the compressor is handed frames in (after Open).
+    int InputBits() const { return m_inputBits; }
 
     // Whether Open got as far as creating the file (what failed after is the stream's).
     bool FileCreated() const { return m_file.Get() != nullptr; }
@@ -47,6 +54,8 @@ private:
     korvane::AviStream m_raw;
     korvane::AviStream m_compressed;
     std::string m_path;
+    korvane::FrameConverter m_converter;
+    int m_inputBits = 0;
     std::atomic<unsigned long long> m_frames{0};
     // More than the writer keeps in memory before it reaches the file.
     static constexpr unsigned long long kWriterBufferBytes = 64 * 1024;

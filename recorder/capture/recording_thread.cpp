@@ -96,7 +96,8 @@ HRESULT Record(int top, int left, int width, int height, int framesPerSecond,
         return AVIERR_FILEWRITE;
     }
     PackedFrame testFrame(GrabRegionFrame(width, height, left, top, true));
-    if (!testFrame || !CheckCompressorForSize(left, top, width, height, testFrame)) {
+    int inputBits = 0;
+    if (!testFrame || !CheckCompressorForSize(left, top, width, height, testFrame, &inputBits)) {
         recordingReport.cause = korvane::StopCause::FrameMemory;
         return AVIERR_MEMORY;
     }
@@ -109,7 +110,7 @@ HRESULT Record(int top, int left, int width, int height, int framesPerSecond,
     FitBorder(left, top, width, height);
     ShowBorder();
 
-    HRESULT result = avi->Open(aviPath, testFrame, framesPerSecond);
+    HRESULT result = avi->Open(aviPath, testFrame, framesPerSecond, inputBits);
     testFrame.Reset();
     if (result != 0) {
         // Past the file's creation, what failed is the compressor's stream or format.

@@ -154,7 +154,7 @@ HRESULT ScreenCaptureIo::StartNextPart(unsigned firstIndex)
     // The new file is opened before the full one is finished, so a failure leaves the
     // recording as it was: complete up to here, in the parts it has.
     std::unique_ptr<RecordingAvi> next(new RecordingAvi);
-    const HRESULT hr = next->Open(part.aviPath, m_frame, m_framesPerSecond);
+    const HRESULT hr = next->Open(part.aviPath, m_frame, m_framesPerSecond, m_avi->InputBits());
     if (hr != 0) {
         next.reset();
         DeleteFileA(part.aviPath.c_str());

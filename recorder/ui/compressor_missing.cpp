@@ -3,6 +3,7 @@
 
 #include "app/recording_settings.h"
 #include "avifile_owners.h"
+#include "capture/compressor_input.h"
 
 #include <vfw.h>
 
@@ -14,23 +15,30 @@ const char kNoVideo1[] =
     "No Microsoft Video 1 compressor is available, so Korvane cannot record.\n\n"
     "Install Korvane with its installer, which registers the Video 1 codec that comes with "
     "it, or register kvmsvc.dll from the program folder by hand as README.txt describes.";
+// The installer leaves a Video 1 compressor that is registered already, so it cannot help.
+const char kVideo1Refuses[] =
+    "No Microsoft Video 1 compressor is available, so Korvane cannot record.\n\n"
+    "The Video 1 compressor registered on this system takes none of the picture formats "
+    "Korvane can give it (the screen's, 24-bit or 16-bit colour). Choose another "
+    "compressor in Options, or register kvmsvc.dll from the program folder in its place by "
+    "hand as README.txt describes.";
 
-// Whether `fourCC`'s compressor takes frames at the screen's depth. A compressor that only
-// decompresses (Wine's own Video 1 is one) opens but refuses the query.
-bool Compresses(DWORD fourCC, int bitsPerPixel)
+enum class Compression { NotInstalled, Refused, Works };
+
+// Whether `fourCC`'s compressor takes frames at the screen's depth or at one they can be
+// converted to. A compressor that only decompresses (Wine's own Video 1 is one) opens but
+// refuses every depth.
+Compression Compresses(DWORD fourCC, int bitsPerPixel)
 {
     Compressor compressor(ICTYPE_VIDEO, fourCC, ICMODE_COMPRESS);
     if (!compressor)
-        return false;
-    BITMAPINFOHEADER frame = {};
-    frame.biSize = sizeof frame;
-    frame.biWidth = 64;
-    frame.biHeight = 64;
-    frame.biPlanes = 1;
-    frame.biBitCount = static_cast<WORD>(bitsPerPixel);
-    frame.biCompression = BI_RGB;
-    frame.biSizeImage = ((64 * bitsPerPixel + 31) / 32) * 4 * 64;
-    return ICCompressQuery(compressor.Get(), &frame, nullptr) == ICERR_OK;
+        return Compression::NotInstalled;
+    BITMAPINFOHEADER size = {};
+    size.biWidth = 64;
+    size.biHeight = 64;
+    const InputFormat frame(size, bitsPerPixel);
+    return frame && AcceptedInputBits(compressor.Get(), frame.Header()) ? Compression::Works
+                                                                        : Compression::Refused;
 }
 
 const DWORD kVideo1 = mmioFOURCC('M', 'S', 'V', 'C');
@@ -41,17 +49,20 @@ bool video1Compresses = false;
 
 void NoteVideo1Compressor()
 {
-    video1Compresses = Compresses(kVideo1, settings.captureBitsPerPixel);
+    video1Compresses = Compresses(kVideo1, settings.captureBitsPerPixel) == Compression::Works;
 }
 
 bool CheckRecordingCompressor(HWND owner)
 {
-    if (video1Compresses || Compresses(settings.compressorFourCC, settings.captureBitsPerPixel))
+    if (video1Compresses ||
+        Compresses(settings.compressorFourCC, settings.captureBitsPerPixel) == Compression::Works)
         return true;
-    video1Compresses = Compresses(kVideo1, settings.captureBitsPerPixel);
+    const Compression video1 = Compresses(kVideo1, settings.captureBitsPerPixel);
+    video1Compresses = video1 == Compression::Works;
     if (video1Compresses)
         return true;
-    MessageBoxA(owner, kNoVideo1, "Korvane", MB_OK | MB_ICONWARNING);
+    MessageBoxA(owner, video1 == Compression::Refused ? kVideo1Refuses : kNoVideo1, "Korvane",
+                MB_OK | MB_ICONWARNING);
     return false;
 }
 

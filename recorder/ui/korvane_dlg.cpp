@@ -324,6 +324,10 @@ LRESULT CKorvaneDlg::OnHotKey(WPARAM virtualKey, LPARAM keystrokeInfo)
     const korvane::HotkeyAction action =
         korvane::DecideHotKey({virtualKey, keystrokeInfo, settings.recordPauseKey, settings.stopKey,
                                isRecording, isPaused, settings.recordKeyArmed, m_finishing});
+    // Sent from the key hook's thread, the press is a question: will it be acted on (then
+    // the program in front never sees the key)? The posted report that follows acts.
+    if (InSendMessage())
+        return action != korvane::HotkeyAction::Ignore;
     switch (action) {
     case korvane::HotkeyAction::StartRecord:
         settings.recordKeyArmed = 0;

@@ -144,7 +144,8 @@ TEST_F(Catalogue, ThirtyAcceptableCompressorsFillTheList)
         EXPECT_EQ(entry.fccHandler, accepting[i]->fourCC) << "entry " << onBench + i;
         EXPECT_EQ(std::wstring(entry.szDescription).substr(0, 5), L"Fake ");
     }
-    EXPECT_EQ(refusing->queries, 1);
+    // Asked once at each depth a recording could hand it.
+    EXPECT_EQ(refusing->queries, 3);
     // The enumeration stops at a full list: the rest are never asked.
     for (size_t i = fakesListed; i < accepting.size(); ++i)
         EXPECT_EQ(accepting[i]->queries, 0) << i;
@@ -203,6 +204,43 @@ TEST_F(Catalogue, FallBacksToVideo1KeepItsOwnAlignment)
     EXPECT_EQ(Check(321, 240), (Size{324, 240}));
     EXPECT_EQ(settings.compressorFourCC, kMsvc);
     EXPECT_GT(indeo->queries, 0);
+}
+
+TEST_F(Catalogue, EachCompressorIsHandedTheFirstDepthItTakes)
+{
+    // Depth taken by the fake (0: every depth; -1: none), and what a recording hands it
+    // (0: not listed). 8-bit frames are not offered.
+    const struct {
+        char tag;
+        int takes;
+        int handed;
+    } cases[] = {{'A', 0, settings.captureBitsPerPixel},
+                 {'6', 16, 16},
+                 {'4', 24, 24},
+                 {'8', 8, 0},
+                 {'N', -1, 0}};
+    for (const auto& c : cases) {
+        const DWORD fourCC = mmioFOURCC('K', 'D', 'P', c.tag);
+        const int takes = c.takes;
+        // An 8-bit frame comes with its colour table.
+        ASSERT_TRUE(fakes.Install(fourCC, [takes](const BITMAPINFOHEADER& h) {
+            return takes == 0 || (h.biBitCount == takes && h.biCompression == BI_RGB &&
+                                  (takes != 8 || h.biClrUsed == 256));
+        }));
+        BuildCompressorCatalogue();
+        settings.compressorIndex = CatalogueIndexOf(fourCC);
+        settings.compressorFourCC = fourCC;
+        if (c.handed == 0) {
+            EXPECT_LT(settings.compressorIndex, 0) << c.tag << " is listed";
+            continue;
+        }
+        ASSERT_GT(settings.compressorIndex, 0) << c.tag << " is not listed";
+        int left = 0, top = 0, width = 200, height = 100, bits = -1;
+        PackedFrame frame(GrabRegionFrame(width, height, left, top, true));
+        EXPECT_TRUE(CheckCompressorForSize(left, top, width, height, frame, &bits));
+        EXPECT_EQ(bits, c.handed) << c.tag;
+        EXPECT_EQ(settings.compressorFourCC, fourCC) << c.tag;
+    }
 }
 
 namespace {
