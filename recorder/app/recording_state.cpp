@@ -16,6 +16,7 @@ std::string tempWavPath;
 HWND mainWindow = nullptr;
 std::atomic<HCURSOR> savedCursor{nullptr};
 HWND regionWindow = nullptr;
+std::atomic<unsigned> displayChanges{0};
 
 int MeasureScreen()
 {

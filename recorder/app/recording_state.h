@@ -22,6 +22,8 @@ extern std::string tempWavPath;
 extern HWND mainWindow;
 extern std::atomic<HCURSOR> savedCursor;  // last cursor reported by the hook
 extern HWND regionWindow;
+// Counts the display changes the system announced (WM_DISPLAYCHANGE to the main window).
+extern std::atomic<unsigned> displayChanges;
 
 // Reads the primary screen's size into screenWidth and screenHeight and the monitors'
 // bounding box into virtualScreen; returns the screen's bits per pixel.

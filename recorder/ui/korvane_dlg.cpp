@@ -482,6 +482,11 @@ INT_PTR CKorvaneDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         if (wParam == PBT_APMSUSPEND)
             OnPause();
         return SetResult(TRUE);
+    case WM_DISPLAYCHANGE:
+        // A recording looks at the monitors again at its next frame (display_watch.h).
+        ++displayChanges;
+        MeasureScreen();
+        return FALSE;
     case WM_SYSCOMMAND: return korvane::HandleAboutCommand(Hwnd(), wParam) ? TRUE : FALSE;
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
