@@ -14,13 +14,17 @@ extern std::atomic<int> isRecording;  // 1 while a recording runs
 extern std::atomic<int> isPaused;     // 1 while a running recording is paused
 extern RECT captureRect;              // right and bottom inclusive
 extern RECT selectionRect;
-extern int screenWidth;
+extern int screenWidth;  // the primary monitor's size
 extern int screenHeight;
+extern RECT virtualScreen;  // every monitor's bounding box, inclusive, as last measured
 extern std::string tempAviPath;
 extern std::string tempWavPath;
 extern HWND mainWindow;
 extern std::atomic<HCURSOR> savedCursor;  // last cursor reported by the hook
 extern HWND regionWindow;
+// Counts the display changes the system announced (WM_DISPLAYCHANGE to the main window).
+extern std::atomic<unsigned> displayChanges;
 
-// Reads the screen's size into screenWidth and screenHeight; returns its bits per pixel.
+// Reads the primary screen's size into screenWidth and screenHeight and the monitors'
+// bounding box into virtualScreen; returns the screen's bits per pixel.
 int MeasureScreen();

@@ -11,6 +11,7 @@ enum class StopCause : int {
     DiskLow,         // the scratch drive is nearly full
     NextPartFailed,  // the next part's file could not be opened
     SoundFull,       // the sound file reached the largest size it may have
+    DisplayLost,     // the monitors changed and the area no longer fits on them
 };
 
 // What kept a recording's sound from being recorded whole.

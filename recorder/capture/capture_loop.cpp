@@ -57,6 +57,10 @@ CaptureLoopResult RunCaptureLoop(CaptureIo& io, int frameIntervalMs, unsigned st
             out.cause = StopCause::SoundFull;
             break;
         }
+        if (io.DisplayLost()) {
+            out.cause = StopCause::DisplayLost;
+            break;
+        }
         const unsigned elapsed = firstFrame ? 0 : io.Now() - startTime;
         if (!io.Grab()) {
             out.result = kFrameMemoryError;

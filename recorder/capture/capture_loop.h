@@ -26,6 +26,9 @@ public:
     virtual bool SpaceLow() = 0;
     // True when the recording's sound file has reached its size ceiling.
     virtual bool SoundFull() = 0;
+    // True when the monitors changed so that the area can no longer be recorded; an area
+    // that can still be shown has been moved there meanwhile.
+    virtual bool DisplayLost() { return false; }
     // True when the file being written has reached its size ceiling; the next frame then
     // goes into a new part, opened by StartNextPart with the frame it will hold.
     virtual bool PartFull() = 0;

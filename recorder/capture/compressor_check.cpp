@@ -7,6 +7,7 @@
 #include "compressor_input.h"
 #include "frame_grabber.h"
 #include "app/recording_state.h"
+#include "app/screen_layout.h"
 
 #include <vfw.h>
 
@@ -23,37 +24,41 @@ int AlignDimension(int size, int alignment, int screenSize)
 namespace {
 
 // The start of a side of `size` pixels that begins at `start`, moved back so that the
-// side ends on a screen of `screenSize`, but never before the screen's start.
-int KeepOnScreen(int start, int size, int screenSize)
+// side ends on a screen of `screenSize` from `screenStart`, but never before its start.
+int KeepOnScreen(int start, int size, int screenStart, int screenSize)
 {
-    if (start + size > screenSize)
-        start = screenSize - size;
-    return start < 0 ? 0 : start;
+    if (start + size > screenStart + screenSize)
+        start = screenStart + screenSize - size;
+    return start < screenStart ? screenStart : start;
 }
 
 }  // namespace
 
-Area AlignArea(const Area& area, int alignment, int screenWidth, int screenHeight)
+Area AlignArea(const Area& area, int alignment, int screenWidth, int screenHeight, int screenLeft,
+               int screenTop)
 {
     Area aligned;
     aligned.width = AlignDimension(area.width, alignment, screenWidth);
     aligned.height = AlignDimension(area.height, alignment, screenHeight);
     // Only a size that grew can pass the edge: a smaller one keeps the area's origin.
-    aligned.left = aligned.width > area.width ? KeepOnScreen(area.left, aligned.width, screenWidth)
-                                              : area.left;
+    aligned.left = aligned.width > area.width
+                       ? KeepOnScreen(area.left, aligned.width, screenLeft, screenWidth)
+                       : area.left;
     aligned.top = aligned.height > area.height
-                      ? KeepOnScreen(area.top, aligned.height, screenHeight)
+                      ? KeepOnScreen(area.top, aligned.height, screenTop, screenHeight)
                       : area.top;
     return aligned;
 }
 
 CheckedSize FindAcceptedSize(const Area& area, int screenWidth, int screenHeight,
-                             const std::function<bool(const Area&)>& accepts)
+                             const std::function<bool(const Area&)>& accepts, int screenLeft,
+                             int screenTop)
 {
     if (accepts(area))
         return CheckedSize{area, true};
     for (int alignment : {2, 4, 8}) {
-        const Area aligned = AlignArea(area, alignment, screenWidth, screenHeight);
+        const Area aligned =
+            AlignArea(area, alignment, screenWidth, screenHeight, screenLeft, screenTop);
         if (aligned.width > 0 && aligned.height > 0 && accepts(aligned))
             return CheckedSize{aligned, true};
     }
@@ -121,9 +126,12 @@ Fit FitCompressor(CompressorId id, korvane::Area& area, korvane::Area& grabbed,
         return bits != 0;
     };
     // The record-start handler measures the screen; a caller that did not gets it here.
-    const int screenW = screenWidth > 0 ? screenWidth : GetSystemMetrics(SM_CXSCREEN);
-    const int screenH = screenHeight > 0 ? screenHeight : GetSystemMetrics(SM_CYSCREEN);
-    const korvane::CheckedSize fit = korvane::FindAcceptedSize(area, screenW, screenH, accepts);
+    // The area may lie on any monitor, so the bounds are those of the virtual screen.
+    const RECT screen =
+        virtualScreen.right > virtualScreen.left ? virtualScreen : VirtualScreenRect();
+    const korvane::CheckedSize fit =
+        korvane::FindAcceptedSize(area, screen.right - screen.left + 1,
+                                  screen.bottom - screen.top + 1, accepts, screen.left, screen.top);
     if (!haveFrame)
         return Fit::NoFrame;
     if (!fit.accepted)

@@ -25,8 +25,11 @@ struct Area {
 
 // `area` with its size aligned (AlignDimension) and, where the larger size would pass
 // the right or bottom edge of the screen, moved inward by the difference, so that
-// every pixel recorded is one of the screen.
-Area AlignArea(const Area& area, int alignment, int screenWidth, int screenHeight);
+// every pixel recorded is one of the screen. The screen starts at (screenLeft,
+// screenTop): the virtual screen's origin is negative where a monitor lies left of or
+// above the primary one.
+Area AlignArea(const Area& area, int alignment, int screenWidth, int screenHeight,
+               int screenLeft = 0, int screenTop = 0);
 
 struct CheckedSize {
     Area area;
@@ -36,7 +39,8 @@ struct CheckedSize {
 // The order of tries with the query passed in: the area as it is, then aligned to 2, 4
 // and 8, each from the original area.
 CheckedSize FindAcceptedSize(const Area& area, int screenWidth, int screenHeight,
-                             const std::function<bool(const Area&)>& accepts);
+                             const std::function<bool(const Area&)>& accepts, int screenLeft = 0,
+                             int screenTop = 0);
 
 }  // namespace korvane
 

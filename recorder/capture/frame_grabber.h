@@ -32,6 +32,12 @@ public:
     // Frames whose screen copy failed (a locked screen, a secure desktop): they hold the
     // last picture that was read.
     unsigned FailedGrabs() const { return m_failedGrabs; }
+    // Grabs the same size from another origin from now on (the monitors changed).
+    void MoveTo(int left, int top)
+    {
+        m_left = left;
+        m_top = top;
+    }
 
 private:
     int m_width, m_height, m_left, m_top;

@@ -10,6 +10,7 @@
 #include "app/registered_messages.h"
 #include "app/recording_state.h"
 #include "app/scratch_paths.h"
+#include "border_seam.h"
 #include "frame_grabber.h"
 #include "recording_part.h"
 #include "recording_stats.h"
@@ -56,6 +57,7 @@ ScreenCaptureIo::ScreenCaptureIo(std::unique_ptr<RecordingAvi>& avi, korvane::So
       m_width(width),
       m_height(height),
       m_grabber(width, height, left, top),
+      m_display(left, top, width, height),
       m_partCeiling(korvane::PartCeilingFrom(EnvironmentSetting("KORVANE_PART_BYTES").c_str())),
       m_scratchFolder(GetScratchFolder()),
       m_writer(
@@ -77,6 +79,21 @@ void ScreenCaptureIo::Sleep(unsigned ms) { ::Sleep(ms); }
 int ScreenCaptureIo::RecordingFlag() { return isRecording.load(); }
 
 bool ScreenCaptureIo::Paused() { return isPaused.load() != 0; }
+
+bool ScreenCaptureIo::DisplayLost()
+{
+    int left = m_left, top = m_top;
+    switch (m_display.Check(left, top)) {
+    case DisplayWatch::Change::None: return false;
+    case DisplayWatch::Change::Lost: return true;
+    case DisplayWatch::Change::Moved: break;
+    }
+    m_left = left;
+    m_top = top;
+    m_grabber.MoveTo(left, top);
+    FitBorder(left, top, m_width, m_height);
+    return false;
+}
 
 bool ScreenCaptureIo::Grab()
 {

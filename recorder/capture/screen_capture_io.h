@@ -6,6 +6,7 @@
 // Times its grabs and writes. Recording thread.
 #pragma once
 #include "capture_loop.h"
+#include "display_watch.h"
 #include "frame_dib.h"
 #include "frame_grabber.h"
 #include "frame_writer.h"
@@ -34,6 +35,7 @@ public:
     void BlinkCaption(bool blank) override;
     bool SpaceLow() override;
     bool SoundFull() override { return m_sound && m_sound->Full(); }
+    bool DisplayLost() override;
     bool PartFull() override;
     HRESULT StartNextPart(unsigned firstIndex) override;
 
@@ -58,6 +60,7 @@ private:
     int m_framesPerSecond;
     int m_left, m_top, m_width, m_height;
     ScreenGrabber m_grabber;
+    DisplayWatch m_display;
     PackedFrame m_frame;
     double m_grabSeconds = 0;
     unsigned m_partStartIndex = 0;

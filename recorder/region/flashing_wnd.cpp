@@ -21,12 +21,19 @@ bool CFlashingWnd::CreateBorderWindow(const RECT& rect)
     return true;
 }
 
+// The window covers the marks and the area between them, and nothing more: it then works
+// on any monitor, at negative coordinates too, whatever the screen was at start-up. In
+// the window the area starts at (kMark, kMark).
+constexpr int kMark = 6;
+
 void CFlashingWnd::FitToCaptureRect(int left, int top, int width, int height)
 {
     m_frameRect = RECT{left, top, left + width - 1, top + height - 1};
-    korvane::Region region(korvane::CreateCornerMarkRegion(left, top, width, height));
+    korvane::Region region(korvane::CreateCornerMarkRegion(kMark, kMark, width, height));
     if (!region)
         return;
+    SetWindowPos(Hwnd(), HWND_TOPMOST, left - kMark, top - kMark, width + 2 * kMark - 1,
+                 height + 2 * kMark - 1, SWP_NOACTIVATE);
     // The system owns the region from here on and frees the one it replaces.
     if (SetWindowRgn(Hwnd(), region.Get(), TRUE))
         m_region = region.Release();
@@ -35,8 +42,10 @@ void CFlashingWnd::FitToCaptureRect(int left, int top, int width, int height)
 void CFlashingWnd::PaintCorners(COLORREF colour)
 {
     WindowDc dc(Hwnd());
+    const RECT frame{kMark, kMark, kMark + m_frameRect.right - m_frameRect.left,
+                     kMark + m_frameRect.bottom - m_frameRect.top};
     RECT r;
-    if (!dc.Get() || !korvane::CornerPaintRect(m_frameRect, &r))
+    if (!dc.Get() || !korvane::CornerPaintRect(frame, &r))
         return;
     korvane::Brush brush(CreateSolidBrush(colour));
     korvane::Pen pen(CreatePen(PS_SOLID, 1, colour));

@@ -9,7 +9,8 @@ public:
     // Creates the hidden window over `rect` (inclusive), without a taskbar button.
     bool CreateBorderWindow(const RECT& rect);
 
-    // Stores the capture area and gives the window the corner-mark region for it.
+    // Stores the capture area (screen coordinates, any monitor), moves the window over it
+    // and gives the window the corner-mark region for it.
     void FitToCaptureRect(int left, int top, int width, int height);
 
     // Paints the marks in one colour.

@@ -13,6 +13,13 @@ inline RECT& ClampRectToScreen(RECT& rect, int screenWidth, int screenHeight)
     return rect;
 }
 
+inline RECT& ClampRectToScreen(RECT& rect, const RECT& screen)
+{
+    Rect r = ToRect(rect);
+    rect = ToRECT(ClampRectToScreen(r, ToRect(screen)));
+    return rect;
+}
+
 inline RECT CentredFrameOffset(const RECT& frame)
 {
     return ToRECT(CentredFrameOffset(ToRect(frame)));
@@ -25,9 +32,15 @@ inline RECT FixedFrameAt(POINT cursor, const RECT& offset, const RECT& frameSize
                                screenHeight));
 }
 
-inline LabelLayout LayoutSizeLabel(const RECT& rect, SIZE textSize)
+inline RECT FixedFrameAt(POINT cursor, const RECT& offset, const RECT& frameSize,
+                         const RECT& screen)
 {
-    return LayoutSizeLabel(ToRect(rect), ToSize(textSize));
+    return ToRECT(FixedFrameAt(ToPoint(cursor), ToRect(offset), ToRect(frameSize), ToRect(screen)));
+}
+
+inline LabelLayout LayoutSizeLabel(const RECT& rect, SIZE textSize, int screenTop = 0)
+{
+    return LayoutSizeLabel(ToRect(rect), ToSize(textSize), screenTop);
 }
 
 inline void FormatSizeLabel(const RECT& rect, char* buffer, int size)

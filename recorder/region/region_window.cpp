@@ -3,12 +3,15 @@
 // copy of it and paints that copy, since a window that paints nothing shows black, not
 // what lies beneath it, on some systems (Wine among them). A repaint then draws the
 // frame that is on the window again, so that removing it later by inverting once more
-// restores the picture instead of drawing a band of its own.
+// restores the picture instead of drawing a band of its own. The window covers every
+// monitor; its rectangles are in screen coordinates (negative left of or above the
+// primary monitor), and each DC it draws on is set to take them.
 #include "region_window.h"
 
 #include "app/registered_messages.h"
 #include "app/recording_settings.h"
 #include "app/recording_state.h"
+#include "app/screen_layout.h"
 #include "region_geometry_win.h"
 #include "res/resource.h"
 #include "gdi_owners.h"
@@ -34,6 +37,24 @@ Bitmap labelBackground;
 // The rectangle whose frame and label are on the window now; empty when none is.
 RECT frameOnWindow;
 Bitmap desktopPicture;  // the screen as it was when the window was shown
+RECT shownScreen;       // the virtual screen the window and the picture cover
+
+// Lets `hdc`, of the window or of the picture, take screen coordinates.
+void UseScreenCoordinates(HDC hdc)
+{
+    SetViewportOrgEx(hdc, -shownScreen.left, -shownScreen.top, nullptr);
+}
+
+// The window's DC, taking screen coordinates.
+WindowDc RegionDc(HWND hwnd)
+{
+    WindowDc dc(hwnd);
+    if (dc)
+        UseScreenCoordinates(dc.Get());
+    return dc;
+}
+
+int MonitorTopOf(const RECT& rect) { return MonitorRectAt(POINT{rect.left, rect.top}).top; }
 
 // Inverts the four 2-pixel bands inside `rect`; twice restores what was there.
 void InvertBands(HDC hdc, const RECT& rect)
@@ -60,7 +81,7 @@ void DrawSizeLabel(HDC hdc, const RECT& rect, LabelStep step)
     SelectGuard font(hdc, GetStockObject(DEFAULT_GUI_FONT));
     SIZE extent{};
     GetTextExtentPoint32A(hdc, text, length, &extent);
-    const korvane::LabelLayout label = korvane::LayoutSizeLabel(rect, extent);
+    const korvane::LabelLayout label = korvane::LayoutSizeLabel(rect, extent, MonitorTopOf(rect));
     const RECT box = korvane::ToRECT(label.box);
     const int boxWidth = box.right - box.left, boxHeight = box.bottom - box.top;
 
@@ -89,6 +110,7 @@ void DrawSizeLabel(HDC hdc, const RECT& rect, LabelStep step)
             MemoryDc picture{hdc};
             if (desktopPicture && picture) {
                 SelectGuard selectPicture(picture.Get(), desktopPicture.Get());
+                UseScreenCoordinates(picture.Get());
                 keep(picture.Get());
             } else {
                 keep(hdc);
@@ -116,6 +138,7 @@ protected:
 
 private:
     void OnShowWindow(bool show);
+    void CoverVirtualScreen(WINDOWPOS& pos);
     void OnPaint();
     void OnLButtonDown();
     void OnMouseMove();
@@ -133,6 +156,9 @@ void RegionWindow::OnShowWindow(bool show)
     desktopPicture.Reset();
     labelBackground.Reset();
     frameOnWindow = RECT{};
+    if (GetCapture() == Hwnd())
+        ReleaseCapture();
+    isDragging = 0;
     if (!show)
         return;
     // Called before the window becomes visible, so the screen does not show it yet.
@@ -142,11 +168,27 @@ void RegionWindow::OnShowWindow(bool show)
     MemoryDc memory(screen.Get());
     if (!memory)
         return;
-    desktopPicture = Bitmap(CreateCompatibleBitmap(screen.Get(), screenWidth, screenHeight));
+    const int width = shownScreen.right - shownScreen.left + 1;
+    const int height = shownScreen.bottom - shownScreen.top + 1;
+    desktopPicture = Bitmap(CreateCompatibleBitmap(screen.Get(), width, height));
     if (desktopPicture) {
         SelectGuard select(memory.Get(), desktopPicture.Get());
-        BitBlt(memory.Get(), 0, 0, screenWidth, screenHeight, screen.Get(), 0, 0, SRCCOPY);
+        BitBlt(memory.Get(), 0, 0, width, height, screen.Get(), shownScreen.left, shownScreen.top,
+               SRCCOPY);
     }
+}
+
+void RegionWindow::CoverVirtualScreen(WINDOWPOS& pos)
+{
+    // Shown maximised, a window fills one monitor; the choice may lie on any of them,
+    // so every showing covers them all, as they are now.
+    MeasureScreen();
+    shownScreen = virtualScreen;
+    pos.x = shownScreen.left;
+    pos.y = shownScreen.top;
+    pos.cx = shownScreen.right - shownScreen.left + 1;
+    pos.cy = shownScreen.bottom - shownScreen.top + 1;
+    pos.flags &= ~(SWP_NOMOVE | SWP_NOSIZE);
 }
 
 void RegionWindow::OnPaint()
@@ -158,11 +200,13 @@ void RegionWindow::OnPaint()
     if (!memory)
         return;
     SelectGuard select(memory.Get(), desktopPicture.Get());
+    // The picture starts where the window does, so both take client coordinates here.
     const RECT& r = paint.Value().ps.rcPaint;
     BitBlt(paint.Get(), r.left, r.top, r.right - r.left, r.bottom - r.top, memory.Get(), r.left,
            r.top, SRCCOPY);
     // Only the part repainted is drawn on: elsewhere the frame is still there.
     if (!IsRectEmpty(&frameOnWindow)) {
+        UseScreenCoordinates(paint.Get());
         InvertBands(paint.Get(), frameOnWindow);
         DrawSizeLabel(paint.Get(), frameOnWindow, LabelStep::Repaint);
     }
@@ -175,11 +219,13 @@ void RegionWindow::OnLButtonDown()
     dragStart = CursorNow();
     currentRect = RECT{dragStart.x, dragStart.y, dragStart.x, dragStart.y};
     isDragging = 1;
+    // A release past the window's edge (a gap between monitors) still ends the drag here.
+    SetCapture(Hwnd());
 }
 
 void RegionWindow::OnMouseMove()
 {
-    WindowDc dc(Hwnd());
+    WindowDc dc = RegionDc(Hwnd());
     if (settings.regionMode == RegionMode::Dragged) {
         if (!isDragging)
             return;
@@ -189,8 +235,7 @@ void RegionWindow::OnMouseMove()
         NormalizeRect(currentRect);
         DrawSelectionFrame(dc.Get(), 1, currentRect);
     } else if (settings.regionMode == RegionMode::FixedSize) {
-        currentRect = korvane::FixedFrameAt(CursorNow(), frameOffset, selectionRect, screenWidth,
-                                            screenHeight);
+        currentRect = korvane::FixedFrameAt(CursorNow(), frameOffset, selectionRect, shownScreen);
         if (!EqualRect(&currentRect, &drawnRect)) {
             DrawSelectionFrame(dc.Get(), 0, drawnRect);
             DrawSelectionFrame(dc.Get(), 1, currentRect);
@@ -202,7 +247,7 @@ void RegionWindow::OnMouseMove()
 void RegionWindow::OnLButtonUp()
 {
     if (settings.regionMode == RegionMode::FixedSize) {
-        WindowDc dc(Hwnd());
+        WindowDc dc = RegionDc(Hwnd());
         DrawSelectionFrame(dc.Get(), 0, drawnRect);
         drawnRect = currentRect;
     } else if (settings.regionMode == RegionMode::Dragged) {
@@ -220,7 +265,7 @@ void RegionWindow::OnLButtonUp()
 void RegionWindow::OnRButtonDown()
 {
     if (settings.regionMode == RegionMode::FixedSize) {
-        WindowDc dc(Hwnd());
+        WindowDc dc = RegionDc(Hwnd());
         DrawSelectionFrame(dc.Get(), 0, drawnRect);
     } else if (settings.regionMode == RegionMode::Dragged) {
         NormalizeRect(currentRect);
@@ -267,11 +312,16 @@ LRESULT RegionWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_WINDOWPOSCHANGING: {
         // WM_SHOWWINDOW does not come for every way of showing (not for a maximising
         // show on Wine); the position change always does, before the window is seen.
-        const UINT flags = reinterpret_cast<const WINDOWPOS*>(lParam)->flags;
-        if ((flags & SWP_SHOWWINDOW) && !IsWindowVisible(Hwnd()))
+        auto* pos = reinterpret_cast<WINDOWPOS*>(lParam);
+        if ((pos->flags & SWP_SHOWWINDOW) && !IsWindowVisible(Hwnd())) {
+            CoverVirtualScreen(*pos);
             OnShowWindow(true);
-        else if (flags & SWP_HIDEWINDOW)
+        } else if (pos->flags & SWP_HIDEWINDOW) {
             OnShowWindow(false);
+        } else if (IsWindowVisible(Hwnd())) {
+            // Maximising a shown window again must not shrink it to one monitor.
+            pos->flags |= SWP_NOMOVE | SWP_NOSIZE;
+        }
         break;
     }
     case WM_PAINT: OnPaint(); return 0;
@@ -289,21 +339,23 @@ LRESULT RegionWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 void CreateRegionWindow()
 {
     MeasureScreen();
+    shownScreen = virtualScreen;
     HINSTANCE instance = GetModuleHandleA(nullptr);
     // The cross-hair is an icon resource used as the class cursor.
     auto cursor = reinterpret_cast<HCURSOR>(LoadIconA(instance, MAKEINTRESOURCEA(IDI_CROSSHAIR)));
     if (regionWindowObject.Create("ShiftRegionWindow", 0, cursor, LoadIconA(instance, "WINCAP"),
-                                  WS_EX_TOPMOST, "Title", WS_POPUP, 0, 0, screenWidth, screenHeight,
-                                  nullptr))
+                                  WS_EX_TOPMOST, "Title", WS_POPUP, shownScreen.left,
+                                  shownScreen.top, shownScreen.right - shownScreen.left + 1,
+                                  shownScreen.bottom - shownScreen.top + 1, nullptr))
         regionWindow = regionWindowObject.Hwnd();
 }
 
 int BeginFixedFrame()
 {
-    ClampRectToScreen(selectionRect);
+    korvane::ClampRectToScreen(selectionRect, shownScreen);
     currentRect = selectionRect;
     {
-        WindowDc dc(regionWindow);
+        WindowDc dc = RegionDc(regionWindow);
         // A move that came between the window's showing and this call has drawn a frame
         // already: it goes first, or it would stay on the window as a stray band.
         const RECT drawn = frameOnWindow;
@@ -334,7 +386,4 @@ RECT& NormalizeRect(RECT& rect)
     return rect;
 }
 
-RECT& ClampRectToScreen(RECT& rect)
-{
-    return korvane::ClampRectToScreen(rect, screenWidth, screenHeight);
-}
+RECT& ClampRectToScreen(RECT& rect) { return korvane::ClampRectToScreen(rect, virtualScreen); }

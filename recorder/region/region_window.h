@@ -1,4 +1,4 @@
-// The full-screen region selection window ("ShiftRegionWindow"): the user drags out a
+// The region selection window ("ShiftRegionWindow"), over every monitor: the user drags out a
 // rectangle or places the fixed-size frame, and the chosen area goes to `captureRect`
 // followed by a record-start message (or to the options dialog that asked for it).
 // UI thread only.
@@ -18,6 +18,6 @@ int BeginFixedFrame();
 // Toggles the XOR frame of `rect` on `hdc` and shows (show = 1) or removes the label.
 void DrawSelectionFrame(HDC hdc, int show, const RECT& rect);
 
-// The rectangle rules on the current screen size (`screenWidth`, `screenHeight`).
+// The rectangle rules on the virtual screen as last measured (`virtualScreen`).
 RECT& NormalizeRect(RECT& rect);
 RECT& ClampRectToScreen(RECT& rect);

@@ -172,6 +172,9 @@ std::string StopReason(StopCause cause, const std::string& scratchFolder)
         return "the drive of the temporary files (" + scratchFolder + ") is nearly full";
     case StopCause::NextPartFailed: return "the file for its next part could not be created";
     case StopCause::SoundFull: return "its sound file reached the largest size it can have (2 GB)";
+    case StopCause::DisplayLost:
+        return "the display changed (a new resolution, or a monitor gone) and the recorded area "
+               "no longer fits on the screen";
     case StopCause::User: break;
     }
     return std::string();

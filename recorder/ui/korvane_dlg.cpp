@@ -12,6 +12,7 @@
 #include "app/main_title.h"
 #include "app/recording_report.h"
 #include "app/recording_state.h"
+#include "app/screen_layout.h"
 #include "capture/recording_thread.h"
 #include "app/scratch_paths.h"
 #include "app/single_instance.h"
@@ -161,10 +162,15 @@ void CKorvaneDlg::OnRecord()
             UpdateWindow(regionWindow);
         }
         break;
-    case RegionMode::FullScreen:
-        captureRect = RECT{0, 0, screenWidth - 1, screenHeight - 1};
+    case RegionMode::FullScreen: {
+        // The monitor the user is at, as it is now: after docking, a projector or a
+        // new resolution the screen of an earlier recording may be gone or smaller.
+        POINT pointer = {};
+        GetCursorPos(&pointer);
+        captureRect = MonitorRectAt(pointer);
         PostMessageA(mainWindow, WM_USER_RECORDSTART_MSG, 0, 0);
         break;
+    }
     default: break;
     }
 }
@@ -480,6 +486,11 @@ INT_PTR CKorvaneDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         if (wParam == PBT_APMSUSPEND)
             OnPause();
         return SetResult(TRUE);
+    case WM_DISPLAYCHANGE:
+        // A recording looks at the monitors again at its next frame (display_watch.h).
+        ++displayChanges;
+        MeasureScreen();
+        return FALSE;
     case WM_SYSCOMMAND: return korvane::HandleAboutCommand(Hwnd(), wParam) ? TRUE : FALSE;
     case WM_COMMAND:
         switch (LOWORD(wParam)) {

@@ -23,19 +23,7 @@ stop_and_save 'C:\users\Public\scaled.avi'
 if [ -f "$saved" ]; then
     v=$(probe "$saved" v:0 codec_name,width,height)
     [ "$v" = "msvideo1,$w,$h" ] || fail "the movie is '$v', wanted msvideo1,$w,$h"
-    ffmpeg -v error -i "$work/shot.png" -f rawvideo -pix_fmt rgb24 -y "$work/shot.rgb"
-    psnr() { # a frame decoded after seeking (ffmpeg -ss ARGS) against the screenshot
-        ffmpeg -v error "$@" -i "$saved" -frames:v 1 -f rawvideo -pix_fmt rgb24 -y "$work/frame.rgb"
-        python3 - "$work/frame.rgb" "$work/shot.rgb" <<'PY'
-import math, sys
-a, b = (open(p, "rb").read() for p in sys.argv[1:3])
-if len(a) != len(b) or not a:
-    print(0)
-else:
-    mse = sum((p - q) ** 2 for p, q in zip(a, b)) / len(a)
-    print(99 if mse == 0 else round(10 * math.log10(255 * 255 / mse), 1))
-PY
-    }
+    psnr() { frame_psnr "$saved" "$work/shot.png" "$@"; }
     # The last frame, and frames a player seeks to: a delta frame that the index calls a
     # key frame decodes black there.
     db=$(psnr -sseof -0.5)

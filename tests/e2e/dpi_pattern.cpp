@@ -1,6 +1,7 @@
-// dpi_pattern.exe: fills the whole screen, in physical pixels whatever the display's
-// scaling, with 8x8 blocks each of its own colour, so that a recording of any other area
-// than the one selected cannot match a screenshot. Runs until closed ("Pattern").
+// dpi_pattern.exe: fills the whole screen (every monitor), in physical pixels whatever the
+// display's scaling, with 8x8 blocks each of its own colour, so that a recording of any
+// other area than the one selected cannot match a screenshot. Runs until closed
+// ("Pattern").
 #include "gdi_owners.h"
 
 #include <windows.h>
@@ -47,9 +48,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     wc.lpszClassName = "KorvanePattern";
     wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     RegisterClassA(&wc);
-    CreateWindowExA(WS_EX_TOOLWINDOW, wc.lpszClassName, "Pattern", WS_POPUP | WS_VISIBLE, 0, 0,
-                    GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr,
-                    instance, nullptr);
+    CreateWindowExA(WS_EX_TOOLWINDOW, wc.lpszClassName, "Pattern", WS_POPUP | WS_VISIBLE,
+                    GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+                    GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN),
+                    nullptr, nullptr, instance, nullptr);
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0)
         DispatchMessageA(&msg);

@@ -71,14 +71,27 @@ control() { wine "$work/dialog_control.exe" "$@" 2>/dev/null | tr -d '\r'; }
 click() { # title, id, [dx]
     local l t r b
     read -r l t r b < <(control rect "$1" "$2") || { fail "control $2 of '$1' not found"; return 1; }
-    local x=$(((l + r) / 2)) y=$(((t + b) / 2))
+    local x=$(((l + r) / 2)) y=$(((t + b) / 2)) ox oy
     [ -n "${3:-}" ] && x=$((l + $3))
-    xdotool mousemove "$x" "$y" click 1
+    # Windows' 0,0 lies elsewhere on the X screen when a monitor is left of the primary.
+    read -r ox oy <<<"${KORVANE_BENCH_ORIGIN:-0 0}"
+    xdotool mousemove $((x + ox)) $((y + oy)) click 1
     sleep 0.3
 }
 # Keys reach the recorder's hook only while a Wine window has the focus: a window that
 # has just appeared, or the one left after another closed, may not have it yet.
-focus() { info front "$1" 10000 || fail "$1 did not come to the front"; sleep 0.3; }
+# Without a Wine virtual desktop no window manager gives X's focus to the window in
+# front: keys go to the window under the pointer, so the pointer goes onto it.
+focus() {
+    info front "$1" 10000 || fail "$1 did not come to the front"
+    if [ "${KORVANE_BENCH_DESKTOP:-1}" = 0 ]; then
+        local l t r b ox oy
+        IFS=, read -r l t r b < <(info list | awk -F'\t' -v w="$1" '$1==w || $3==w {print $4; exit}')
+        read -r ox oy <<<"${KORVANE_BENCH_ORIGIN:-0 0}"
+        [ -n "$b" ] && xdotool mousemove $(((l + r) / 2 + ox)) $(((t + b) / 2 + oy))
+    fi
+    sleep 0.3
+}
 # The handle of the main window: a recording, a pause and a merge change its caption.
 main_handle() { info list | awk -F'\t' -v t="$MAIN" '$3==t{print $1; exit}'; }
 # The enabled flags of Record, Pause and Stop, e.g. "1 0 0".
@@ -228,6 +241,51 @@ tone_rms() { # wav, [effect...]
     sox "$1" -n "${@:2}" sinc 400-480 stat 2>&1 | awk '/RMS +amplitude/{print $3}'
 }
 has_tone() { awk -v r="${1:-0}" 'BEGIN{exit !(r > 0.05)}'; }
+# The PSNR in dB of one frame of MOVIE (decoded after the ffmpeg seek arguments given, as
+# -sseof -0.5) against the picture PNG of the same size; 0 when the sizes differ.
+frame_psnr() { # movie, png, seek...
+    ffmpeg -v error -i "$2" -f rawvideo -pix_fmt rgb24 -y "$work/psnr_shot.rgb"
+    ffmpeg -v error "${@:3}" -i "$1" -frames:v 1 -f rawvideo -pix_fmt rgb24 -y "$work/psnr_frame.rgb"
+    python3 - "$work/psnr_frame.rgb" "$work/psnr_shot.rgb" <<'PY'
+import math, sys
+a, b = (open(p, "rb").read() for p in sys.argv[1:3])
+if len(a) != len(b) or not a:
+    print(0)
+else:
+    mse = sum((p - q) ** 2 for p, q in zip(a, b)) / len(a)
+    print(99 if mse == 0 else round(10 * math.log10(255 * 255 / mse), 1))
+PY
+}
+# A screenshot PNG of an area (X screen coordinates) that shows dpi_pattern.exe's blocks,
+# false while it does not: without a virtual desktop the pattern repaints what the
+# selection window covered only when Wine gets to it.
+shows_pattern() { # x, y, width, height, png
+    import -window root -crop "${3}x${4}+${1}+${2}" +repage "$5" &&
+        ffmpeg -v error -i "$5" -f rawvideo -pix_fmt rgb24 -y "$5.rgb" &&
+        python3 - "$5.rgb" "$@" <<'PY'
+import sys
+raw = open(sys.argv[1], "rb").read()
+x0, y0, w, h = (int(v) for v in sys.argv[2:6])
+for y in range((4 - y0) % 8, h, 8):
+    for x in range((4 - x0) % 8, w, 8):
+        bx, by = (x0 + x) // 8, (y0 + y) // 8
+        want = ((bx * 37) & 255, (by * 59) & 255, ((bx + by) * 23) & 255)
+        i = (y * w + x) * 3
+        if tuple(raw[i:i + 3]) != want:
+            sys.exit(1)
+PY
+}
+at_least() { awk -v a="${1:-0}" -v b="$2" 'BEGIN{exit !(a >= b)}'; }
+# A message box of the recorder's ("Korvane") that says TEXT, closed again.
+expect_notice() { # text, [ms]
+    notice=
+    info wait Korvane "${2:-15000}" || { fail "no message saying '$1'"; return 1; }
+    notice=$(info texts Korvane | grep -v '^OK$' | tr '\n' ' ')
+    echo "message: $notice"
+    case $notice in *"$1"*) ;; *) fail "the message says '$notice', wanted '$1'" ;; esac
+    info close Korvane
+    info gone Korvane 5000 || xdotool key Return
+}
 # A and B differ by less than D.
 near() { # a, b, d
     awk -v a="${1:-0}" -v b="${2:-0}" -v d="$3" 'BEGIN{x = a - b; exit !(x < d && x > -d)}'

@@ -83,3 +83,112 @@ TEST(RegionGeometry, LabelTextShowsInclusiveSize)
     FormatSizeLabel(Rect{100, 100, 300, 200}, text, sizeof text);
     EXPECT_STREQ(text, "Left : 100  Top : 100  Width : 201  Height : 101 ");
 }
+
+// Two 1024x768 monitors, the second left of or above the primary, or a 1280x1024 one
+// beside a 1920x1080 primary: the screen is their bounding box, negative where they lie.
+namespace {
+
+const Rect kLeftPair{-1024, 0, 1023, 767};
+const Rect kAbovePair{0, -768, 1023, 767};
+
+struct ClampCase {
+    const char* what;
+    Rect screen, in, out;
+};
+
+}  // namespace
+
+TEST(RegionGeometry, ClampOnTheVirtualScreen)
+{
+    const ClampCase cases[] = {
+        {"left monitor, untouched", kLeftPair, {-900, 100, -581, 339}, {-900, 100, -581, 339}},
+        {"across the boundary", kLeftPair, {-100, 50, 99, 249}, {-100, 50, 99, 249}},
+        {"off the left edge", kLeftPair, {-1100, 10, -781, 249}, {-1024, 10, -705, 249}},
+        {"off the right edge", kLeftPair, {900, 10, 1219, 249}, {704, 10, 1023, 249}},
+        {"reversed drag", kLeftPair, {-10, 300, -300, 200}, {-300, 200, -10, 300}},
+        {"wider than both", kLeftPair, {-2000, 0, 2000, 99}, {-1024, 0, 1023, 99}},
+        {"above the primary", kAbovePair, {10, -900, 329, -661}, {10, -768, 329, -529}},
+        {"below the pair", kAbovePair, {10, 700, 329, 939}, {10, 528, 329, 767}},
+        {"taller than both", kAbovePair, {0, -900, 99, 900}, {0, -768, 99, 767}},
+    };
+    for (const ClampCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        Rect r = c.in;
+        ExpectRect(ClampRectToScreen(r, c.screen), c.out.left, c.out.top, c.out.right,
+                   c.out.bottom);
+    }
+}
+
+TEST(RegionGeometry, FixedFrameAtTheVirtualScreenEdges)
+{
+    const Rect frame{0, 0, 319, 239};
+    const Rect offset = CentredFrameOffset(frame);
+    const struct {
+        const char* what;
+        Rect screen;
+        Point cursor;
+        Rect out;
+    } cases[] = {
+        {"far left of the left monitor", kLeftPair, {-1020, 5}, {-1024, 0, -705, 239}},
+        {"centred on the boundary", kLeftPair, {0, 384}, {-159, 265, 160, 504}},
+        {"far right of the primary", kLeftPair, {1023, 767}, {704, 528, 1023, 767}},
+        {"top of the monitor above", kAbovePair, {500, -760}, {341, -768, 660, -529}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Rect r = FixedFrameAt(c.cursor, offset, frame, c.screen);
+        ExpectRect(r, c.out.left, c.out.top, c.out.right, c.out.bottom);
+    }
+}
+
+TEST(RegionGeometry, LabelGoesBelowOnlyAtTheTopOfItsMonitor)
+{
+    const Size text{200, 13};
+    EXPECT_EQ(LayoutSizeLabel(Rect{0, -760, 50, -700}, text, -768).text.y, -700 + 4);
+    EXPECT_EQ(LayoutSizeLabel(Rect{0, -700, 50, -650}, text, -768).text.y, -700 - 13 - 4);
+}
+
+TEST(RegionGeometry, AreaRefittedWhenTheMonitorsChange)
+{
+    const Rect primary{0, 0, 1023, 767}, left{-1024, 0, -1, 767};
+    const struct {
+        const char* what;
+        std::vector<Rect> monitors;
+        Rect area;
+        AreaFate fate;
+        Rect out;
+    } cases[] = {
+        {"still shown",
+         {primary, left},
+         {-100, 10, 99, 209},
+         AreaFate::Unchanged,
+         {-100, 10, 99, 209}},
+        {"left monitor unplugged",
+         {primary},
+         {-400, 10, -81, 249},
+         AreaFate::Moved,
+         {0, 10, 319, 249}},
+        {"primary down to 800x600",
+         {{0, 0, 799, 599}},
+         {600, 500, 919, 739},
+         AreaFate::Moved,
+         {480, 360, 799, 599}},
+        {"across, one monitor gone",
+         {primary},
+         {-600, 0, 599, 99},
+         AreaFate::TooLarge,
+         {-600, 0, 599, 99}},
+        {"full screen of a smaller mode",
+         {{0, 0, 799, 599}},
+         {0, 0, 1023, 767},
+         AreaFate::TooLarge,
+         {0, 0, 1023, 767}},
+        {"no monitor at all", {}, {0, 0, 99, 99}, AreaFate::TooLarge, {0, 0, 99, 99}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const RefittedArea r = RefitArea(c.area, c.monitors);
+        EXPECT_EQ(r.fate, c.fate);
+        ExpectRect(r.area, c.out.left, c.out.top, c.out.right, c.out.bottom);
+    }
+}

@@ -158,13 +158,13 @@ TEST_F(Catalogue, SizeCheckAlignsForTheChosenCompressor)
     Choose(mmioFOURCC('K', 'E', 'V', 'N'));
     EXPECT_EQ(Check(321, 240), (Size{322, 240}));
     EXPECT_EQ(Check(320, 240), (Size{320, 240}));
-    screenWidth = 321;
+    virtualScreen = RECT{0, 0, 320, 767};  // a screen 321 pixels wide
     EXPECT_EQ(Check(321, 240), (Size{320, 240}));
     EXPECT_EQ(settings.compressorFourCC, mmioFOURCC('K', 'E', 'V', 'N'));
 
     // A 1366-wide screen, recorded whole by a compressor that wants multiples of 4.
     Choose(mmioFOURCC('K', 'F', 'O', 'R'));
-    screenWidth = 1366;
+    virtualScreen = RECT{0, 0, 1365, 767};
     EXPECT_EQ(Check(1366, 100), (Size{1364, 100}));
 
     // Entry 0 is checked all the same.

@@ -16,6 +16,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 using namespace korvane;
 
@@ -72,6 +73,18 @@ HCURSOR BlackCursor(int hotX, int hotY)
     memset(andMask, 0x00, sizeof andMask);
     memset(xorMask, 0x00, sizeof xorMask);
     return CreateCursor(GetModuleHandleA(nullptr), hotX, hotY, 32, 32, andMask, xorMask);
+}
+
+// A solid black cursor of `size` x `size` pixels with its hotspot in the middle, made
+// from its bitmaps as a pointer scheme's large cursors are.
+HCURSOR LargeCursor(int size)
+{
+    const int stride = ((size + 15) / 16) * 2;  // monochrome rows are WORD-aligned
+    std::vector<BYTE> bits(static_cast<size_t>(stride) * size * 2, 0);  // AND, then XOR: black
+    korvane::Bitmap mask(CreateBitmap(size, size * 2, 1, 1, bits.data()));
+    ICONINFO info = {FALSE, static_cast<DWORD>(size / 2), static_cast<DWORD>(size / 2), mask.Get(),
+                     nullptr};
+    return CreateIconIndirect(&info);
 }
 
 const DWORD kBlue = 0x0000FF;
@@ -186,6 +199,34 @@ TEST_F(Grabber, CursorLandsAtItsHotspotCorrectedPosition)
             ASSERT_EQ(PixelAt(outside, x, y), kBlue) << x << "," << y;
     savedCursor = nullptr;
     DestroyCursor(cursor);
+}
+
+// Drawn at the size of its own image, whatever the default icon size of the display
+// (32 at 100 %, 48 at 150 %), with the hotspot on the pointer.
+TEST_F(Grabber, CursorIsDrawnAtItsRealSize)
+{
+    SolidWindow blue(RGB(0, 0, 255));
+    const POINT pointer{200, 150};
+    const int left = 60, top = 40;
+    for (int size : {32, 48, 64, 96}) {
+        SCOPED_TRACE(size);
+        HCURSOR cursor = LargeCursor(size);
+        ASSERT_TRUE(cursor);
+        savedCursor = cursor;
+        ASSERT_TRUE(MovePointer(pointer.x, pointer.y));
+        PackedFrame f(GrabRegionFrame(300, 250, left, top, true));
+        ASSERT_TRUE(f);
+        const int x0 = pointer.x - left - size / 2, y0 = pointer.y - top - size / 2;
+        const int x1 = x0 + size - 1, y1 = y0 + size - 1;
+        EXPECT_EQ(PixelAt(f, x0, y0), kBlack);
+        EXPECT_EQ(PixelAt(f, x1, y1), kBlack);
+        EXPECT_EQ(PixelAt(f, x0 - 1, y0), kBlue);
+        EXPECT_EQ(PixelAt(f, x0, y0 - 1), kBlue);
+        EXPECT_EQ(PixelAt(f, x1 + 1, y1), kBlue);
+        EXPECT_EQ(PixelAt(f, x1, y1 + 1), kBlue);
+        savedCursor = nullptr;
+        DestroyCursor(cursor);
+    }
 }
 
 TEST_F(Grabber, WithoutAReportTheFirstGrabsCursorStaysInUse)

@@ -81,6 +81,7 @@ TEST(SizeCheck, AlignedAreaStaysOnTheScreen)
         Area area;
         int alignment, screenWidth, screenHeight;
         Area want;
+        int screenLeft = 0, screenTop = 0;  // a monitor left of or above the primary one
     } cases[] = {
         {{701, 503, 323, 265}, 4, 1024, 768, {700, 500, 324, 268}},  // dragged into the corner
         {{701, 0, 323, 265}, 2, 1024, 768, {700, 0, 324, 266}},      // right edge only
@@ -90,9 +91,13 @@ TEST(SizeCheck, AlignedAreaStaysOnTheScreen)
         {{3, 1, 1021, 767}, 4, 1024, 768, {0, 0, 1024, 768}},        // grows to the screen
         {{0, 0, 1366, 768}, 4, 1366, 768, {0, 0, 1364, 768}},        // too wide to grow
         {{3, 0, 1363, 768}, 4, 1366, 768, {2, 0, 1364, 768}},
+        {{-1024, -10, 321, 240}, 2, 2048, 768, {-1024, -10, 322, 240}, -1024, 0},  // stays
+        {{-3, -768, 1021, 767}, 4, 1024, 1536, {-4, -768, 1024, 768}, -4, -768},
+        {{-1024, 0, 2047, 768}, 4, 2048, 768, {-1024, 0, 2048, 768}, -1024, 0},  // both
     };
     for (const auto& c : cases) {
-        const Area a = AlignArea(c.area, c.alignment, c.screenWidth, c.screenHeight);
+        const Area a = AlignArea(c.area, c.alignment, c.screenWidth, c.screenHeight, c.screenLeft,
+                                 c.screenTop);
         const std::string which = std::to_string(c.area.left) + "," + std::to_string(c.area.top) +
                                   " " + std::to_string(c.area.width) + "x" +
                                   std::to_string(c.area.height) + " by " +

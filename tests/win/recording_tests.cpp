@@ -147,7 +147,7 @@ TEST_F(Recording, AreaAtTheScreenEdgeIsAlignedDownwards)
 {
     // As on a 1022-pixel-wide screen: 1021 aligned to 2 (1022) is refused by Video 1,
     // aligned to 4 it would be 1024, past the screen, so 1020 is taken.
-    screenWidth = 1022;
+    virtualScreen = RECT{0, 0, 1021, 767};
     Record(RECT{0, 0, 1020, 99}, 300);
     const AviFacts avi = ReadAvi(tempAviPath);
     ASSERT_TRUE(avi.opened);

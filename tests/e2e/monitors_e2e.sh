@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Two 1024x768 monitors, the second left of the primary, so at negative coordinates (a
+# bench of its own: tools/with-bench --monitors 1024x768+0+0,*1024x768+1024+0). Over a
+# screen of distinct 8x8 blocks: an area dragged on the left monitor and one across the
+# boundary, each saved; each movie must have the area's size and its last frame must be
+# the screenshot of exactly those pixels (PSNR >= 30 dB). Coordinates here are the X
+# screen's; Windows' are 1024 less in x.
+#   monitors_e2e.sh DPI_PATTERN_EXE
+. "$(dirname "${BASH_SOURCE[0]}")/e2e_common.sh" monitors
+cp "$1" "$work/"
+public="$WINEPREFIX/drive_c/users/Public"
+
+(cd "$work" && exec wine dpi_pattern.exe >"$work/pattern.log" 2>&1) &
+pids+=($!)
+info wait Pattern 20000 || { fail "the pattern did not appear"; finish; }
+start_recorder || finish
+
+record_and_compare() { # name, x, y, width, height
+    local name=$1 x=$2 y=$3 w=$4 h=$5 saved="$public/$1.avi" v db
+    rm -f "$saved"
+    record_area "$x" "$y" $((x + w - 1)) $((y + h - 1))
+    wait_until 20000 shows_pattern "$x" "$y" "$w" "$h" "$work/$name.png" ||
+        fail "$name: the screen did not show the pattern again"
+    sleep 1
+    stop_and_save "C:\\users\\Public\\$name.avi" || import -window root "$work/$name-screen.png"
+    close_player
+    [ -f "$saved" ] || { fail "$name: nothing saved"; return 1; }
+    cp "$saved" "$work/"
+    v=$(probe "$saved" v:0 width,height)
+    [ "$v" = "$w,$h" ] || fail "$name: the movie is $v, wanted $w,$h"
+    db=$(frame_psnr "$saved" "$work/$name.png" -sseof -0.5)
+    at_least "$db" 30 || fail "$name: last frame against the screenshot: PSNR $db dB, wanted 30 or more"
+    echo "$name: ${v/,/x} at X $x,$y, PSNR $db dB against the screenshot"
+}
+
+record_and_compare left 100 200 200 100
+record_and_compare across 924 300 200 100
+info close "$main" || true
+info close Pattern || true
+finish
