@@ -1,8 +1,11 @@
-// The capture loop: grab, place by elapsed time, write, sleep the interval in slices;
-// a pause stops the clock.
+// The capture loop: grab, place by elapsed time, write, sleep in slices until the next
+// position is due; a pause stops the clock.
 #include "capture_loop.h"
 
 #include "frame_pacing.h"
+
+#include <algorithm>
+#include <climits>
 
 namespace korvane {
 
@@ -30,9 +33,15 @@ unsigned WaitOutPause(CaptureIo& io)
     return io.Now() - pauseStart;
 }
 
-void SleepInterval(CaptureIo& io, int frameIntervalMs)
+// Sleeps until `dueMs` of recording time (none when it has passed), in slices that a
+// stop cuts short.
+void SleepUntilDue(CaptureIo& io, unsigned startTime, unsigned long long dueMs)
 {
-    const IntervalSleep plan = SleepFor(frameIntervalMs);
+    const unsigned elapsed = io.Now() - startTime;
+    if (dueMs <= elapsed)
+        return;
+    const IntervalSleep plan = SleepFor(static_cast<int>(
+        std::min<unsigned long long>(dueMs - elapsed, static_cast<unsigned long long>(INT_MAX))));
     for (int i = 0; i < plan.slices && io.RecordingFlag() != 0; ++i)
         io.Sleep(kSleepSliceMs);
     if (io.RecordingFlag() == 1 && plan.remainderMs > 0)
@@ -41,7 +50,7 @@ void SleepInterval(CaptureIo& io, int frameIntervalMs)
 
 }  // namespace
 
-CaptureLoopResult RunCaptureLoop(CaptureIo& io, int frameIntervalMs, unsigned startTime)
+CaptureLoopResult RunCaptureLoop(CaptureIo& io, const FramePace& pace, unsigned startTime)
 {
     CaptureLoopResult out;
     bool firstFrame = true;
@@ -64,7 +73,7 @@ CaptureLoopResult RunCaptureLoop(CaptureIo& io, int frameIntervalMs, unsigned st
             break;
         }
         ++out.grabs;
-        index = FrameIndexFor(firstFrame, elapsed, frameIntervalMs, index);
+        index = FrameIndexFor(firstFrame, elapsed, pace, index);
         firstFrame = false;
         if (ShouldWriteFrame(out.framesWritten > 0, index, out.lastWrittenIndex)) {
             if (out.framesWritten > 0 && io.PartFull()) {
@@ -96,7 +105,7 @@ CaptureLoopResult RunCaptureLoop(CaptureIo& io, int frameIntervalMs, unsigned st
         if (io.Paused())
             startTime += WaitOutPause(io);
         else
-            SleepInterval(io, frameIntervalMs);
+            SleepUntilDue(io, startTime, NextDueMs(index, elapsed, pace));
     }
     return out;
 }
