@@ -34,18 +34,24 @@ unsigned WaitOutPause(CaptureIo& io)
 }
 
 // Sleeps until `dueMs` of recording time (none when it has passed), in slices that a
-// stop cuts short.
+// stop cuts short. The clock is read again after each sleep: a sleep that ends a little
+// early must not give a grab that lands on the position just written.
 void SleepUntilDue(CaptureIo& io, unsigned startTime, unsigned long long dueMs)
 {
-    const unsigned elapsed = io.Now() - startTime;
-    if (dueMs <= elapsed)
-        return;
-    const IntervalSleep plan = SleepFor(static_cast<int>(
-        std::min<unsigned long long>(dueMs - elapsed, static_cast<unsigned long long>(INT_MAX))));
-    for (int i = 0; i < plan.slices && io.RecordingFlag() != 0; ++i)
-        io.Sleep(kSleepSliceMs);
-    if (io.RecordingFlag() == 1 && plan.remainderMs > 0)
-        io.Sleep(static_cast<unsigned>(plan.remainderMs));
+    for (;;) {
+        const unsigned elapsed = io.Now() - startTime;
+        if (dueMs <= elapsed || io.RecordingFlag() == 0)
+            return;
+        const IntervalSleep plan = SleepFor(static_cast<int>(std::min<unsigned long long>(
+            dueMs - elapsed, static_cast<unsigned long long>(INT_MAX))));
+        if (plan.slices > 0) {
+            io.Sleep(kSleepSliceMs);
+        } else {
+            if (io.RecordingFlag() != 1)
+                return;
+            io.Sleep(static_cast<unsigned>(plan.remainderMs));
+        }
+    }
 }
 
 }  // namespace

@@ -241,20 +241,29 @@ TEST(PacingLoop, AShortPauseLeavesTheCaptionAlone)
 
 TEST(PacingLoop, AnIndexAlreadyWrittenIsDropped)
 {
-    // A clock that stands still for a while: grabs land on the same position.
+    // A clock that stands still for a while, then sleeps that end early: the loop sleeps
+    // again rather than grabbing a position already written.
     struct Frozen : FakeIo {
         void Sleep(unsigned ms) override
         {
             sleeps.push_back(ms);
             if (sleeps.size() > 3)
-                now += ms;
+                now += ms > 1 ? ms / 2 : 1;
         }
     } frozen;
     frozen.stopAfterGrabs = 8;
     RunCaptureLoop(frozen, Pace(40), frozen.now);
-    // Grabs 2 to 4 all land on position 0 and are dropped, yet released.
-    EXPECT_EQ(frozen.written, (std::vector<unsigned>{0, 1, 2, 3, 4}));
+    EXPECT_EQ(frozen.written, (std::vector<unsigned>{0, 1, 2, 3, 4, 5, 6, 7}));
     EXPECT_EQ(frozen.released, 8u);
+
+    // A grab that lands on the position written last (right after a pause) is dropped,
+    // yet released.
+    FakeIo io;
+    io.stopAfterGrabs = 3;
+    io.paused = [&] { return io.grabs == 1 && io.now < 1200; };
+    RunCaptureLoop(io, Pace(40), io.now);
+    EXPECT_EQ(io.written, (std::vector<unsigned>{0, 1}));
+    EXPECT_EQ(io.released, 3u);
 }
 
 TEST(PacingLoop, StopDuringSetUpSkipsTheLoop)
