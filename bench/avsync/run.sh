@@ -4,6 +4,7 @@
 # streams by analyze.py (exit 1 when a click and its flash are a frame or more apart).
 # Runs in a private bench. Figures on Wine 8 are in analyze.py's header.
 #   bench/avsync/run.sh [BUILD] [SECONDS]     (BUILD defaults to build)
+# KORVANE_AVSYNC_FPS=30 records at 30 fps (default 25).
 # KORVANE_KEEP_OUTPUT=1 keeps the work folder.
 set -uo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)

@@ -45,9 +45,14 @@ public:
 
 private:
     struct Impl;
-    std::vector<uint16_t> m_recon;       // reconstruction, bottom-up RGB555
-    std::vector<uint16_t> m_source;      // this frame converted to RGB555
-    std::vector<uint16_t> m_prevSource;  // the previous frame as converted
+    std::vector<uint16_t> m_recon;   // reconstruction, bottom-up RGB555
+    std::vector<uint16_t> m_source;  // the last frame converted to RGB555
+    std::vector<uint16_t> m_strip;   // four rows of this frame converted
+    // The last frame's source pixels, rows packed, when its layout allows comparing rows
+    // before converting them (not for Pal8, whose palette may change).
+    std::vector<uint8_t> m_prevRaw;
+    PixelFormat m_prevRawFormat = PixelFormat::Bgrx32;
+    bool m_havePrevRaw = false;
     int m_width;
     int m_height;
     bool m_havePrevious = false;

@@ -54,6 +54,8 @@ inline bool SameBlock(const uint16_t* a, const uint16_t* b, int width)
     return true;
 }
 
+bool ComparableRaw(PixelFormat format) { return format != PixelFormat::Pal8; }
+
 }  // namespace
 
 Encoder::Encoder(int width, int height)
@@ -62,13 +64,17 @@ Encoder::Encoder(int width, int height)
     const size_t n = static_cast<size_t>(m_width) * m_height;
     m_recon.assign(n, 0);
     m_source.assign(n, 0);
-    m_prevSource.assign(n, 0);
+    m_strip.assign(static_cast<size_t>(m_width) * 4, 0);
 }
 
 int Encoder::width() const { return m_width; }
 int Encoder::height() const { return m_height; }
 
-void Encoder::Reset() { m_havePrevious = false; }
+void Encoder::Reset()
+{
+    m_havePrevious = false;
+    m_havePrevRaw = false;
+}
 
 size_t Encoder::Encode(const SourceFrame& src, int quality, bool forceKey, uint8_t* out,
                        size_t outCapacity, bool* isKey)
@@ -78,10 +84,33 @@ size_t Encoder::Encode(const SourceFrame& src, int quality, bool forceKey, uint8
     if (!IsCodableSize(m_width, m_height) || !out ||
         outCapacity < MaxEncodedSize(m_width, m_height))
         return 0;
-    if (!detail::ConvertToRgb555(src, m_width, m_height, m_source.data()))
+    if (!detail::SourceIsUsable(src, m_width))
         return 0;
 
     const bool key = forceKey || !m_havePrevious;
+    // On a screen most of a frame is as before. Four rows whose source pixels are the
+    // previous frame's are skipped without converting them; the others are converted and
+    // compared block by block in RGB555, so a block is skipped exactly when it converts to
+    // what the previous frame did. Pal8 is always converted: its palette may change.
+    const size_t rowBytes = static_cast<size_t>(m_width) * detail::SourceBytesPerPixel(src.format);
+    const bool keepRaw = ComparableRaw(src.format);
+    const bool byRaw = !key && keepRaw && m_havePrevRaw && m_prevRawFormat == src.format;
+    if (keepRaw) {
+        m_prevRaw.resize(rowBytes * m_height);
+        m_prevRawFormat = src.format;
+    }
+    m_havePrevRaw = keepRaw;
+    uint16_t palette[256];
+    if (src.format == PixelFormat::Pal8)
+        detail::MakePalette555(src, palette);
+    auto sourceRow = [&](int y) { return src.bits + static_cast<ptrdiff_t>(y) * src.stride; };
+    auto sameRows = [&](int y) {
+        for (int r = 0; r < 4; ++r)
+            if (std::memcmp(sourceRow(y + r), m_prevRaw.data() + (y + r) * rowBytes, rowBytes) != 0)
+                return false;
+        return true;
+    };
+
     const double lambda = detail::LambdaForQuality(quality);
     Writer w{out};
     int pendingSkip = 0;
@@ -93,19 +122,38 @@ size_t Encoder::Encode(const SourceFrame& src, int quality, bool forceKey, uint8
         pendingSkip = 0;
         wroteSkip = true;
     };
+    auto skipBlocks = [&](int count) {
+        while (count > 0) {
+            const int room = kMaxSkipRun - pendingSkip;
+            const int n = count < room ? count : room;
+            pendingSkip += n;
+            count -= n;
+            if (pendingSkip == kMaxSkipRun)
+                flushSkips();
+        }
+    };
 
     detail::BlockPixels px;
     detail::CodedBlock coded;
     uint16_t previous[16];
+    const int blocksAcross = m_width / 4;
+    uint16_t* strip = m_strip.data();
     for (int by = 0; by < m_height / 4; ++by) {
-        for (int bx = 0; bx < m_width / 4; ++bx) {
-            const size_t offset = static_cast<size_t>(by) * 4 * m_width + bx * 4;
-            const uint16_t* cur = m_source.data() + offset;
-            uint16_t* rec = m_recon.data() + offset;
-            if (!key && SameBlock(cur, m_prevSource.data() + offset, m_width)) {
+        const int y0 = by * 4;
+        if (byRaw && sameRows(y0)) {
+            skipBlocks(blocksAcross);
+            continue;
+        }
+        for (int r = 0; r < 4; ++r)
+            detail::ConvertPixels(src.format, sourceRow(y0 + r), m_width, palette,
+                                  strip + static_cast<size_t>(r) * m_width);
+        uint16_t* stripSource = m_source.data() + static_cast<size_t>(y0) * m_width;
+        for (int bx = 0; bx < blocksAcross; ++bx) {
+            const uint16_t* cur = strip + bx * 4;
+            uint16_t* rec = m_recon.data() + static_cast<size_t>(y0) * m_width + bx * 4;
+            if (!key && SameBlock(cur, stripSource + bx * 4, m_width)) {
                 // Unchanged source: the reconstruction already holds our best for it.
-                if (++pendingSkip == kMaxSkipRun)
-                    flushSkips();
+                skipBlocks(1);
                 continue;
             }
             Unpack(cur, m_width, &px);
@@ -114,8 +162,7 @@ size_t Encoder::Encode(const SourceFrame& src, int quality, bool forceKey, uint8
                     std::memcpy(previous + 4 * y, rec + y * m_width, 8);
             detail::ChooseBlock(px, key ? nullptr : previous, lambda, &coded);
             if (coded.kind == detail::BlockKind::Skip) {
-                if (++pendingSkip == kMaxSkipRun)
-                    flushSkips();
+                skipBlocks(1);
                 continue;
             }
             flushSkips();
@@ -124,11 +171,14 @@ size_t Encoder::Encode(const SourceFrame& src, int quality, bool forceKey, uint8
             for (int y = 0; y < 4; ++y)
                 std::memcpy(rec + y * m_width, coded.decoded + 4 * y, 8);
         }
+        std::memcpy(stripSource, strip, m_strip.size() * sizeof(uint16_t));
+        if (keepRaw)
+            for (int r = 0; r < 4; ++r)
+                std::memcpy(m_prevRaw.data() + (y0 + r) * rowBytes, sourceRow(y0 + r), rowBytes);
     }
     flushSkips();
     w.Word(0);  // end of frame
 
-    m_source.swap(m_prevSource);
     m_havePrevious = true;
     if (isKey)
         *isKey = !wroteSkip;

@@ -15,6 +15,14 @@ namespace detail {
 // frame without a palette or a null or too short stride.
 bool ConvertToRgb555(const SourceFrame& src, int width, int height, uint16_t* out);
 
+// The pieces of that conversion, for a frame converted block by block.
+int SourceBytesPerPixel(PixelFormat format);
+bool SourceIsUsable(const SourceFrame& src, int width);
+void MakePalette555(const SourceFrame& src, uint16_t* palette);  // 256 entries
+// `count` pixels of one source row; `palette` (from MakePalette555) only for Pal8.
+void ConvertPixels(PixelFormat format, const uint8_t* row, int count, const uint16_t* palette,
+                   uint16_t* dst);
+
 // A block's 16 pixels as 5-bit channels, pixel p = 4*y + x (y = 0 the lowest DIB row).
 struct BlockPixels {
     int r[16], g[16], b[16];

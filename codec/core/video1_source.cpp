@@ -1,5 +1,6 @@
 // Source frame conversion for the Video 1 encoder: every accepted DIB layout becomes
-// packed RGB555 so the block coder sees one format. Called from Encoder::Encode.
+// packed RGB555 so the block coder sees one format. Plain arithmetic on whole rows, so
+// the compiler can vectorise it. Called from Encoder::Encode.
 #include <cstring>
 
 #include "video1_internal.h"
@@ -9,71 +10,84 @@ namespace detail {
 
 namespace {
 
-struct To5Bit {
-    uint8_t v[256];
-    To5Bit()
-    {
-        for (int i = 0; i < 256; ++i)
-            v[i] = static_cast<uint8_t>((i * 31 + 127) / 255);
-    }
-};
-
-const To5Bit& Table()
+// (v * 31 + 127) / 255 without a division or a table: x / 255 is (x + 1 + x / 256) / 256
+// for every x up to 65534, and x here is at most 8032.
+inline uint32_t To5Bit(uint32_t v)
 {
-    static const To5Bit table;
-    return table;
+    const uint32_t x = v * 31 + 127;
+    return (x + 1 + (x >> 8)) >> 8;
+}
+
+inline uint16_t Pack8Bit(uint32_t r, uint32_t g, uint32_t b)
+{
+    return static_cast<uint16_t>((To5Bit(r) << 10) | (To5Bit(g) << 5) | To5Bit(b));
 }
 
 }  // namespace
 
-bool ConvertToRgb555(const SourceFrame& src, int width, int height, uint16_t* out)
+int SourceBytesPerPixel(PixelFormat format)
 {
-    if (!src.bits)
+    switch (format) {
+    case PixelFormat::Rgb555: return 2;
+    case PixelFormat::Bgr24: return 3;
+    case PixelFormat::Bgrx32: return 4;
+    case PixelFormat::Pal8: return 1;
+    }
+    return 4;
+}
+
+bool SourceIsUsable(const SourceFrame& src, int width)
+{
+    if (!src.bits || (src.format == PixelFormat::Pal8 && !src.palette))
         return false;
-    const uint8_t* t = Table().v;
-    int minStride = width * 4;
-    switch (src.format) {
-    case PixelFormat::Rgb555: minStride = width * 2; break;
-    case PixelFormat::Bgr24: minStride = width * 3; break;
-    case PixelFormat::Bgrx32: minStride = width * 4; break;
+    const int minStride = width * SourceBytesPerPixel(src.format);
+    return (src.stride < 0 ? -src.stride : src.stride) >= minStride;
+}
+
+void MakePalette555(const SourceFrame& src, uint16_t* palette)
+{
+    for (int i = 0; i < 256; ++i) {
+        const uint32_t q = src.palette[i];  // RGBQUAD: blue in the low byte
+        palette[i] = Pack8Bit((q >> 16) & 0xFF, (q >> 8) & 0xFF, q & 0xFF);
+    }
+}
+
+void ConvertPixels(PixelFormat format, const uint8_t* row, int count, const uint16_t* palette,
+                   uint16_t* dst)
+{
+    switch (format) {
+    case PixelFormat::Rgb555:
+        for (int x = 0; x < count; ++x)
+            dst[x] = static_cast<uint16_t>((row[2 * x] | (row[2 * x + 1] << 8)) & 0x7FFF);
+        break;
+    case PixelFormat::Bgr24:
+        for (int x = 0; x < count; ++x)
+            dst[x] = Pack8Bit(row[3 * x + 2], row[3 * x + 1], row[3 * x]);
+        break;
+    case PixelFormat::Bgrx32:
+        for (int x = 0; x < count; ++x) {
+            uint32_t p;
+            std::memcpy(&p, row + 4 * x, 4);
+            dst[x] = Pack8Bit((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+        }
+        break;
     case PixelFormat::Pal8:
-        if (!src.palette)
-            return false;
-        minStride = width;
+        for (int x = 0; x < count; ++x)
+            dst[x] = palette[row[x]];
         break;
     }
-    if ((src.stride < 0 ? -src.stride : src.stride) < minStride)
-        return false;
+}
 
+bool ConvertToRgb555(const SourceFrame& src, int width, int height, uint16_t* out)
+{
+    if (!SourceIsUsable(src, width))
+        return false;
     uint16_t palette[256];
-    if (src.format == PixelFormat::Pal8) {
-        for (int i = 0; i < 256; ++i) {
-            const uint32_t q = src.palette[i];  // RGBQUAD: blue in the low byte
-            palette[i] = Pack555(t[(q >> 16) & 0xFF], t[(q >> 8) & 0xFF], t[q & 0xFF]);
-        }
-    }
-    for (int y = 0; y < height; ++y) {
-        const uint8_t* row = src.bits + static_cast<ptrdiff_t>(y) * src.stride;
-        uint16_t* dst = out + static_cast<size_t>(y) * width;
-        switch (src.format) {
-        case PixelFormat::Rgb555:
-            for (int x = 0; x < width; ++x)
-                dst[x] = static_cast<uint16_t>((row[2 * x] | (row[2 * x + 1] << 8)) & 0x7FFF);
-            break;
-        case PixelFormat::Bgr24:
-            for (int x = 0; x < width; ++x, row += 3)
-                dst[x] = Pack555(t[row[2]], t[row[1]], t[row[0]]);
-            break;
-        case PixelFormat::Bgrx32:
-            for (int x = 0; x < width; ++x, row += 4)
-                dst[x] = Pack555(t[row[2]], t[row[1]], t[row[0]]);
-            break;
-        case PixelFormat::Pal8:
-            for (int x = 0; x < width; ++x)
-                dst[x] = palette[row[x]];
-            break;
-        }
-    }
+    if (src.format == PixelFormat::Pal8)
+        MakePalette555(src, palette);
+    for (int y = 0; y < height; ++y)
+        ConvertPixels(src.format, src.bits + static_cast<ptrdiff_t>(y) * src.stride, width, palette,
+                      out + static_cast<size_t>(y) * width);
     return true;
 }
 

@@ -1,8 +1,11 @@
-// The capture loop: grab, place by elapsed time, write, sleep the interval in slices;
-// a pause stops the clock.
+// The capture loop: grab, place by elapsed time, write, sleep in slices until the next
+// position is due; a pause stops the clock.
 #include "capture_loop.h"
 
 #include "frame_pacing.h"
+
+#include <algorithm>
+#include <climits>
 
 namespace korvane {
 
@@ -30,18 +33,30 @@ unsigned WaitOutPause(CaptureIo& io)
     return io.Now() - pauseStart;
 }
 
-void SleepInterval(CaptureIo& io, int frameIntervalMs)
+// Sleeps until `dueMs` of recording time (none when it has passed), in slices that a
+// stop cuts short. The clock is read again after each sleep: a sleep that ends a little
+// early must not give a grab that lands on the position just written.
+void SleepUntilDue(CaptureIo& io, unsigned startTime, unsigned long long dueMs)
 {
-    const IntervalSleep plan = SleepFor(frameIntervalMs);
-    for (int i = 0; i < plan.slices && io.RecordingFlag() != 0; ++i)
-        io.Sleep(kSleepSliceMs);
-    if (io.RecordingFlag() == 1 && plan.remainderMs > 0)
-        io.Sleep(static_cast<unsigned>(plan.remainderMs));
+    for (;;) {
+        const unsigned elapsed = io.Now() - startTime;
+        if (dueMs <= elapsed || io.RecordingFlag() == 0)
+            return;
+        const IntervalSleep plan = SleepFor(static_cast<int>(std::min<unsigned long long>(
+            dueMs - elapsed, static_cast<unsigned long long>(INT_MAX))));
+        if (plan.slices > 0) {
+            io.Sleep(kSleepSliceMs);
+        } else {
+            if (io.RecordingFlag() != 1)
+                return;
+            io.Sleep(static_cast<unsigned>(plan.remainderMs));
+        }
+    }
 }
 
 }  // namespace
 
-CaptureLoopResult RunCaptureLoop(CaptureIo& io, int frameIntervalMs, unsigned startTime)
+CaptureLoopResult RunCaptureLoop(CaptureIo& io, const FramePace& pace, unsigned startTime)
 {
     CaptureLoopResult out;
     bool firstFrame = true;
@@ -68,7 +83,7 @@ CaptureLoopResult RunCaptureLoop(CaptureIo& io, int frameIntervalMs, unsigned st
             break;
         }
         ++out.grabs;
-        index = FrameIndexFor(firstFrame, elapsed, frameIntervalMs, index);
+        index = FrameIndexFor(firstFrame, elapsed, pace, index);
         firstFrame = false;
         if (ShouldWriteFrame(out.framesWritten > 0, index, out.lastWrittenIndex)) {
             if (out.framesWritten > 0 && io.PartFull()) {
@@ -100,7 +115,7 @@ CaptureLoopResult RunCaptureLoop(CaptureIo& io, int frameIntervalMs, unsigned st
         if (io.Paused())
             startTime += WaitOutPause(io);
         else
-            SleepInterval(io, frameIntervalMs);
+            SleepUntilDue(io, startTime, NextDueMs(index, elapsed, pace));
     }
     return out;
 }

@@ -3,6 +3,7 @@
 // controllable clock. The real implementation is ScreenCaptureIo. Recording thread.
 #pragma once
 #include "app/stop_cause.h"
+#include "frame_pacing.h"
 #include "win_scalars.h"
 
 namespace korvane {
@@ -49,6 +50,6 @@ struct CaptureLoopResult {
 // Runs while RecordingFlag() is non-zero, or until a failure or a low disk ends it; the
 // frames written so far stay in their files either way. Each part's stream positions start
 // at 0. `startTime` is the Now() of the set-up's end.
-CaptureLoopResult RunCaptureLoop(CaptureIo& io, int frameIntervalMs, unsigned startTime);
+CaptureLoopResult RunCaptureLoop(CaptureIo& io, const FramePace& pace, unsigned startTime);
 
 }  // namespace korvane

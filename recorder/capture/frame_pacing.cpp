@@ -3,17 +3,25 @@
 
 namespace korvane {
 
-unsigned FrameIndexFor(bool firstFrame, unsigned elapsedMs, int frameIntervalMs,
+namespace {
+
+bool TimeLapse(const FramePace& pace) { return pace.frameIntervalMs > 1000; }
+
+}  // namespace
+
+unsigned FrameIndexFor(bool firstFrame, unsigned elapsedMs, const FramePace& pace,
                        unsigned previousIndex)
 {
     if (firstFrame)
         return 0;
-    if (frameIntervalMs > 1000)
+    if (TimeLapse(pace))
         return previousIndex + 1;
-    if (frameIntervalMs <= 0)
+    if (pace.framesPerSecond > 0)  // the position whose slot holds this moment
+        return static_cast<unsigned>(static_cast<unsigned long long>(elapsedMs) *
+                                     static_cast<unsigned>(pace.framesPerSecond) / 1000u);
+    if (pace.frameIntervalMs <= 0)
         return previousIndex;
-    // The same double-precision product as the movie's time base; truncated.
-    return static_cast<unsigned>((elapsedMs / 1000.0) * (1000.0 / frameIntervalMs));
+    return elapsedMs / static_cast<unsigned>(pace.frameIntervalMs);
 }
 
 bool ShouldWriteFrame(bool anyWritten, unsigned index, unsigned lastWrittenIndex)
@@ -21,11 +29,26 @@ bool ShouldWriteFrame(bool anyWritten, unsigned index, unsigned lastWrittenIndex
     return !anyWritten || index > lastWrittenIndex;
 }
 
-IntervalSleep SleepFor(int frameIntervalMs)
+unsigned long long NextDueMs(unsigned index, unsigned grabElapsedMs, const FramePace& pace)
 {
-    if (frameIntervalMs <= 0)
+    if (TimeLapse(pace))
+        return static_cast<unsigned long long>(grabElapsedMs) + pace.frameIntervalMs;
+    const unsigned long long next = static_cast<unsigned long long>(index) + 1;
+    if (pace.framesPerSecond > 0) {
+        // The first millisecond that FrameIndexFor places at `next`.
+        const unsigned long long fps = static_cast<unsigned>(pace.framesPerSecond);
+        return (next * 1000 + fps - 1) / fps;
+    }
+    if (pace.frameIntervalMs <= 0)
+        return grabElapsedMs;
+    return next * static_cast<unsigned>(pace.frameIntervalMs);
+}
+
+IntervalSleep SleepFor(int waitMs)
+{
+    if (waitMs <= 0)
         return {};
-    return IntervalSleep{frameIntervalMs / kSleepSliceMs, frameIntervalMs % kSleepSliceMs};
+    return IntervalSleep{waitMs / kSleepSliceMs, waitMs % kSleepSliceMs};
 }
 
 PauseCaption PauseCaptionFor(unsigned count)

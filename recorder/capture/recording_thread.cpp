@@ -134,8 +134,8 @@ HRESULT Record(int top, int left, int width, int height, int framesPerSecond,
     DescribeRecordingPart(*avi, sound, aviPath, reserve.Path());
     ScreenCaptureIo io(avi, sound, framesPerSecond, left, top, width, height);
     const double loopStart = korvane::StatsClockSeconds();
-    korvane::CaptureLoopResult loop =
-        korvane::RunCaptureLoop(io, settings.frameIntervalMs, startTime);
+    korvane::CaptureLoopResult loop = korvane::RunCaptureLoop(
+        io, korvane::FramePace{settings.frameIntervalMs, framesPerSecond}, startTime);
     // The loop counted frames as handed to the writer; the file has what the writer wrote.
     const ScreenCaptureIo::Finished writes = io.FinishWrites();
     if (writes.failure != S_OK && loop.result == korvane::kResultOk) {

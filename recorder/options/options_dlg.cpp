@@ -7,6 +7,7 @@
 #include "avifile_owners.h"
 #include "capture/compressor_catalogue.h"
 #include "capture/compressor_state.h"
+#include "frame_rates.h"
 #include "app/recording_state.h"
 #include "hotkey_keys.h"
 #include "options_rules.h"
@@ -27,7 +28,6 @@ int dlgStopKey = VK_F8;
 namespace {
 
 const char kProgramName[] = "korvane";
-const char* const kFrameRates[] = {"5", "10", "20", "22", "25", "27", "30"};
 
 std::string Narrow(const WCHAR* text) { return korvane::AnsiFromWide(text); }
 
@@ -77,8 +77,11 @@ std::string COptionsDlg::ComboText(HWND combo) const
 // anything is selected in them.
 void COptionsDlg::FillLists()
 {
-    for (const char* rate : kFrameRates)
-        SendMessageA(m_frameRate, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(rate));
+    for (int rate : korvane::kFrameRateChoices) {
+        char text[16];
+        std::snprintf(text, sizeof text, "%d", rate);
+        SendMessageA(m_frameRate, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+    }
     for (int i = 0; i < kHotkeyCount; ++i) {
         SendMessageA(m_recordPauseKeys, CB_ADDSTRING, 0,
                      reinterpret_cast<LPARAM>(RecordPauseKeyText(i)));
@@ -107,12 +110,11 @@ BOOL COptionsDlg::OnInitDialog()
 
     char rate[16];
     std::snprintf(rate, sizeof rate, "%d", settings.framesPerSecond);
-    for (int i = 0; i < static_cast<int>(sizeof kFrameRates / sizeof kFrameRates[0]); ++i) {
-        if (std::strcmp(kFrameRates[i], rate) == 0) {
-            SendMessageA(m_frameRate, CB_SETCURSEL, i, 0);
-            break;
-        }
-    }
+    // Only an equal item: a prefix ("6" of "60") must not select anything.
+    const LRESULT item = SendMessageA(m_frameRate, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                      reinterpret_cast<LPARAM>(rate));
+    if (item != CB_ERR)
+        SendMessageA(m_frameRate, CB_SETCURSEL, static_cast<WPARAM>(item), 0);
 
     int selected = -1;
     for (int i = 0; i < compressorCount; ++i) {

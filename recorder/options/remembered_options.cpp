@@ -1,6 +1,7 @@
 // Reading back the remembered options with their checks, and the values that keep them.
 #include "remembered_options.h"
 
+#include "frame_rates.h"
 #include "hotkey_keys.h"
 
 #include <algorithm>
@@ -9,7 +10,6 @@ namespace korvane {
 
 namespace {
 
-const int kFrameRates[] = {5, 10, 20, 22, 25, 27, 30};
 // The quality slider runs from 1 to 100 %.
 const int kLowestQuality = 100;
 const int kHighestQuality = 10000;
@@ -103,8 +103,8 @@ RememberedOptions ReadRememberedOptions(const StoredValues& stored,
     RememberedOptions o = defaults;
     o.framesPerSecond =
         Number(stored, s::kFramesPerSecond, defaults.framesPerSecond, [](uint32_t v) {
-            return std::find(std::begin(kFrameRates), std::end(kFrameRates), static_cast<int>(v)) !=
-                   std::end(kFrameRates);
+            return std::find(std::begin(kFrameRateChoices), std::end(kFrameRateChoices),
+                             static_cast<int>(v)) != std::end(kFrameRateChoices);
         });
     o.compressorQuality = Number(stored, s::kQuality, defaults.compressorQuality, [](uint32_t v) {
         return InRange(v, kLowestQuality, kHighestQuality);

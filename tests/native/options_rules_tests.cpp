@@ -64,6 +64,9 @@ TEST(OptionsRules, FrameRateAndQuality)
     v = ReadVideoChoice("22", "100");
     EXPECT_EQ(v.frameIntervalMs, 45);
     EXPECT_EQ(v.compressorQuality, 10000);
+    v = ReadVideoChoice("60", "70");
+    EXPECT_EQ(v.frameIntervalMs, 16);
+    EXPECT_EQ(v.keyFrameEvery, 60);
     // No frame rate selected, or none that can divide: nothing to store.
     EXPECT_FALSE(ReadVideoChoice("", "70").valid);
     EXPECT_FALSE(ReadVideoChoice("0", "70").valid);

@@ -120,6 +120,14 @@ TEST(RememberedOptions, WhatIsStoredComesBack)
 {
     ExpectSame(ReadRememberedOptions(StoreRememberedOptions(Changed()), Defaults(), Machine()),
                Changed());
+    // Every rate the dialog offers is kept, the newest (60) too.
+    for (int fps : {5, 10, 20, 22, 25, 27, 30, 60}) {
+        RememberedOptions o = Changed();
+        o.framesPerSecond = fps;
+        EXPECT_EQ(
+            ReadRememberedOptions(StoreRememberedOptions(o), Defaults(), Machine()).framesPerSecond,
+            fps);
+    }
 }
 
 TEST(RememberedOptions, NothingStoredGivesTheDefaults)

@@ -150,6 +150,60 @@ TEST(Video1Encoder, EveryInputFormatGivesTheSameStream)
     EXPECT_EQ(encode(video1::PixelFormat::Rgb555, rgb555.data(), w * 2), ref);
 }
 
+// A delta frame codes the blocks whose pixels convert to other colours than before, and
+// only those: whatever changed in the source's own bytes, layout or palette.
+TEST(Video1Encoder, DeltaFramesFollowTheConvertedPixels)
+{
+    const int w = 64, h = 48;
+    const Picture pic = v1test::ScreenLike(w, h, 4);
+    std::vector<uint8_t> bgr24(static_cast<size_t>(w) * 3 * h);
+    for (int i = 0; i < w * h; ++i)
+        std::copy_n(&pic.bgrx[i * 4], 3, &bgr24[i * 3]);
+    Picture nearly = pic;  // one channel a step down: the same in RGB555 (255 and 254)
+    nearly.fill(0, 0, 4, 4, 255, 255, 255);
+    Picture first = nearly;
+    nearly.at(1, 1)[0] = 254;
+    std::vector<uint8_t> pal8(static_cast<size_t>(w) * h, 7);
+    std::vector<uint32_t> grey(256, 0x808080), white(256, 0xFFFFFF);
+    auto frame = [&](video1::PixelFormat f, const uint8_t* bits, int bytesPerPixel,
+                     const uint32_t* palette) {
+        video1::SourceFrame src;
+        src.format = f;
+        src.bits = bits;
+        src.stride = w * bytesPerPixel;
+        src.palette = palette;
+        return src;
+    };
+    const struct {
+        const char* what;
+        video1::SourceFrame before, after;
+        bool coded;
+    } cases[] = {
+        {"a change below RGB555's precision",
+         frame(video1::PixelFormat::Bgrx32, first.bgrx.data(), 4, nullptr),
+         frame(video1::PixelFormat::Bgrx32, nearly.bgrx.data(), 4, nullptr), false},
+        {"the same picture in another layout",
+         frame(video1::PixelFormat::Bgrx32, pic.bgrx.data(), 4, nullptr),
+         frame(video1::PixelFormat::Bgr24, bgr24.data(), 3, nullptr), false},
+        {"the same indices with another palette",
+         frame(video1::PixelFormat::Pal8, pal8.data(), 1, grey.data()),
+         frame(video1::PixelFormat::Pal8, pal8.data(), 1, white.data()), true},
+        {"another picture after a layout change",
+         frame(video1::PixelFormat::Bgr24, bgr24.data(), 3, nullptr),
+         frame(video1::PixelFormat::Bgrx32, first.bgrx.data(), 4, nullptr), true},
+    };
+    for (const auto& c : cases) {
+        video1::Encoder enc(w, h);
+        std::vector<uint8_t> out(video1::MaxEncodedSize(w, h));
+        bool key = false;
+        ASSERT_GT(enc.Encode(c.before, 7000, true, out.data(), out.size(), &key), 0u) << c.what;
+        out.resize(enc.Encode(c.after, 7000, false, out.data(), out.size(), &key));
+        const auto st = v1test::Walk(out, w, h);
+        ASSERT_TRUE(st.wellFormed) << c.what;
+        EXPECT_EQ(st.fills + st.twos + st.eights > 0, c.coded) << c.what;
+    }
+}
+
 TEST(Video1Encoder, RefusesWhatItCannotCode)
 {
     uint8_t bits[64 * 4] = {};

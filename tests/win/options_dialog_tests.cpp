@@ -262,6 +262,19 @@ TEST_F(OptionsDialog, CompressorFrameRateAndQuality)
     EXPECT_EQ(settings.keyFrameEvery, 30);
     EXPECT_EQ(settings.compressorQuality, 100);
     EXPECT_EQ(settings.videoStatusLine, "Video: Alpha Codec, Quality 1%, 30 fps");
+
+    // 60 fps, the list's last rate: shown when opened, kept by OK, a key frame a second.
+    settings.framesPerSecond = 60;
+    EXPECT_EQ(Run([](Driver& d) {
+                  EXPECT_EQ(d.Text(IDC_FRAME_RATE), "60");
+                  EXPECT_EQ(d.Selected(IDC_FRAME_RATE), 7);
+                  d.PressOK();
+                  EXPECT_TRUE(d.Closed());
+              }),
+              IDOK);
+    EXPECT_EQ(settings.frameIntervalMs, 16);
+    EXPECT_EQ(settings.keyFrameEvery, 60);
+    EXPECT_EQ(settings.videoStatusLine, "Video: Alpha Codec, Quality 1%, 60 fps");
 }
 
 TEST_F(OptionsDialog, EmptyListNamesTheCompressorInUse)
