@@ -6,6 +6,7 @@
 // work for far longer. InstallMyKeyHook: the recorder's UI thread; KeyProc: the hook
 // thread.
 #define KORVANE_BUILDING_HOOKS
+#include "exception_barrier.h"
 #include "hook_api.h"
 #include "keystroke_info.h"
 
@@ -78,19 +79,32 @@ struct HookThreadStart {
     bool installed = false;
 };
 
-DWORD WINAPI HookThread(void* param)
+void RunHookThread(HookThreadStart* start, bool& answered)
 {
-    auto* start = static_cast<HookThreadStart*>(param);
     MSG msg;
     PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);  // the thread's queue, before the hook
     const HHOOK hook = SetWindowsHookExA(WH_KEYBOARD_LL, KeyProc, moduleInstance, 0);
     start->installed = hook != nullptr;
+    answered = true;
     SetEvent(start->ready);  // `start` is the installer's, and gone after this
     if (!hook)
-        return 0;
+        return;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0)
         DispatchMessageA(&msg);
     UnhookWindowsHookEx(hook);
+}
+
+DWORD WINAPI HookThread(void* param)
+{
+    auto* start = static_cast<HookThreadStart*>(param);
+    bool answered = false;
+    korvane::GuardThreadEntry(
+        "the key hook's thread", [&] { RunHookThread(start, answered); },
+        [&] {
+            // The installer waits for the answer; an exception before it means no hook.
+            if (!answered)
+                SetEvent(start->ready);
+        });
     return 0;
 }
 
