@@ -11,11 +11,15 @@ pkgs=(cmake make g++ googletest clang-format clang libclang-rt-dev
       g++-mingw-w64-x86-64 mingw-w64-x86-64-dev g++-mingw-w64-i686 mingw-w64-i686-dev
       wine wine64 xvfb x11-utils xauth xdotool imagemagick
       ffmpeg sox libsox-fmt-pulse pulseaudio pulseaudio-utils python3 procps nsis
-      zlib1g-dev libz-mingw-w64-dev)
+      zlib1g-dev libz-mingw-w64-dev
+      libxinerama1 libxrandr2)
+# Wine finds the monitors through Xinerama and RandR, whose libraries it only recommends:
+# without them a bench of two monitors shows one.
+i386_pkgs=(wine32:i386 libxinerama1:i386 libxrandr2:i386)
 with_i386=0
 if "$here/can-run-32bit" >/dev/null; then
     with_i386=1
-    pkgs+=(wine32:i386)
+    pkgs+=("${i386_pkgs[@]}")
 fi
 missing=()
 for p in "${pkgs[@]}"; do
@@ -41,14 +45,14 @@ done
 # Wine's 32-bit half goes on its own: it needs the mirror's i386 index to match the
 # 64-bit one to the version, and where it cannot be had the 32-bit suite is skipped
 # (and says why) while everything else is installed and tested.
-base=()
+base=() half=()
 for p in "${missing[@]}"; do
-    [ "$p" = wine32:i386 ] || base+=("$p")
+    case $p in *:i386) half+=("$p") ;; *) base+=("$p") ;; esac
 done
 if [ ${#base[@]} -gt 0 ]; then
     apt-get install -y -qq --no-install-recommends "${base[@]}" >/dev/null
 fi
-if [ ${#base[@]} -lt ${#missing[@]} ] &&
-   ! apt-get install -y -qq --no-install-recommends wine32:i386 >/dev/null; then
+if [ ${#half[@]} -gt 0 ] &&
+   ! apt-get install -y -qq --no-install-recommends "${half[@]}" >/dev/null; then
     echo "deps: wine32:i386 could not be installed; the 32-bit suite will be skipped" >&2
 fi
