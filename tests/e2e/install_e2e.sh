@@ -15,7 +15,10 @@ files=(korvane.exe reelpane.exe hook.dll hookkey.dll SkinMagic.dll kvmsvc.dll kv
        README.txt LICENSE.txt)
 c=$WINEPREFIX/drive_c
 folder="$c/Program Files/Korvane"
-shortcut="$c/ProgramData/Microsoft/Windows/Start Menu/Programs/Korvane.lnk"
+# The 32-bit installer names its entries apart from the 64-bit one's.
+name=Korvane
+[ "${KORVANE_WINEARCH:-win64}" = win32 ] && name="Korvane (32-bit)"
+shortcut="$c/ProgramData/Microsoft/Windows/Start Menu/Programs/$name.lnk"
 codec=$c/windows/system32/kvmsvc.dll
 lossless=$c/windows/system32/kvzmbv.dll
 drivers='HKLM\Software\Microsoft\Windows NT\CurrentVersion\Drivers32'
@@ -68,7 +71,7 @@ install
 for f in "${files[@]}" uninstall.exe; do [ -f "$folder/$f" ] || fail "not installed: $f"; done
 cmp -s "$folder/korvane.exe" "$KORVANE_DIST/korvane.exe" || fail "installed korvane.exe differs from the build's"
 [ -f "$shortcut" ] || fail "no Start menu entry"
-[ "$(reg_value "$uninst" DisplayName)" = Korvane ] || fail "uninstall key: DisplayName '$(reg_value "$uninst" DisplayName)'"
+[ "$(reg_value "$uninst" DisplayName)" = "$name" ] || fail "uninstall key: DisplayName '$(reg_value "$uninst" DisplayName)'"
 [ "$(reg_value "$uninst" DisplayVersion)" = "$version" ] || fail "uninstall key: DisplayVersion '$(reg_value "$uninst" DisplayVersion)'"
 [ "$(reg_value "$uninst" UninstallString)" = '"C:\Program Files\Korvane\uninstall.exe"' ] ||
     fail "uninstall key: UninstallString '$(reg_value "$uninst" UninstallString)'"
