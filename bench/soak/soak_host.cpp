@@ -15,12 +15,20 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstdio>
 #include <string>
 
 namespace {
 
 constexpr int kWidth = 640, kHeight = 480, kTickerRows = 24;
+
+// The frames the recording has written so far, counted as the writer writes them.
+struct FrameCount : korvane::FrameWatch {
+    std::atomic<unsigned> written{0};
+    void FrameWritten() override { ++written; }
+} frameCount;
+korvane::FrameWatchInUse::Replacement counting{frameCount};
 DWORD startTick = 0;
 
 // The ticker: a bar crossing the bottom strip every 4 s and the elapsed time.
@@ -61,8 +69,7 @@ void PrintFigures(int minute)
                 Tally(HandleKind::AviObject).Open(), Tally(HandleKind::Compressor).Open(),
                 Tally(HandleKind::Kernel).Open(), Tally(HandleKind::Audio).Open(), systemHandles,
                 GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), PrivateMegabytes(),
-                korvane::framesWrittenSoFar.load(), FileMegabytes(tempAviPath),
-                FileMegabytes(tempWavPath));
+                frameCount.written.load(), FileMegabytes(tempAviPath), FileMegabytes(tempWavPath));
     std::fflush(stdout);
 }
 
@@ -93,7 +100,7 @@ int main(int argc, char** argv)
         ended = sink.Record([&] {
             const DWORD start = GetTickCount();
             MessageSink::Pump();
-            sink.PumpUntil([] { return korvane::framesWrittenSoFar.load() > 0; }, 10000);
+            sink.PumpUntil([] { return frameCount.written.load() > 0; }, 10000);
             const DWORD waited = GetTickCount() - start;
             int minute = 0;
             content.RunFor(run.seconds * 1000 > waited ? run.seconds * 1000 - waited : 0, 40,

@@ -1,13 +1,21 @@
-// The capture loop's live frame count and its clock. A recording's figures come with its
-// report (recordingReport.stats); this count is for watching one while it runs.
+// Watching a recording's frames while it runs, and the capture loop's clock. A
+// recording's figures come with its report (recordingReport.stats).
 #pragma once
-#include <atomic>
+#include "replaceable.h"
 
 namespace korvane {
 
-// Frames this process has written, in all its recordings, counted as each is written:
-// the soak benchmark reads it while a recording runs. Any thread.
-extern std::atomic<unsigned> framesWrittenSoFar;
+// Told of each frame as it is written (on the writer thread); the program's own does
+// nothing. The soak benchmark puts one in place that counts them.
+class FrameWatch {
+public:
+    virtual ~FrameWatch() = default;
+    virtual void FrameWritten() {}
+};
+
+using FrameWatchInUse = Replaceable<FrameWatch>;
+template <>
+FrameWatch*& FrameWatchInUse::Slot();
 
 // Seconds on a high-resolution clock.
 double StatsClockSeconds();

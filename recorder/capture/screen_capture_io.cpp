@@ -19,7 +19,13 @@
 
 namespace korvane {
 
-std::atomic<unsigned> framesWrittenSoFar{0};
+template <>
+FrameWatch*& FrameWatchInUse::Slot()
+{
+    static FrameWatch quiet;
+    static FrameWatch* inUse = &quiet;
+    return inUse;
+}
 
 double StatsClockSeconds()
 {
@@ -65,7 +71,7 @@ ScreenCaptureIo::ScreenCaptureIo(std::unique_ptr<RecordingAvi>& avi, korvane::So
               // Positions restart at 0 in each part.
               const HRESULT hr = m_avi->Write(position - m_partStartIndex, frame);
               if (SUCCEEDED(hr))
-                  ++korvane::framesWrittenSoFar;
+                  korvane::FrameWatchInUse::Current().FrameWritten();
               return hr;
           },
           kFramesInFlight)
