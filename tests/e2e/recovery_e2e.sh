@@ -23,10 +23,12 @@ recorder_pids() {
             echo "$pid"
     done
 }
-# As a crash or a power cut would: no chance for the recorder to finish anything.
+# As a crash or a power cut would: no chance for the recorder to finish anything. The
+# moment of the kill is $killed: on a busy machine the processes may take long to go.
 kill_recorder() {
     local pid
     for pid in $(recorder_pids); do kill -9 "$pid" 2>/dev/null; done
+    killed=$(now)
     for _ in $(seq 100); do [ -z "$(recorder_pids)" ] && return 0; sleep 0.1; done
     return 1
 }
@@ -51,7 +53,6 @@ wait_until 60000 described || { fail "no description of the recording appeared";
 started=$(now)
 sleep "$kill_at"
 kill_recorder || { fail "the recorder outlived kill -9"; finish; }
-killed=$(now)
 recorded=$(awk -v a="$started" -v b="$killed" 'BEGIN{printf "%.2f", b - a}')
 # What the killed recorder left of the sound (its rate from the description), so that a
 # shortfall can be told apart: lost in the capture, or in the recovery.
