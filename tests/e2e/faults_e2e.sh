@@ -80,17 +80,6 @@ save_with_sound() {
     v=$(duration v:0 "$public/$1.avi")
     near "$saved_sound" "$v" "${2:-0.3}" || fail "the sound lasts $saved_sound s against $v s of video"
 }
-# Closes the message box titled Korvane after checking it says $1; its text in $notice.
-expect_notice() {
-    notice=
-    info wait Korvane "${2:-15000}" || { fail "no message saying '$1'"; return 1; }
-    notice=$(info texts Korvane | grep -v '^OK$' | tr '\n' ' ')
-    echo "message: $notice"
-    case $notice in *"$1"*) ;; *) fail "the message says '$notice', wanted '$1'" ;; esac
-    info close Korvane
-    info gone Korvane 5000 || xdotool key Return
-}
-
 echo "== parts, a later part's name taken by a file of the user's"
 rm -f "$public"/parts*.avi "$public"/split*.avi
 taken="$public/parts (2).avi"
