@@ -86,6 +86,24 @@ void SoundCapture::ReclaimAllLocked()
     m_live.clear();
 }
 
+void SoundCapture::KeepUntakenLocked()
+{
+    if (m_fileFailed || m_paused || !(m_file && m_file->m_openMode == ForWriting))
+        return;
+    // m_live is in the order the buffers were queued, which is the order they were filled.
+    for (const CaptureHeader& hdr : m_live) {
+        const WAVEHDR* h = hdr.get();
+        if (!(h->dwFlags & WHDR_DONE) || h->dwBytesRecorded != h->dwBufferLength)
+            continue;
+        if (m_leadInPending)
+            StoreLeadInLocked(h->dwBytesRecorded);
+        m_leadInPending = false;
+        StoreOnClockLocked(CBuffer(h->lpData, h->dwBytesRecorded));
+        if (m_fileFailed)
+            return;
+    }
+}
+
 bool SoundCapture::RequeueLocked(WAVEHDR* hdr)
 {
     return waveInPrepareHeader(m_device.Get(), hdr, sizeof(WAVEHDR)) == MMSYSERR_NOERROR &&
@@ -103,6 +121,7 @@ void SoundCapture::Prepare(const WAVEFORMATEX& format, const std::string& path,
         m_deviceOpen = false;
         m_fileFailed = false;
         m_closing = false;
+        m_paused = false;
         m_leadInPending = false;
         m_clock.Stop();
         m_storedBytes = 0;
@@ -237,6 +256,7 @@ void SoundCapture::OnData(WAVEHDR* returned, bool recording, bool paused)
         }
         HandledHeader hdr(*this, std::move(owned));
         m_lastBufferTick = GetTickCount();
+        m_paused = paused;
         if (!m_deviceOpen || m_fileFailed)
             return;
         // Only the bytes the device filled: a short buffer adds no stale bytes.
@@ -315,6 +335,10 @@ void SoundCapture::ShutDownDevice()
     std::lock_guard<std::mutex> lock(m_lock);
     if (reset) {
         waveInStop(m_device.Get());
+        // A busy UI thread may not have taken what the device gave back before the stop:
+        // that is sound from before it, kept as if the notifications had come in time.
+        if (m_closing)
+            KeepUntakenLocked();
         ReclaimAllLocked();
         if (CloseWaveInDevice(m_device))
             m_deviceOpen = false;

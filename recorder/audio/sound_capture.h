@@ -84,6 +84,8 @@ private:
 
     CaptureHeader TakeLiveLocked(WAVEHDR* hdr);
     void ReclaimAllLocked();
+    // Stores the full buffers the device has handed back but nobody has taken yet.
+    void KeepUntakenLocked();
     bool RequeueLocked(WAVEHDR* hdr);
     bool StoreLocked(const CBuffer& buffer);
     bool StoreSilenceLocked(unsigned long long bytes);
@@ -105,6 +107,8 @@ private:
     bool m_fileFailed = false;
     // Set when Close begins: returning buffers are freed, never written or queued.
     bool m_closing = false;
+    // The pause flag of the last returned buffer: what the stop hands back is as paused.
+    bool m_paused = false;
     // The video clock's origin, until the first returned buffer has placed the sound.
     bool m_leadInPending = false;
     unsigned m_videoClockOrigin = 0;

@@ -260,6 +260,25 @@ TEST_F(WaveInCapture, PausedBuffersCirculateUnwritten)
 
 // As after a failed video write: the capture is closed while isRecording is still set,
 // so buffers keep coming back to this thread during the close.
+// Under load the UI thread can be busy when the recording stops: the buffers the device
+// handed back meanwhile wait in its queue past the reset, and are still sound to keep.
+TEST_F(WaveInCapture, BuffersNotYetTakenAtTheStopAreKept)
+{
+    PrepareAudioCapture();
+    path = tempWavPath;
+    ASSERT_TRUE(OpenWaveInput());
+    ASSERT_TRUE(WaitForFirstBuffer());
+    WaveWindow::PumpFor(500);
+    const unsigned long long before = korvane::StoredSoundBytes();
+    Sleep(700);  // the device goes on filling buffers that nobody takes
+    isRecording = 0;
+    std::thread([] { CloseWaveInput(); }).join();
+    WaveWindow::PumpFor(200);
+    const uint32_t data = CheckFinished();
+    // About 0.7 s of 88200 bytes a second came back while nobody pumped.
+    EXPECT_GE(data - before, 10u * 4000) << before << " bytes before, " << data << " in all";
+}
+
 TEST_F(WaveInCapture, ClosingWhileStillRecordingFinishesTheFile)
 {
     for (int round = 0; round < 3; ++round) {
