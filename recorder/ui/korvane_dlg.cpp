@@ -301,7 +301,9 @@ void CKorvaneDlg::Finish(const korvane::RecordingToFinish& recording)
     if (!finish.FirstSaved().empty())
         m_lastSavedFile = finish.FirstSaved();
     EndFinishing();
-    RecordingFinished(recording.parts.empty() ? std::string() : recording.parts.front().aviPath);
+    // A recording kept unsaved keeps its description, so the next start offers it.
+    const bool keep = recording.parts.empty() || finish.KeptForNextStart();
+    RecordingFinished(keep ? std::string() : recording.parts.front().aviPath);
 }
 
 void CKorvaneDlg::TellHowTheRecordingEnded(bool recorded)

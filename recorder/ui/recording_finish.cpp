@@ -112,6 +112,8 @@ RecordingFinish::RecordingFinish(HWND owner, CProgressDialog* progress)
 void RecordingFinish::Run(const RecordingToFinish& recording)
 {
     Split(recording);
+    m_asRecorded = recording.parts.size() <= 1 || recording.wavPath.empty();
+    m_keptForNextStart = false;
     m_saveTrouble = false;
     while (SaveOnce() == Attempt::AskAgain) {
     }
@@ -192,8 +194,16 @@ void RecordingFinish::KeepPending(const std::string& why, std::vector<std::strin
         DeleteIfSet(part.merged);  // empty reserved names, or a merge nobody checked
     m_pending.clear();
     m_wholeSound.clear();
-    const std::string text = why + korvane::KeptInScratchMessage(kept);
+    std::string text = why + korvane::KeptInScratchMessage(kept);
+    if (m_keptForNextStart)
+        text += "\nKorvane offers it again when it next starts.";
     MessageBoxA(m_owner, text.c_str(), kCaption, MB_OK | MB_ICONWARNING);
+}
+
+void RecordingFinish::KeepUnsaved(const std::string& why)
+{
+    m_keptForNextStart = m_asRecorded && m_firstSaved.empty();
+    KeepPending(why, {});
 }
 
 RecordingFinish::Attempt RecordingFinish::SaveOnce()
@@ -217,14 +227,13 @@ RecordingFinish::Attempt RecordingFinish::SaveOnce()
     if (!korvane::RunSaveFileDialog(dialog, savePath, &failure)) {
         // A dialog that could not be shown decided nothing: the recording is kept.
         if (failure != 0) {
-            KeepPending(
-                "The save dialog could not be shown (error " + std::to_string(failure) + ").\n",
-                {});
+            KeepUnsaved("The save dialog could not be shown (error " + std::to_string(failure) +
+                        ").\n");
             return Attempt::Done;
         }
         // After a save that failed, Cancel is no decision to throw the recording away.
         if (m_saveTrouble) {
-            KeepPending(std::string(), {});
+            KeepUnsaved(std::string());
             return Attempt::Done;
         }
         // One key (Esc, the close box) must not delete a recording: it is asked, and No

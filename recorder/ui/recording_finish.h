@@ -38,6 +38,9 @@ public:
     void Run(const RecordingToFinish& recording);
     // The first file saved, which the player was started on; empty if none.
     const std::string& FirstSaved() const { return m_firstSaved; }
+    // Nothing was saved and the recording's files are kept as they were recorded, so its
+    // description can stay and the next start offers it again.
+    bool KeptForNextStart() const { return m_keptForNextStart; }
 
 private:
     // One file of the recording still to be saved, with the sound that plays with it.
@@ -55,6 +58,8 @@ private:
     PartSaved SavePart(const PendingPart& part, const std::string& target);
     // Ends the finish with every pending file left in the scratch folder, and says where.
     void KeepPending(const std::string& why, std::vector<std::string> kept);
+    // The same before anything was written: offered again at the next start if it can be.
+    void KeepUnsaved(const std::string& why);
     void DeletePending();
     void StartPlayer(const std::string& moviePath);
 
@@ -65,6 +70,9 @@ private:
     std::string m_wholeSound;
     // A save has failed in this finish: Cancel then keeps the files instead of deleting.
     bool m_saveTrouble = false;
+    // The scratch files are still as the recording left them (its sound not cut in parts).
+    bool m_asRecorded = false;
+    bool m_keptForNextStart = false;
     std::string m_firstSaved;
 };
 

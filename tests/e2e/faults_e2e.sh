@@ -16,9 +16,15 @@
 #    mid-recording; the recorder stops by itself, says why, and the save keeps at least
 #    95 % of what was recorded;
 #  - the sound device lost mid-recording (the sound server's source removed): the main
-#    window says so, the end says so, and the sound goes on as silence as long as the video.
+#    window says so, the end says so, and the sound goes on as silence as long as the video;
+#  - a save dialog that cannot be shown (comdlg32 replaced beside the recorder): nothing is
+#    deleted, the user is told where the recording is; a start that then fails on a full
+#    drive leaves it alone; a description planted beside it names a file of the user's;
+#    the next start offers the recording, deletes nothing of the user's, and saves it;
+#  - a second start while recording: it ends, and the recording goes on and is saved.
 # Each case adds a line to a table of what was recorded (the scratch files when the save
 # dialog comes up) and what was saved, both read with ffprobe and sox.
+failing_dialog=$1  # the comdlg32.dll whose save dialog cannot be shown
 . "$(dirname "${BASH_SOURCE[0]}")/e2e_common.sh" faults
 public=$WINEPREFIX/drive_c/users/Public
 play_tone 900
@@ -39,15 +45,19 @@ stop_recorder() {
 # Waits for "Save to..." and notes what the recording left in the scratch folder.
 await_save() {
     await_save_dialog "${1:-30000}" || return 1
+    note_recorded "${2:-$scratch}"
+}
+# Notes what the recording left in the scratch folder DIR.
+note_recorded() { # dir
     recorded_frames=0 recorded_sound=0 recorded_seconds=0
     local f
     while read -r f; do
         recorded_frames=$((recorded_frames + $(frames "$f")))
         recorded_seconds=$(awk -v t="$recorded_seconds" -v s="$(duration v:0 "$f")" 'BEGIN{print t + s}')
-    done < <(find "${2:-$scratch}" -maxdepth 1 -iname '~temp*.avi' -size +0 -newer "$work/mark")
+    done < <(find "$1" -maxdepth 1 -iname '~temp*.avi' -size +0 -newer "$work/mark")
     while read -r f; do
         recorded_sound=$(awk -v t="$recorded_sound" -v s="$(soxi -D "$f" 2>/dev/null)" 'BEGIN{print t + s}')
-    done < <(find "${2:-$scratch}" -maxdepth 1 -iname '~temp*.wav' -size +0 -newer "$work/mark")
+    done < <(find "$1" -maxdepth 1 -iname '~temp*.wav' -size +0 -newer "$work/mark")
 }
 duration() { probe "$2" "$1" duration 2>/dev/null; }
 # Adds up the saved files' frames and decoded sound into saved_frames and saved_sound.
@@ -258,6 +268,93 @@ if mount -t tmpfs -o size=48m tmpfs "$small" 2>/dev/null; then
 else
     echo "SKIP: no tmpfs can be mounted here (needs root); the full-drive case did not run"
 fi
+
+echo "== the save dialog cannot be shown; a failed start and a planted description after it"
+failing=$work/failing-dialog
+mkdir -p "$failing" && cp -r "$programs"/. "$failing/" && cp "$failing_dialog" "$failing/comdlg32.dll"
+kept_in=$work/kept
+mkdir -p "$kept_in"
+small_drive=0
+if mount -t tmpfs -o size=48m tmpfs "$kept_in" 2>/dev/null; then
+    on_exit='umount -l "$kept_in" 2>/dev/null'
+    small_drive=1
+fi
+kept_scratch="Z:${kept_in//\//\\}"
+start_recorder --from "$failing" WINEDLLOVERRIDES=comdlg32=n,b KORVANE_SCRATCH_FOLDER="$kept_scratch" || finish
+record_area 150 120 320 240
+sleep 3
+focus "$main"
+stop_recording
+expect_notice "The save dialog could not be shown" 30000
+seen=$notice
+note_recorded "$kept_in"
+case $seen in *"offers it again"*) ;; *) fail "the message does not say the recording is offered again" ;; esac
+cp -p "$work/mark" "$work/kept-mark"  # record_area moves $work/mark on
+kept_files() { find "$kept_in" -maxdepth 1 \( -iname '~temp*.avi' -o -iname '~temp*.wav' \) -newer "$work/kept-mark" | sort; }
+kept_sum=$(kept_files | xargs -d '\n' cat | md5sum)
+[ "$(kept_files | wc -l)" -ge 2 ] || fail "the kept recording is not in the scratch folder: $(ls "$kept_in")"
+krec=$(find "$kept_in" -maxdepth 1 -name '*.krec' | head -n1)
+[ -n "$krec" ] || fail "the kept recording has no description to be offered by"
+failed_start="not tried (no tmpfs)"
+if [ "$small_drive" = 1 ]; then
+    # Nothing else fits on the drive now: the next start fails.
+    dd if=/dev/zero of="$kept_in/filler" bs=1M 2>/dev/null
+    record_area 300 200 100 100
+    expect_notice "" 30000
+    failed_start=$notice
+    rm -f "$kept_in/filler"
+    [ "$(kept_files | xargs -d '\n' cat | md5sum)" = "$kept_sum" ] || fail "the failed start changed the kept recording"
+fi
+stop_recorder
+# A description of the same shape naming the user's file in place of the movie and sound.
+user_file='C:\users\Public\bystander.avi'
+sed_file=${user_file//\\/\\\\}
+[ -n "$krec" ] && sed -e "s|^avi=[^\r]*|avi=$sed_file|" -e "s|^wav=[^\r]*|wav=$sed_file|" \
+    "$krec" >"$kept_in/planted.avi.krec"
+touch "$work/mark"
+launch_recorder KORVANE_SCRATCH_FOLDER="$kept_scratch"
+offers=""
+for _ in 1 2 3; do
+    info wait Korvane 60000 || break
+    text=$(info texts Korvane | tr '\n' ' ')
+    case $text in
+    *"cannot be recovered"*) offers="$offers unrecoverable, Yes;"; info command Korvane 6 ;; # delete it
+    *"interrupted before it was saved"*) offers="$offers offered, Yes"; info command Korvane 6; break ;;
+    *) fail "at the start: '$text'"; info close Korvane ;;
+    esac
+    info gone Korvane 5000 || true
+done
+case $offers in *offered*) ;; *) fail "the kept recording was not offered at the next start ($offers)" ;; esac
+[ "$(md5sum <"$bystander")" = "$bystander_sum" ] || fail "the planted description's answer changed a file of the user's"
+await_save_dialog 60000
+rm -f "$public/kept.avi"
+save_with_sound kept
+main=$(main_handle)
+note_case "(h) no dialog" "\"$(echo "$seen" | cut -c1-34)...\"; start failed: \"$(echo "$failed_start" | cut -c1-30)...\"; next start:$offers; kept.avi"
+rm -f "$public/kept.avi"
+stop_recorder
+eval "$on_exit"
+on_exit=:
+
+echo "== a second start while recording"
+rm -f "$public/second.avi"
+start_recorder || finish
+record_area 150 120 320 240
+sleep 2
+(cd "$programs" && exec wine korvane.exe >"$work/second.log" 2>&1) &
+second=$!
+pids+=($second)
+second_ended() { ! kill -0 "$second" 2>/dev/null; }
+wait_until 20000 second_ended || fail "the second start is still running"
+expect_buttons "0 1 1" "the recording after a second start"
+sleep 1
+focus "$main"
+stop_recording
+await_save
+save_with_sound second
+note_case "(i) 2nd start" "the second start ended, the recording went on; second.avi"
+rm -f "$public/second.avi"
+stop_recorder
 
 echo "== the sound device lost"
 rm -f "$public/lost sound.avi"
