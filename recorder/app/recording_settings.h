@@ -9,13 +9,7 @@
 
 #include <string>
 
-// How the recorded area is chosen. The numbers are the ones the settings have always
-// held, so they stay fixed.
-enum class RegionMode : int {
-    FixedSize = 0,   // a frame of fixedWidth x fixedHeight follows the mouse
-    Dragged = 1,     // the user drags a rectangle
-    FullScreen = 2,  // the whole screen, no selection
-};
+#include "region_mode.h"
 
 struct RecordingSettings {
     int captureBitsPerPixel = 24;  // replaced by the screen's depth at start-up

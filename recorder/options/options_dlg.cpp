@@ -38,6 +38,29 @@ void SetNumber(HWND hwnd, int id, int value)
     SetDlgItemTextA(hwnd, id, text);
 }
 
+// The radio buttons of the "Region" group and the modes they stand for; only the fixed
+// one has a size to check.
+struct RegionButton {
+    int id;
+    RegionMode mode;
+};
+const RegionButton kRegionButtons[] = {
+    {IDC_NORMAL_REGION, RegionMode::Dragged},
+    {IDC_FIXED_REGION, RegionMode::FixedSize},
+    {IDC_FULL_SCREEN, RegionMode::FullScreen},
+    {IDC_WHOLE_DESKTOP, RegionMode::WholeDesktop},
+};
+
+// A mode no button stands for (a store of a later version) shows as Normal Region.
+int RegionButtonFor(RegionMode mode)
+{
+    for (const RegionButton& b : kRegionButtons) {
+        if (b.mode == mode)
+            return b.id;
+    }
+    return IDC_NORMAL_REGION;
+}
+
 void ShowKeyMessage(HWND owner, UINT stringId)
 {
     char text[128] = {};
@@ -136,10 +159,10 @@ BOOL COptionsDlg::OnInitDialog()
 
     SetNumber(hwnd, IDC_FIXED_WIDTH, settings.fixedWidth);
     SetNumber(hwnd, IDC_FIXED_HEIGHT, settings.fixedHeight);
-    const bool fixed = settings.regionMode == RegionMode::FixedSize;
-    CheckDlgButton(hwnd, IDC_NORMAL_REGION, fixed ? BST_UNCHECKED : BST_CHECKED);
-    CheckDlgButton(hwnd, IDC_FIXED_REGION, fixed ? BST_CHECKED : BST_UNCHECKED);
-    if (!fixed)
+    const int regionButton = RegionButtonFor(settings.regionMode);
+    for (const RegionButton& b : kRegionButtons)
+        CheckDlgButton(hwnd, b.id, b.id == regionButton ? BST_CHECKED : BST_UNCHECKED);
+    if (regionButton != IDC_FIXED_REGION)
         EnableFixedSize(FALSE);
 
     CheckDlgButton(hwnd, IDC_RECORD_CURSOR, settings.recordCursor ? BST_CHECKED : BST_UNCHECKED);
@@ -181,6 +204,7 @@ void COptionsDlg::EnableFixedSize(BOOL enable)
         EnableWindow(GetDlgItem(Hwnd(), id), enable);
 }
 
+// Also for Full Screen and Whole Desktop: only a fixed frame has a size.
 void COptionsDlg::OnNormalRegion() { EnableFixedSize(FALSE); }
 
 void COptionsDlg::OnFixedRegion() { EnableFixedSize(TRUE); }
@@ -258,8 +282,13 @@ void COptionsDlg::OnOK()
     StoreAudioControls(hwnd);
 
     // Everything above stays stored when the region is refused.
-    if (IsDlgButtonChecked(hwnd, IDC_NORMAL_REGION) == BST_CHECKED) {
-        settings.regionMode = RegionMode::Dragged;
+    const RegionButton* chosen = nullptr;
+    for (const RegionButton& b : kRegionButtons) {
+        if (b.mode != RegionMode::FixedSize && IsDlgButtonChecked(hwnd, b.id) == BST_CHECKED)
+            chosen = &b;
+    }
+    if (chosen) {
+        settings.regionMode = chosen->mode;
     } else {
         const RegionCheck region =
             CheckFixedRegion(Text(IDC_FIXED_WIDTH).c_str(), Text(IDC_FIXED_HEIGHT).c_str(),
@@ -319,6 +348,8 @@ INT_PTR COptionsDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM)
                 OnSelectFixedRegion();
             return TRUE;
         case IDC_NORMAL_REGION:
+        case IDC_FULL_SCREEN:
+        case IDC_WHOLE_DESKTOP:
             if (code == BN_CLICKED)
                 OnNormalRegion();
             return TRUE;

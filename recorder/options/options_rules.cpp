@@ -89,6 +89,25 @@ std::string HotkeyStatusLine(const std::string& recordPauseKey, const std::strin
     return "Hotkeys: Record/Pause " + recordPauseKey + ", Stop/Cancel " + stopKey;
 }
 
+std::string RegionStatusLine(RegionMode mode, int fixedWidth, int fixedHeight, int desktopWidth,
+                             int desktopHeight)
+{
+    char text[128];
+    switch (mode) {
+    case RegionMode::FixedSize:
+        std::snprintf(text, sizeof text, "Area: %dx%d, placed with the mouse", fixedWidth,
+                      fixedHeight);
+        return text;
+    case RegionMode::Dragged: return "Area: dragged out with the mouse";
+    case RegionMode::FullScreen: return "Full screen: the monitor under the pointer";
+    case RegionMode::WholeDesktop:
+        std::snprintf(text, sizeof text, "Whole desktop: all monitors (%dx%d)", desktopWidth,
+                      desktopHeight);
+        return text;
+    }
+    return {};
+}
+
 std::string FourCCText(uint32_t fourCC)
 {
     std::string text;

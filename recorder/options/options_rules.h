@@ -2,6 +2,8 @@
 // quality, the fixed-region checks with their messages, and the three status lines.
 // Pure; the dialog gathers the texts and applies the results (UI thread).
 #pragma once
+#include "app/region_mode.h"
+
 #include <cstdint>
 #include <string>
 
@@ -35,6 +37,11 @@ std::string VideoStatusLine(const std::string& compressor, const std::string& qu
 std::string AudioStatusLine(bool recordAudio, const std::string& compressedFormat,
                             const std::string& recordingFormat);
 std::string HotkeyStatusLine(const std::string& recordPauseKey, const std::string& stopKey);
+// What Record will take, for the main window: the whole desktop with the size of every
+// monitor's bounding box as measured now, which a display change alters. Empty for a
+// mode it does not know, for which Record does nothing.
+std::string RegionStatusLine(RegionMode mode, int fixedWidth, int fixedHeight, int desktopWidth,
+                             int desktopHeight);
 
 // The compressor the video line names when the catalogue offered none: Video 1 by its
 // name, another compressor by the description it reports, else by its four letters.

@@ -1,6 +1,7 @@
 // Reading back the remembered options with their checks, and the values that keep them.
 #include "remembered_options.h"
 
+#include "app/region_mode.h"
 #include "frame_rates.h"
 #include "hotkey_keys.h"
 
@@ -144,8 +145,7 @@ RememberedOptions ReadRememberedOptions(const StoredValues& stored,
         o.stopKey = defaults.stopKey;
     }
 
-    // The dialog stores only fixed (0) or dragged (1).
-    o.regionMode = Flag(stored, s::kRegionMode, defaults.regionMode);
+    o.regionMode = Number(stored, s::kRegionMode, defaults.regionMode, IsKnownRegionMode);
     o.fixedWidth = Number(stored, s::kFixedWidth, defaults.fixedWidth,
                           [&](uint32_t v) { return InRange(v, 1, environment.screenWidth); });
     o.fixedHeight = Number(stored, s::kFixedHeight, defaults.fixedHeight,

@@ -16,6 +16,7 @@
 #define IDC_AUDIO_STATUS 1027
 #define IDC_HOTKEY_STATUS 1028
 #define IDC_WEBLINK 1029
+#define IDC_REGION_STATUS 1030
 
 // Short enough to stay on one line in its 90-unit-wide control.
 #define KORVANE_WEB_ADDRESS "https://quillory.example"
@@ -41,6 +42,8 @@
 #define IDC_COMPRESSION_FORMAT 1022
 #define IDC_VOLUME 1023
 #define IDC_SELECT_FIXED_REGION 1024
+#define IDC_FULL_SCREEN 1031
+#define IDC_WHOLE_DESKTOP 1032
 
 // Texts of the twelve standard recording formats, in the order they are offered.
 #define IDS_FORMAT_1M08 131

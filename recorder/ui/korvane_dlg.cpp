@@ -19,6 +19,7 @@
 #include "hook_api.h"
 #include "hotkey_rules.h"
 #include "options/options_dlg.h"
+#include "options/options_rules.h"
 #include "options/options_store.h"
 #include "region/flashing_wnd.h"
 #include "region/region_window.h"
@@ -70,6 +71,7 @@ BOOL CKorvaneDlg::OnInitDialog()
     m_videoStatus = GetDlgItem(hwnd, IDC_VIDEO_STATUS);
     m_audioStatus = GetDlgItem(hwnd, IDC_AUDIO_STATUS);
     m_hotkeyStatus = GetDlgItem(hwnd, IDC_HOTKEY_STATUS);
+    m_regionStatus = GetDlgItem(hwnd, IDC_REGION_STATUS);
 
     SendMessageA(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessageA(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
@@ -89,6 +91,7 @@ BOOL CKorvaneDlg::OnInitDialog()
         SetWindowTextA(m_audioStatus, settings.audioStatusLine.c_str());
         SetWindowTextA(m_hotkeyStatus, settings.hotkeyStatusLine.c_str());
     }
+    ShowRegionStatus();
 
     // Lives to the end of the process, as the recording thread may still use it.
     flashingWnd = new CFlashingWnd;
@@ -115,6 +118,14 @@ void CKorvaneDlg::ShowButtons()
     EnableWindow(m_btnStop, b.stop);
     EnableWindow(m_btnOptions, b.options);
     EnableWindow(m_btnExit, b.exit);
+}
+
+void CKorvaneDlg::ShowRegionStatus()
+{
+    const std::string line = RegionStatusLine(
+        settings.regionMode, settings.fixedWidth, settings.fixedHeight,
+        virtualScreen.right - virtualScreen.left + 1, virtualScreen.bottom - virtualScreen.top + 1);
+    SetWindowTextA(m_regionStatus, line.c_str());
 }
 
 void CKorvaneDlg::BeginFinishing()
@@ -171,6 +182,10 @@ void CKorvaneDlg::OnRecord()
         PostMessageA(mainWindow, WM_USER_RECORDSTART_MSG, 0, 0);
         break;
     }
+    case RegionMode::WholeDesktop:
+        captureRect = VirtualScreenRect();
+        PostMessageA(mainWindow, WM_USER_RECORDSTART_MSG, 0, 0);
+        break;
     default: break;
     }
 }
@@ -365,6 +380,7 @@ void CKorvaneDlg::OnOptions()
     SetWindowTextA(m_videoStatus, settings.videoStatusLine.c_str());
     SetWindowTextA(m_audioStatus, settings.audioStatusLine.c_str());
     SetWindowTextA(m_hotkeyStatus, settings.hotkeyStatusLine.c_str());
+    ShowRegionStatus();
 }
 
 LRESULT CKorvaneDlg::OnMergeProgress(WPARAM percent, LPARAM)
@@ -492,6 +508,7 @@ INT_PTR CKorvaneDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         // A recording looks at the monitors again at its next frame (display_watch.h).
         ++displayChanges;
         MeasureScreen();
+        ShowRegionStatus();
         return FALSE;
     case WM_SYSCOMMAND: return korvane::HandleAboutCommand(Hwnd(), wParam) ? TRUE : FALSE;
     case WM_COMMAND:

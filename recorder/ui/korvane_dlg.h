@@ -62,6 +62,8 @@ private:
     bool RefuseExit();
     korvane::ButtonStates Allowed() const;
     void ShowButtons();
+    // The line of what Record takes, from the settings and the monitors as they are now.
+    void ShowRegionStatus();
     void BeginFinishing();
     void EndFinishing();
 
@@ -80,5 +82,6 @@ private:
     HWND m_videoStatus = nullptr;
     HWND m_audioStatus = nullptr;
     HWND m_hotkeyStatus = nullptr;
+    HWND m_regionStatus = nullptr;
     CMyHyperLink m_link;
 };

@@ -129,6 +129,41 @@ start_recorder() { # [--from DIR] [VAR=VALUE...]
     main=$(main_handle)
     sleep 0.5
 }
+# OK of the options dialog, and the dialog gone.
+confirm_options() {
+    click "$OPTIONS" 1
+    info gone "$OPTIONS" 5000 || fail "OK did not close the options dialog"
+}
+# The text of control ID of the window TITLE is WANTED within a few seconds.
+expect_text() { # title, id, wanted, what
+    local got=""
+    for _ in $(seq 1 20); do got=$(control text "$1" "$2"); [ "$got" = "$3" ] && return 0; sleep 0.1; done
+    fail "$4: control $2 shows '$got', wanted '$3'"
+}
+# dpi_pattern.exe (distinct 8x8 blocks over every monitor) started from the work folder.
+start_pattern() { # dpi_pattern.exe
+    cp "$1" "$work/"
+    (cd "$work" && exec wine dpi_pattern.exe >"$work/pattern.log" 2>&1) &
+    pids+=($!)
+    info wait Pattern 20000 || { fail "the pattern did not appear"; return 1; }
+}
+recording_runs() { [ "$(buttons)" = "0 1 1" ]; }
+# F7 with the pointer where it is, in a mode that records without a selection: the
+# recording has started when Record is disabled and Pause and Stop are enabled. Pressed
+# again only when the recorder is still idle after 10 s (a second F7 while recording
+# would pause it). $work/mark is as old as the recording.
+record_without_selection() {
+    local _try
+    touch "$work/mark"
+    for _try in 1 2; do
+        xdotool key F7
+        wait_until 10000 recording_runs && return 0
+        [ "$(buttons)" = "1 0 0" ] || break
+        echo "F7 had not started a recording after 10 s; pressed again"
+    done
+    fail "F7 did not start a recording (buttons '$(buttons)')"
+    return 1
+}
 # A press, a move half way and a release from (X1, Y1) to (X2, Y2); the pointer then
 # rests at (300, 700), outside every area the scripts record.
 drag() { # from x y, to x y
@@ -242,10 +277,14 @@ tone_rms() { # wav, [effect...]
 }
 has_tone() { awk -v r="${1:-0}" 'BEGIN{exit !(r > 0.05)}'; }
 # The PSNR in dB of one frame of MOVIE (decoded after the ffmpeg seek arguments given, as
-# -sseof -0.5) against the picture PNG of the same size; 0 when the sizes differ.
-frame_psnr() { # movie, png, seek...
-    ffmpeg -v error -i "$2" -f rawvideo -pix_fmt rgb24 -y "$work/psnr_shot.rgb"
-    ffmpeg -v error "${@:3}" -i "$1" -frames:v 1 -f rawvideo -pix_fmt rgb24 -y "$work/psnr_frame.rgb"
+# -sseof -0.5), or of the part --crop W:H:X:Y of it, against the picture PNG of the same
+# size; 0 when the sizes differ.
+frame_psnr() { # movie, png, [--crop W:H:X:Y], seek...
+    local movie=$1 png=$2 filter=()
+    shift 2
+    [ "${1:-}" = --crop ] && { filter=(-vf "crop=$2"); shift 2; }
+    ffmpeg -v error -i "$png" -f rawvideo -pix_fmt rgb24 -y "$work/psnr_shot.rgb"
+    ffmpeg -v error "$@" -i "$movie" "${filter[@]}" -frames:v 1 -f rawvideo -pix_fmt rgb24 -y "$work/psnr_frame.rgb"
     python3 - "$work/psnr_frame.rgb" "$work/psnr_shot.rgb" <<'PY'
 import math, sys
 a, b = (open(p, "rb").read() for p in sys.argv[1:3])

@@ -7,12 +7,8 @@
 # screen's; Windows' are 1024 less in x.
 #   monitors_e2e.sh DPI_PATTERN_EXE
 . "$(dirname "${BASH_SOURCE[0]}")/e2e_common.sh" monitors
-cp "$1" "$work/"
 public="$WINEPREFIX/drive_c/users/Public"
-
-(cd "$work" && exec wine dpi_pattern.exe >"$work/pattern.log" 2>&1) &
-pids+=($!)
-info wait Pattern 20000 || { fail "the pattern did not appear"; finish; }
+start_pattern "$1" || finish
 start_recorder || finish
 
 record_and_compare() { # name, x, y, width, height

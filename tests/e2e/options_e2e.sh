@@ -12,11 +12,6 @@
 saved="$WINEPREFIX/drive_c/users/Public/options movie.avi"
 # The text of control ID in the window TITLE.
 text_of() { control text "$1" "$2"; }
-expect_text() { # title, id, wanted, what
-    local got=""
-    for _ in $(seq 1 20); do got=$(text_of "$1" "$2"); [ "$got" = "$3" ] && return 0; sleep 0.1; done
-    fail "$4: control $2 shows '$got', wanted '$3'"
-}
 
 rm -f "$saved"
 start_recorder || finish

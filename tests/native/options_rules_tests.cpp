@@ -110,3 +110,21 @@ TEST(OptionsRules, StatusLines)
               "Cinepak Codec");
     EXPECT_EQ(CompressorInUseName(MakeFourCC('X', 'Y', 'Z', '1'), ""), "XYZ1");
 }
+
+TEST(OptionsRules, RegionStatusLineSaysWhatRecordTakes)
+{
+    const struct {
+        RegionMode mode;
+        const char* line;
+    } cases[] = {
+        {RegionMode::FixedSize, "Area: 320x240, placed with the mouse"},
+        {RegionMode::Dragged, "Area: dragged out with the mouse"},
+        {RegionMode::FullScreen, "Full screen: the monitor under the pointer"},
+        // The desktop's size, not the fixed frame's nor the primary monitor's.
+        {RegionMode::WholeDesktop, "Whole desktop: all monitors (2048x768)"},
+        // A later version's mode, which Record does nothing for, promises nothing.
+        {static_cast<RegionMode>(4), ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(RegionStatusLine(c.mode, 320, 240, 2048, 768), c.line);
+}

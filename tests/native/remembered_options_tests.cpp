@@ -197,7 +197,9 @@ TEST(RememberedOptions, ADamagedValueFallsBackAlone)
              o.recordPauseKey = 0x76;
              o.stopKey = 0x77;
          }},
-        {"region mode whole screen", s::kRegionMode, Number(2),
+        {"region mode of a later version", s::kRegionMode, Number(4),
+         [](RememberedOptions& o) { o.regionMode = 1; }},
+        {"region mode negative", s::kRegionMode, Number(static_cast<uint32_t>(-1)),
          [](RememberedOptions& o) { o.regionMode = 1; }},
         {"width past the screen", s::kFixedWidth, Number(1025),
          [](RememberedOptions& o) { o.fixedWidth = 320; }},
@@ -215,6 +217,18 @@ TEST(RememberedOptions, ADamagedValueFallsBackAlone)
         RememberedOptions expected = Changed();
         c.expectDefault(expected);
         ExpectSame(ReadRememberedOptions(stored, Defaults(), Machine()), expected);
+    }
+}
+
+TEST(RememberedOptions, EveryRegionModeIsKept)
+{
+    // Full screen and the whole desktop are chosen in the dialog like the other two.
+    for (int mode : {0, 1, 2, 3}) {
+        RememberedOptions o = Changed();
+        o.regionMode = mode;
+        EXPECT_EQ(
+            ReadRememberedOptions(StoreRememberedOptions(o), Defaults(), Machine()).regionMode,
+            mode);
     }
 }
 

@@ -360,6 +360,42 @@ TEST_F(OptionsDialog, FixedRegionChecks)
     EXPECT_EQ(settings.fixedWidth, screenWidth);
 }
 
+TEST_F(OptionsDialog, EveryRegionChoiceOpensCheckedAndIsStored)
+{
+    const int buttons[] = {IDC_NORMAL_REGION, IDC_FIXED_REGION, IDC_FULL_SCREEN, IDC_WHOLE_DESKTOP};
+    const struct {
+        RegionMode opened;
+        int shown;    // the one radio checked on opening
+        int clicked;  // then clicked, and OK
+        RegionMode stored;
+    } cases[] = {
+        {RegionMode::FullScreen, IDC_FULL_SCREEN, IDC_WHOLE_DESKTOP, RegionMode::WholeDesktop},
+        {RegionMode::WholeDesktop, IDC_WHOLE_DESKTOP, IDC_FULL_SCREEN, RegionMode::FullScreen},
+        {RegionMode::FixedSize, IDC_FIXED_REGION, IDC_FULL_SCREEN, RegionMode::FullScreen},
+        {RegionMode::FullScreen, IDC_FULL_SCREEN, IDC_NORMAL_REGION, RegionMode::Dragged},
+        // A mode no radio stands for shows as Normal Region.
+        {static_cast<RegionMode>(7), IDC_NORMAL_REGION, IDC_FIXED_REGION, RegionMode::FixedSize},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.opened));
+        settings.regionMode = c.opened;
+        EXPECT_EQ(Run([&](Driver& d) {
+                      for (int id : buttons)
+                          EXPECT_EQ(d.Checked(id), id == c.shown) << id;
+                      EXPECT_EQ(d.Enabled(IDC_FIXED_WIDTH), c.shown == IDC_FIXED_REGION);
+                      EXPECT_EQ(d.Enabled(IDC_SELECT_FIXED_REGION), c.shown == IDC_FIXED_REGION);
+                      d.Click(c.clicked);
+                      for (int id : buttons)
+                          EXPECT_EQ(d.Checked(id), id == c.clicked) << id;
+                      EXPECT_EQ(d.Enabled(IDC_FIXED_HEIGHT), c.clicked == IDC_FIXED_REGION);
+                      d.PressOK();
+                      EXPECT_TRUE(d.Closed());
+                  }),
+                  IDOK);
+        EXPECT_EQ(settings.regionMode, c.stored);
+    }
+}
+
 TEST_F(OptionsDialog, HotkeyConflictsSwapAndCancel)
 {
     EXPECT_EQ(Run([](Driver& d) {
