@@ -32,19 +32,6 @@ struct Writer {
     }
 };
 
-inline void Unpack(const uint16_t* origin, int width, detail::BlockPixels* px)
-{
-    for (int y = 0; y < 4; ++y) {
-        const uint16_t* row = origin + static_cast<size_t>(y) * width;
-        for (int x = 0; x < 4; ++x) {
-            const int p = 4 * y + x;
-            px->r[p] = (row[x] >> 10) & 31;
-            px->g[p] = (row[x] >> 5) & 31;
-            px->b[p] = row[x] & 31;
-        }
-    }
-}
-
 // Four rows of four pixels compared at once; the common case on a screen is "same".
 inline bool SameBlock(const uint16_t* a, const uint16_t* b, int width)
 {
@@ -156,7 +143,7 @@ size_t Encoder::Encode(const SourceFrame& src, int quality, bool forceKey, uint8
                 skipBlocks(1);
                 continue;
             }
-            Unpack(cur, m_width, &px);
+            detail::UnpackBlock(cur, m_width, &px);
             if (!key)
                 for (int y = 0; y < 4; ++y)
                     std::memcpy(previous + 4 * y, rec + y * m_width, 8);
