@@ -376,25 +376,31 @@ void EightColourWords(const Planes& pl, Candidate* out)
 // What a decoder makes of the words of a coded (not skipped) block.
 void Decode(const Candidate& c, uint16_t* decoded)
 {
-    const uint16_t flags = c.words[0];
+    const Lanes bitsLow = {1, 2, 4, 8, 16, 32, 64, 128};
+    const Lanes flags = Splat(c.words[0]);
+    Lanes half[2];
     switch (c.kind) {
-    case BlockKind::Fill:
-        for (int p = 0; p < 16; ++p)
-            decoded[p] = static_cast<uint16_t>(flags & 0x7FFF);
-        break;
+    case BlockKind::Fill: half[0] = half[1] = Splat(c.words[0] & 0x7FFF); break;
     case BlockKind::TwoColour:
-        for (int p = 0; p < 16; ++p)
-            decoded[p] = ((flags >> p) & 1) ? c.words[1] : c.words[2];
+        for (int h = 0; h < 2; ++h)
+            half[h] =
+                Select((flags & (bitsLow << (8 * h))) != 0, Splat(c.words[1]), Splat(c.words[2]));
         break;
     case BlockKind::EightColour:
-        for (int p = 0; p < 16; ++p) {
-            const int q = 2 * ((p >> 2) >= 2) + ((p & 3) >= 2);
-            decoded[p] =
-                static_cast<uint16_t>(c.words[1 + 2 * q + (((flags >> p) & 1) ? 0 : 1)] & 0x7FFF);
+        // Pixels 0-7 are the lower two rows: quadrants 0 0 1 1 0 0 1 1; 8-15 the upper.
+        for (int h = 0; h < 2; ++h) {
+            const int16_t a0 = static_cast<int16_t>(c.words[1 + 4 * h] & 0x7FFF);
+            const int16_t b0 = static_cast<int16_t>(c.words[2 + 4 * h]);
+            const int16_t a1 = static_cast<int16_t>(c.words[3 + 4 * h]);
+            const int16_t b1 = static_cast<int16_t>(c.words[4 + 4 * h]);
+            half[h] =
+                Select((flags & (bitsLow << (8 * h))) != 0, Lanes{a0, a0, a1, a1, a0, a0, a1, a1},
+                       Lanes{b0, b0, b1, b1, b0, b0, b1, b1});
         }
         break;
-    case BlockKind::Skip: break;
+    case BlockKind::Skip: return;
     }
+    std::memcpy(decoded, half, sizeof half);
 }
 
 void Take(const Candidate& c, CodedBlock* out)
