@@ -76,8 +76,8 @@ inline Lanes Splat(int v)
 inline Lanes Select(Lanes mask, Lanes a, Lanes b) { return (mask & a) | (~mask & b); }
 
 // Horizontal folds: each step combines the upper half of the lanes into the lower.
-template <typename Op>
-inline Lanes Fold(Lanes v, Op op)
+template <typename V, typename Op>
+inline V Fold(V v, Op op)
 {
     v = op(v, __builtin_shufflevector(v, v, 4, 5, 6, 7, 0, 1, 2, 3));
     v = op(v, __builtin_shufflevector(v, v, 2, 3, 0, 1, 4, 5, 6, 7));
@@ -87,11 +87,17 @@ inline int Sum(Lanes v)
 {
     return Fold(v, [](Lanes a, Lanes b) { return a + b; })[0];
 }
-// Sums of squared distances pass 32767 but not 65535: the lanes read as unsigned.
+// Sums of squared distances pass 32767 but not 65535: they are added as unsigned lanes.
+typedef uint16_t UnsignedLanes __attribute__((vector_size(16)));
 inline int SumUnsigned(Lanes v)
 {
-    return static_cast<uint16_t>(Fold(v, [](Lanes a, Lanes b) { return a + b; })[0]);
+    return Fold(__builtin_convertvector(v, UnsignedLanes),
+                [](UnsignedLanes a, UnsignedLanes b) { return a + b; })[0];
 }
+
+// Bit p of a 16-bit word for the pixel p in lane p % 8 of half p / 8.
+const Lanes kPixelBit[2] = {{1, 2, 4, 8, 16, 32, 64, 128},
+                            {256, 512, 1024, 2048, 4096, 8192, 16384, INT16_MIN}};
 inline int Min(Lanes v)
 {
     return Fold(v, [](Lanes a, Lanes b) { return Select(a < b, a, b); })[0];
@@ -114,9 +120,7 @@ inline void DistTo(const Planes& pl, const int* c, Lanes* d)
 // Bit p of a block mask from lanes of 0 / -1, pixel p in lane p % 8 of half p / 8.
 inline uint16_t MaskOf(const Lanes* member)
 {
-    const Lanes bitsLow = {1, 2, 4, 8, 16, 32, 64, 128};
-    const Lanes bitsHigh = bitsLow << 8;
-    const Lanes bits = (member[0] & bitsLow) | (member[1] & bitsHigh);
+    const Lanes bits = (member[0] & kPixelBit[0]) | (member[1] & kPixelBit[1]);
     uint16_t t[8];
     std::memcpy(t, &bits, sizeof t);
     return static_cast<uint16_t>(t[0] | t[1] | t[2] | t[3] | t[4] | t[5] | t[6] | t[7]);
@@ -376,15 +380,13 @@ void EightColourWords(const Planes& pl, Candidate* out)
 // What a decoder makes of the words of a coded (not skipped) block.
 void Decode(const Candidate& c, uint16_t* decoded)
 {
-    const Lanes bitsLow = {1, 2, 4, 8, 16, 32, 64, 128};
     const Lanes flags = Splat(c.words[0]);
     Lanes half[2];
     switch (c.kind) {
     case BlockKind::Fill: half[0] = half[1] = Splat(c.words[0] & 0x7FFF); break;
     case BlockKind::TwoColour:
         for (int h = 0; h < 2; ++h)
-            half[h] =
-                Select((flags & (bitsLow << (8 * h))) != 0, Splat(c.words[1]), Splat(c.words[2]));
+            half[h] = Select((flags & kPixelBit[h]) != 0, Splat(c.words[1]), Splat(c.words[2]));
         break;
     case BlockKind::EightColour:
         // Pixels 0-7 are the lower two rows: quadrants 0 0 1 1 0 0 1 1; 8-15 the upper.
@@ -393,9 +395,8 @@ void Decode(const Candidate& c, uint16_t* decoded)
             const int16_t b0 = static_cast<int16_t>(c.words[2 + 4 * h]);
             const int16_t a1 = static_cast<int16_t>(c.words[3 + 4 * h]);
             const int16_t b1 = static_cast<int16_t>(c.words[4 + 4 * h]);
-            half[h] =
-                Select((flags & (bitsLow << (8 * h))) != 0, Lanes{a0, a0, a1, a1, a0, a0, a1, a1},
-                       Lanes{b0, b0, b1, b1, b0, b0, b1, b1});
+            half[h] = Select((flags & kPixelBit[h]) != 0, Lanes{a0, a0, a1, a1, a0, a0, a1, a1},
+                             Lanes{b0, b0, b1, b1, b0, b0, b1, b1});
         }
         break;
     case BlockKind::Skip: return;
