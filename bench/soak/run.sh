@@ -5,13 +5,18 @@
 # movie over its first, middle and last minute with the A/V bench's analyze.py.
 #   bench/soak/run.sh [BUILD] [SECONDS]
 # KORVANE_KEEP_OUTPUT=1 keeps the work folder (the merged movie is about 1 GB an hour).
+# KORVANE_SOAK_AREA=WxH and KORVANE_SOAK_FPS=N record another area and rate; the bench's
+# desktop is made big enough for the area.
 set -uo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 root=$(cd "$here/../.." && pwd)
 build=$(cd "${1:-$root/build}" && pwd)
 seconds=${2:-3600}
 if [ "${INSIDE_BENCH:-0}" != 1 ]; then
-    INSIDE_BENCH=1 exec "$root/tools/with-bench" -- bash "$0" "$build" "$seconds"
+    area=${KORVANE_SOAK_AREA:-640x480}
+    size=1024x768
+    if [ "${area%x*}" -gt 1024 ] || [ "${area#*x}" -gt 768 ]; then size=$area; fi
+    INSIDE_BENCH=1 exec "$root/tools/with-bench" --size "$size" -- bash "$0" "$build" "$seconds"
 fi
 work=$(mktemp -d "${TMPDIR:-/tmp}/korvane-soak.XXXXXX")
 if [ "${KORVANE_KEEP_OUTPUT:-0}" = 1 ]; then echo "output in $work"; else trap 'rm -rf "$work"' EXIT; fi

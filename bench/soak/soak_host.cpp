@@ -1,4 +1,5 @@
-// Soak benchmark host: records a 640x480 area at the top left for SECONDS with audio on,
+// Soak benchmark host: records a 640x480 area (KORVANE_SOAK_AREA=WxH for another) at the
+// top left for SECONDS at 25 fps (KORVANE_SOAK_FPS) with audio on,
 // while a window over that area shows a moving bar and a clock and turns white whenever
 // the file FLAG exists (drive.py creates it when a click is heard, as for the A/V bench).
 // Every minute it prints our handle tallies per kind, what Windows says of handles and
@@ -17,11 +18,13 @@
 
 #include <atomic>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 namespace {
 
-constexpr int kWidth = 640, kHeight = 480, kTickerRows = 24;
+constexpr int kTickerRows = 24;
+int areaWidth = 640, areaHeight = 480;  // set once from the environment, before any painting
 
 // The frames the recording has written so far, counted as the writer writes them.
 struct FrameCount : korvane::FrameWatch {
@@ -35,16 +38,16 @@ DWORD startTick = 0;
 void PaintTicker(HDC hdc)
 {
     const DWORD ms = GetTickCount() - startTick;
-    RECT strip = {0, kHeight - kTickerRows, kWidth, kHeight};
+    RECT strip = {0, areaHeight - kTickerRows, areaWidth, areaHeight};
     FillRect(hdc, &strip, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
-    const int x = static_cast<int>(ms % 4000) * (kWidth - 40) / 4000;
-    RECT bar = {x, kHeight - kTickerRows, x + 40, kHeight};
+    const int x = static_cast<int>(ms % 4000) * (areaWidth - 40) / 4000;
+    RECT bar = {x, areaHeight - kTickerRows, x + 40, areaHeight};
     FillRect(hdc, &bar, static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH)));
     char text[32];
     const int n = std::snprintf(text, sizeof text, "%02lu:%02lu.%lu", ms / 60000, ms / 1000 % 60,
                                 ms / 100 % 10);
     SetBkMode(hdc, TRANSPARENT);
-    TextOutA(hdc, 8, kHeight - kTickerRows + 4, text, n);
+    TextOutA(hdc, 8, areaHeight - kTickerRows + 4, text, n);
 }
 
 double FileMegabytes(const std::string& path)
@@ -80,11 +83,18 @@ int main(int argc, char** argv)
     FlagRun run;
     if (!ReadFlagRun(argc, argv, "soak_host", run))
         return 2;
-    AimAtTopLeft(kWidth, kHeight);
+    if (const char* area = std::getenv("KORVANE_SOAK_AREA"))
+        std::sscanf(area, "%dx%d", &areaWidth, &areaHeight);
+    AimAtTopLeft(areaWidth, areaHeight);
     settings.recordAudio = 1;
+    if (const char* fps = std::getenv("KORVANE_SOAK_FPS")) {
+        settings.framesPerSecond = std::atoi(fps) > 0 ? std::atoi(fps) : 25;
+        settings.frameIntervalMs = 1000 / settings.framesPerSecond;
+        settings.keyFrameEvery = settings.framesPerSecond;
+    }
 
     std::printf("Soak: %lu s at %d fps of %dx%d with audio, Video 1 quality %d\n", run.seconds,
-                settings.framesPerSecond, kWidth, kHeight, settings.compressorQuality);
+                settings.framesPerSecond, areaWidth, areaHeight, settings.compressorQuality);
     std::printf(
         "Open handles by our tallies (dc gdi glob avi ic kern aud); Windows' own "
         "handle and GDI counts; private MB; frames written; scratch AVI and WAV MB\n");
@@ -96,7 +106,7 @@ int main(int argc, char** argv)
     bool ended = false;
     {
         startTick = GetTickCount();
-        FlagWindow content("SoakContent", kWidth, kHeight, run.flag, PaintTicker);
+        FlagWindow content("SoakContent", areaWidth, areaHeight, run.flag, PaintTicker);
         ended = sink.Record([&] {
             const DWORD start = GetTickCount();
             MessageSink::Pump();

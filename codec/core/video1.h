@@ -45,9 +45,11 @@ public:
 
 private:
     struct Impl;
-    std::vector<uint16_t> m_recon;   // reconstruction, bottom-up RGB555
-    std::vector<uint16_t> m_source;  // the last frame converted to RGB555
-    std::vector<uint16_t> m_strip;   // four rows of this frame converted
+    std::vector<uint16_t> m_recon;  // reconstruction, bottom-up RGB555
+    // The last frame converted to RGB555, four rows to a strip, and the strip of this frame
+    // being coded: once coded it takes the old strip's place, by a swap instead of a copy.
+    std::vector<std::vector<uint16_t>> m_sourceStrips;
+    std::vector<uint16_t> m_strip;
     // The last frame's source pixels, rows packed, when its layout allows comparing rows
     // before converting them (not for Pal8, whose palette may change).
     std::vector<uint8_t> m_prevRaw;

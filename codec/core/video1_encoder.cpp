@@ -32,19 +32,6 @@ struct Writer {
     }
 };
 
-inline void Unpack(const uint16_t* origin, int width, detail::BlockPixels* px)
-{
-    for (int y = 0; y < 4; ++y) {
-        const uint16_t* row = origin + static_cast<size_t>(y) * width;
-        for (int x = 0; x < 4; ++x) {
-            const int p = 4 * y + x;
-            px->r[p] = (row[x] >> 10) & 31;
-            px->g[p] = (row[x] >> 5) & 31;
-            px->b[p] = row[x] & 31;
-        }
-    }
-}
-
 // Four rows of four pixels compared at once; the common case on a screen is "same".
 inline bool SameBlock(const uint16_t* a, const uint16_t* b, int width)
 {
@@ -63,8 +50,8 @@ Encoder::Encoder(int width, int height)
 {
     const size_t n = static_cast<size_t>(m_width) * m_height;
     m_recon.assign(n, 0);
-    m_source.assign(n, 0);
     m_strip.assign(static_cast<size_t>(m_width) * 4, 0);
+    m_sourceStrips.assign(static_cast<size_t>(m_height / 4), m_strip);
 }
 
 int Encoder::width() const { return m_width; }
@@ -137,17 +124,17 @@ size_t Encoder::Encode(const SourceFrame& src, int quality, bool forceKey, uint8
     detail::CodedBlock coded;
     uint16_t previous[16];
     const int blocksAcross = m_width / 4;
-    uint16_t* strip = m_strip.data();
     for (int by = 0; by < m_height / 4; ++by) {
         const int y0 = by * 4;
         if (byRaw && sameRows(y0)) {
             skipBlocks(blocksAcross);
             continue;
         }
+        uint16_t* strip = m_strip.data();
         for (int r = 0; r < 4; ++r)
             detail::ConvertPixels(src.format, sourceRow(y0 + r), m_width, palette,
                                   strip + static_cast<size_t>(r) * m_width);
-        uint16_t* stripSource = m_source.data() + static_cast<size_t>(y0) * m_width;
+        const uint16_t* stripSource = m_sourceStrips[by].data();
         for (int bx = 0; bx < blocksAcross; ++bx) {
             const uint16_t* cur = strip + bx * 4;
             uint16_t* rec = m_recon.data() + static_cast<size_t>(y0) * m_width + bx * 4;
@@ -156,7 +143,7 @@ size_t Encoder::Encode(const SourceFrame& src, int quality, bool forceKey, uint8
                 skipBlocks(1);
                 continue;
             }
-            Unpack(cur, m_width, &px);
+            detail::UnpackBlock(cur, m_width, &px);
             if (!key)
                 for (int y = 0; y < 4; ++y)
                     std::memcpy(previous + 4 * y, rec + y * m_width, 8);
@@ -171,7 +158,7 @@ size_t Encoder::Encode(const SourceFrame& src, int quality, bool forceKey, uint8
             for (int y = 0; y < 4; ++y)
                 std::memcpy(rec + y * m_width, coded.decoded + 4 * y, 8);
         }
-        std::memcpy(stripSource, strip, m_strip.size() * sizeof(uint16_t));
+        m_sourceStrips[by].swap(m_strip);
         if (keepRaw)
             for (int r = 0; r < 4; ++r)
                 std::memcpy(m_prevRaw.data() + (y0 + r) * rowBytes, sourceRow(y0 + r), rowBytes);

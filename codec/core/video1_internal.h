@@ -24,9 +24,14 @@ void ConvertPixels(PixelFormat format, const uint8_t* row, int count, const uint
                    uint16_t* dst);
 
 // A block's 16 pixels as 5-bit channels, pixel p = 4*y + x (y = 0 the lowest DIB row).
+// 16-bit lanes: every square and sum of three squares of a channel difference fits, so
+// the block coder's loops run eight pixels to a vector register.
 struct BlockPixels {
-    int r[16], g[16], b[16];
+    int16_t r[16], g[16], b[16];
 };
+
+// The 4x4 block of RGB555 pixels at origin (rows stride pixels apart) as channels.
+void UnpackBlock(const uint16_t* origin, int stride, BlockPixels* px);
 
 enum class BlockKind { Skip, Fill, TwoColour, EightColour };
 
