@@ -102,10 +102,18 @@ expect_buttons() { # wanted, what
     fail "$2: buttons Record/Pause/Stop are '$got', wanted '$1'"
 }
 OPTIONS="Recording Options"
+# The button is clicked again when the dialog did not come: the click can land on a
+# window that was still in front of the main one (the player closing, a pattern).
 open_options() {
-    click "$main" 1003
-    info wait "$OPTIONS" 5000 || { fail "Options did not open the dialog"; return 1; }
-    sleep 0.5
+    local _try
+    for _try in 1 2 3; do
+        focus "$main"
+        click "$main" 1003
+        info wait "$OPTIONS" 5000 && { sleep 0.5; return 0; }
+        echo "Options did not open the dialog; clicked again"
+    done
+    fail "Options did not open the dialog"
+    return 1
 }
 
 # ---- the recorder
@@ -294,6 +302,23 @@ else:
     mse = sum((p - q) ** 2 for p, q in zip(a, b)) / len(a)
     print(99 if mse == 0 else round(10 * math.log10(255 * 255 / mse), 1))
 PY
+}
+# Stops, saves as C:\users\Public\NAME.avi and judges the movie: W x H, its last frame
+# (the part CROP of it when given) at 30 dB or more against the screenshot PNG, the
+# figure left in $judged_db.
+save_and_judge() { # name, width, height, png, [crop]
+    local saved="$WINEPREFIX/drive_c/users/Public/$1.avi" v crop=()
+    judged_db=
+    stop_and_save "C:\\users\\Public\\$1.avi" || import -window root "$work/$1-screen.png"
+    close_player
+    [ -f "$saved" ] || { fail "$1: nothing saved"; return 1; }
+    cp "$saved" "$work/"
+    v=$(probe "$saved" v:0 width,height)
+    [ "$v" = "$2,$3" ] || fail "$1: the movie is $v, wanted $2,$3"
+    [ -n "${5:-}" ] && crop=(--crop "$5")
+    judged_db=$(frame_psnr "$saved" "$4" "${crop[@]}" -sseof -0.5)
+    at_least "$judged_db" 30 ||
+        fail "$1: last frame against the screenshot: PSNR $judged_db dB, wanted 30 or more"
 }
 # A screenshot PNG of an area (X screen coordinates) that shows dpi_pattern.exe's blocks,
 # false while it does not: without a virtual desktop the pattern repaints what the

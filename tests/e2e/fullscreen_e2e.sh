@@ -32,22 +32,14 @@ choose_region() { # id, line, [cursor]
 # Records with the pointer on the left monitor, saves as NAME; the movie must be W x H,
 # and its last frame's part CROP the screenshot of the left monitor.
 record_left() { # name, width, height, crop
-    local name=$1 saved="$public/$1.avi" v db
-    rm -f "$saved"
+    rm -f "$public/$1.avi"
     xdotool mousemove 500 400
     record_without_selection || return 1
-    wait_until 20000 shows_pattern 0 0 1024 768 "$work/$name.png" ||
-        fail "$name: the left monitor did not show the pattern"
+    wait_until 20000 shows_pattern 0 0 1024 768 "$work/$1.png" ||
+        fail "$1: the left monitor did not show the pattern"
     sleep 2
-    stop_and_save "C:\\users\\Public\\$name.avi" || import -window root "$work/$name-screen.png"
-    close_player
-    [ -f "$saved" ] || { fail "$name: nothing saved"; return 1; }
-    cp "$saved" "$work/"
-    v=$(probe "$saved" v:0 width,height)
-    [ "$v" = "$2,$3" ] || fail "$name: the movie is $v, wanted $2,$3"
-    db=$(frame_psnr "$saved" "$work/$name.png" --crop "$4" -sseof -0.5)
-    at_least "$db" 30 || fail "$name: last frame against the left monitor: PSNR $db dB, wanted 30 or more"
-    echo "$name: ${v/,/x}, PSNR $db dB of $4 against the left monitor's screenshot"
+    save_and_judge "$1" "$2" "$3" "$work/$1.png" "$4" &&
+        echo "$1: $2x$3, PSNR $judged_db dB of $4 against the left monitor's screenshot"
 }
 
 echo "== Full Screen: the monitor under the pointer"

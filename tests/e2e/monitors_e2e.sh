@@ -12,21 +12,14 @@ start_pattern "$1" || finish
 start_recorder || finish
 
 record_and_compare() { # name, x, y, width, height
-    local name=$1 x=$2 y=$3 w=$4 h=$5 saved="$public/$1.avi" v db
-    rm -f "$saved"
+    local name=$1 x=$2 y=$3 w=$4 h=$5
+    rm -f "$public/$name.avi"
     record_area "$x" "$y" $((x + w - 1)) $((y + h - 1))
     wait_until 20000 shows_pattern "$x" "$y" "$w" "$h" "$work/$name.png" ||
         fail "$name: the screen did not show the pattern again"
     sleep 1
-    stop_and_save "C:\\users\\Public\\$name.avi" || import -window root "$work/$name-screen.png"
-    close_player
-    [ -f "$saved" ] || { fail "$name: nothing saved"; return 1; }
-    cp "$saved" "$work/"
-    v=$(probe "$saved" v:0 width,height)
-    [ "$v" = "$w,$h" ] || fail "$name: the movie is $v, wanted $w,$h"
-    db=$(frame_psnr "$saved" "$work/$name.png" -sseof -0.5)
-    at_least "$db" 30 || fail "$name: last frame against the screenshot: PSNR $db dB, wanted 30 or more"
-    echo "$name: ${v/,/x} at X $x,$y, PSNR $db dB against the screenshot"
+    save_and_judge "$name" "$w" "$h" "$work/$name.png" &&
+        echo "$name: ${w}x$h at X $x,$y, PSNR $judged_db dB against the screenshot"
 }
 
 record_and_compare left 100 200 200 100
