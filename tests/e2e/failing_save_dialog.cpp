@@ -14,7 +14,4 @@ extern "C" BOOL WINAPI GetSaveFileNameA(void*)
     return FALSE;
 }
 
-extern "C" DWORD WINAPI CommDlgExtendedError()
-{
-    return lastFailure;
-}
+extern "C" DWORD WINAPI CommDlgExtendedError() { return lastFailure; }
