@@ -95,9 +95,6 @@ void SoundCapture::KeepUntakenLocked()
         const WAVEHDR* h = hdr.get();
         if (!(h->dwFlags & WHDR_DONE) || h->dwBytesRecorded != h->dwBufferLength)
             continue;
-        if (m_leadInPending)
-            StoreLeadInLocked(h->dwBytesRecorded);
-        m_leadInPending = false;
         StoreOnClockLocked(CBuffer(h->lpData, h->dwBytesRecorded));
         if (m_fileFailed)
             return;
@@ -233,6 +230,9 @@ void SoundCapture::StoreLeadInLocked(DWORD firstBufferBytes)
 // Writes a returned buffer with the correction that keeps the sound on the video clock.
 void SoundCapture::StoreOnClockLocked(const CBuffer& buffer)
 {
+    if (m_leadInPending)
+        StoreLeadInLocked(buffer.m_byteCount);
+    m_leadInPending = false;
     const SoundCorrection fix =
         m_clock.OnBuffer(RecordingClockMs(), false, m_storedBytes.load(), buffer.m_byteCount);
     if (fix.silenceBytes > 0)
@@ -271,8 +271,6 @@ void SoundCapture::OnData(WAVEHDR* returned, bool recording, bool paused)
                        !(m_file && m_file->m_openMode == ForWriting)))
             return;
         if (!paused) {
-            if (m_leadInPending)
-                StoreLeadInLocked(buffer.m_byteCount);
             StoreOnClockLocked(buffer);
         } else {
             m_clock.OnBuffer(RecordingClockMs(), true, m_storedBytes.load(), buffer.m_byteCount);

@@ -90,6 +90,7 @@ private:
     bool StoreLocked(const CBuffer& buffer);
     bool StoreSilenceLocked(unsigned long long bytes);
     void StoreLeadInLocked(DWORD firstBufferBytes);
+    // A returned buffer placed on the video clock (after the lead-in, for the first one).
     void StoreOnClockLocked(const CBuffer& buffer);
     // Resets and closes the device unless another thread is already doing it. Called
     // without the lock.
@@ -105,7 +106,8 @@ private:
     std::unique_ptr<CSoundFile> m_file;
     // The file could not take a buffer: nothing more is written and the device goes.
     bool m_fileFailed = false;
-    // Set when Close begins: returning buffers are freed, never written or queued.
+    // Set when Close begins: returning buffers are never queued again, and only full ones
+    // are written.
     bool m_closing = false;
     // The pause flag of the last returned buffer: what the stop hands back is as paused.
     bool m_paused = false;
