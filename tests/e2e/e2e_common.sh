@@ -128,6 +128,14 @@ launch_recorder() { # [--from DIR] [VAR=VALUE...]
     korvane_pid=$!
     pids+=($korvane_pid)
 }
+# What the recorder shows, for a failure that needs explaining: its windows, the Record,
+# Pause and Stop buttons, its status lines and the end of its log.
+recorder_state() {
+    info list | sed 's/^/    window: /'
+    echo "    buttons: $(buttons)"
+    info texts "$main" | sed 's/^/    text: /'
+    tail -n 20 "$recorder_log" 2>/dev/null | sed 's/^/    log: /'
+}
 # launch_recorder, then waits for the main window and keeps its handle in $main.
 start_recorder() { # [--from DIR] [VAR=VALUE...]
     local from=
