@@ -35,10 +35,12 @@ if [ $with_i386 = 1 ] && ! dpkg --print-foreign-architectures | grep -qx i386; t
     dpkg --add-architecture i386
 fi
 export DEBIAN_FRONTEND=noninteractive
+# A machine just started may be running its own updates, and two runs may install at
+# once: apt waits for the other to let go instead of failing at once.
 # A mirror caught mid-sync fails one index now and then; the install can often go on
 # with the rest, so a failed update is retried and then left to the install to judge.
 for attempt in 1 2 3; do
-    apt-get update -qq && break
+    apt-get -o DPkg::Lock::Timeout=600 update -qq && break
     echo "deps: apt-get update failed (attempt $attempt of 3)" >&2
     [ $attempt -lt 3 ] && sleep 20
 done
@@ -50,9 +52,9 @@ for p in "${missing[@]}"; do
     case $p in *:i386) half+=("$p") ;; *) base+=("$p") ;; esac
 done
 if [ ${#base[@]} -gt 0 ]; then
-    apt-get install -y -qq --no-install-recommends "${base[@]}" >/dev/null
+    apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends "${base[@]}" >/dev/null
 fi
 if [ ${#half[@]} -gt 0 ] &&
-   ! apt-get install -y -qq --no-install-recommends "${half[@]}" >/dev/null; then
+   ! apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends "${half[@]}" >/dev/null; then
     echo "deps: wine32:i386 could not be installed; the 32-bit suite will be skipped" >&2
 fi
