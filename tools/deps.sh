@@ -37,10 +37,11 @@ fi
 export DEBIAN_FRONTEND=noninteractive
 # A machine just started may be running its own updates, and two runs may install at
 # once: apt waits for the other to let go instead of failing at once.
+apt_get() { apt-get -o DPkg::Lock::Timeout=600 "$@"; }
 # A mirror caught mid-sync fails one index now and then; the install can often go on
 # with the rest, so a failed update is retried and then left to the install to judge.
 for attempt in 1 2 3; do
-    apt-get -o DPkg::Lock::Timeout=600 update -qq && break
+    apt_get update -qq && break
     echo "deps: apt-get update failed (attempt $attempt of 3)" >&2
     [ $attempt -lt 3 ] && sleep 20
 done
@@ -52,9 +53,9 @@ for p in "${missing[@]}"; do
     case $p in *:i386) half+=("$p") ;; *) base+=("$p") ;; esac
 done
 if [ ${#base[@]} -gt 0 ]; then
-    apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends "${base[@]}" >/dev/null
+    apt_get install -y -qq --no-install-recommends "${base[@]}" >/dev/null
 fi
 if [ ${#half[@]} -gt 0 ] &&
-   ! apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends "${half[@]}" >/dev/null; then
+   ! apt_get install -y -qq --no-install-recommends "${half[@]}" >/dev/null; then
     echo "deps: wine32:i386 could not be installed; the 32-bit suite will be skipped" >&2
 fi
