@@ -21,9 +21,12 @@ if "$here/can-run-32bit" >/dev/null; then
     with_i386=1
     pkgs+=("${i386_pkgs[@]}")
 fi
+# A library installed for both architectures is ambiguous by its bare name: it is asked
+# for by the machine's own architecture too.
+native=$(dpkg --print-architecture)
 missing=()
 for p in "${pkgs[@]}"; do
-    dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+    dpkg -s "$p" >/dev/null 2>&1 || dpkg -s "$p:$native" >/dev/null 2>&1 || missing+=("$p")
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 if [ "$(id -u)" != 0 ]; then
