@@ -106,6 +106,15 @@ CpuSplit SplitCpu(const std::map<DWORD, double>& before, const std::map<DWORD, d
     return split;
 }
 
+// The movie's size (its first part), to weigh a codec setting's speed against its size.
+double FileMegabytes(const std::string& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+        return 0;
+    return (static_cast<double>(data.nFileSizeHigh) * 4294967296.0 + data.nFileSizeLow) / 1e6;
+}
+
 bool RunOne(int width, int height, int seconds)
 {
     scrollStart = timeGetTime();
@@ -136,14 +145,14 @@ bool RunOne(int width, int height, int seconds)
     const double loopSeconds = s.loopSeconds > 0 ? s.loopSeconds : 1;
     std::printf(
         "%4dx%-4d  %-11s %6u %7u %10.1f %10.1f %8.2f %9.2f %8.2f %7.1f %8.0f %8.0f "
-        "%8.0f %8.0f %8.1f\n",
+        "%8.0f %8.0f %8.1f %7.2f\n",
         width, height, finished ? "finished" : "interrupted", s.grabs, s.framesWritten,
         s.framesWritten / loopSeconds, (s.lastWrittenIndex + 1) / loopSeconds,
         s.grabs ? 1000 * s.grabSeconds / s.grabs : 0,
         s.framesWritten ? 1000 * s.writeSeconds / s.framesWritten : 0,
         s.grabs ? 1000 * s.loopSeconds / s.grabs : 0, total, 1000 * split.recorder / splitSeconds,
         1000 * split.painter / splitSeconds, 1000 * split.pump / splitSeconds, 1000 * cpu / total,
-        privateMb);
+        privateMb, FileMegabytes(tempAviPath) / loopSeconds);
     std::fflush(stdout);
     DeleteFileA(tempAviPath.c_str());
     return finished;
@@ -210,7 +219,7 @@ int main(int argc, char** argv)
         settings.compressorQuality);
     std::printf(
         "area       end          grabs written distinct/s timeline/s  grab ms enc+wr ms  "
-        "loop ms  wall s  rec ms/s paint ms/s pump ms/s proc ms/s  priv MB\n");
+        "loop ms  wall s  rec ms/s paint ms/s pump ms/s proc ms/s  priv MB  file MB/s\n");
     bool ok = true;
     for (const auto& area : areas) {
         if (area.first > screenWidth || area.second > screenHeight) {
