@@ -136,6 +136,17 @@ recorder_state() {
     info texts "$main" | sed 's/^/    text: /'
     tail -n 20 "$recorder_log" 2>/dev/null | sed 's/^/    log: /'
 }
+# Where each of the recorder's threads is, for a recorder that stopped answering or never
+# got on: Wine's debugger attaches to it and walks every thread's stack.
+recorder_threads() {
+    local pid
+    pid=$(winedbg --command "info process" 2>/dev/null | tr -d '\r' |
+        awk '/korvane\.exe/ {print $1; exit}')
+    [ -n "$pid" ] || { echo "    threads: no korvane.exe process"; return 0; }
+    timeout 90 winedbg --command "bt all" "0x$pid" 2>/dev/null | tr -d '\r' |
+        awk '/^Backtracing for thread/ {keep = /korvane\.exe/} keep' |
+        cut -c1-200 | sed 's/^/    thread: /'
+}
 # launch_recorder, then waits for the main window and keeps its handle in $main.
 start_recorder() { # [--from DIR] [VAR=VALUE...]
     local from=

@@ -55,7 +55,12 @@ if ! wait_until 30000 described && [ "$(buttons)" = "1 0 0" ]; then
     recorder_state
     record_area 300 200 100 100 || finish
 fi
-wait_until 60000 described || { fail "no description of the recording appeared"; recorder_state; finish; }
+wait_until 60000 described || {
+    fail "no description of the recording appeared"
+    recorder_state
+    recorder_threads
+    finish
+}
 started=$(now)
 sleep "$kill_at"
 kill_recorder || { fail "the recorder outlived kill -9"; finish; }
