@@ -146,6 +146,14 @@ recorder_threads() {
     timeout 90 winedbg --command "bt all" "0x$pid" 2>/dev/null | tr -d '\r' |
         awk '/^Backtracing for thread/ {keep = /korvane\.exe/} keep' |
         cut -c1-200 | sed 's/^/    thread: /'
+    # Wine's debugger cannot walk a thread that waits in Unix code; gdb can.
+    local linux_pid
+    for linux_pid in $(pgrep -f 'korvane\.exe'); do
+        tr '\0' '\n' <"/proc/$linux_pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" ||
+            continue
+        timeout 90 gdb -p "$linux_pid" -batch -ex "thread apply all bt 16" 2>/dev/null |
+            grep -E '^(Thread|#)' | cut -c1-200 | sed 's/^/    native: /'
+    done
 }
 # launch_recorder, then waits for the main window and keeps its handle in $main.
 start_recorder() { # [--from DIR] [VAR=VALUE...]
