@@ -371,7 +371,11 @@ for _ in $(seq 40); do
     sleep 0.25
 done
 echo "status: $line"
-[ -n "$line" ] || { echo "no status line from $main; the windows:"; info list; }
+[ -n "$line" ] || {
+    echo "no status line from $main; the windows and the recorder's threads:"
+    info list
+    recorder_threads
+}
 case $line in *"the sound device stopped"*) ;; *) fail "the main window says '$line' after the sound device stopped" ;; esac
 sleep 2
 focus "$main"
