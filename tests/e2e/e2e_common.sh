@@ -136,6 +136,14 @@ recorder_state() {
     info texts "$main" | sed 's/^/    text: /'
     tail -n 20 "$recorder_log" 2>/dev/null | sed 's/^/    log: /'
 }
+# The Linux processes that run this bench's korvane.exe (other benches may run theirs).
+recorder_pids() {
+    local pid
+    for pid in $(pgrep -f 'korvane\.exe'); do
+        tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" &&
+            echo "$pid"
+    done
+}
 # Where each of the recorder's threads is, for a recorder that stopped answering or never
 # got on: Wine's debugger attaches to it and walks every thread's stack.
 recorder_threads() {
@@ -148,9 +156,7 @@ recorder_threads() {
         cut -c1-200 | sed 's/^/    thread: /'
     # Wine's debugger cannot walk a thread that waits in Unix code; gdb can.
     local linux_pid
-    for linux_pid in $(pgrep -f 'korvane\.exe'); do
-        tr '\0' '\n' <"/proc/$linux_pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" ||
-            continue
+    for linux_pid in $(recorder_pids); do
         timeout 90 gdb -p "$linux_pid" -batch -ex "thread apply all bt 16" 2>/dev/null |
             grep -E '^(Thread|#)' | cut -c1-200 | sed 's/^/    native: /'
     done

@@ -15,14 +15,6 @@ saved=$(unix_path "$save_as")
 mkdir -p "$(dirname "$saved")"
 kill_at=${KORVANE_KILL_AT:-$(awk -v r="$RANDOM" 'BEGIN{printf "%.1f", 14 + 10 * r / 32767}')}
 now() { date +%s.%N; }
-# The Linux processes that run this bench's korvane.exe (other benches may run theirs).
-recorder_pids() {
-    local pid
-    for pid in $(pgrep -f 'korvane\.exe'); do
-        tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" &&
-            echo "$pid"
-    done
-}
 # As a crash or a power cut would: no chance for the recorder to finish anything. The
 # moment of the kill is $killed: on a busy machine the processes may take long to go.
 kill_recorder() {
