@@ -88,6 +88,23 @@ void DeleteIfSet(const std::string& path)
         DeleteFileA(path.c_str());
 }
 
+// An empty file of a new name in the folder of `target` ("<target>.merging.avi", then
+// numbered), made so that no file of the user's is taken; empty when none can be made.
+std::string NewFileBeside(const std::string& target)
+{
+    for (int n = 0; n < 100; ++n) {
+        const std::string path =
+            target + (n ? ".merging " + std::to_string(n) + ".avi" : ".merging.avi");
+        korvane::KernelHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr,
+                                               CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file)
+            return path;
+        if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS)
+            break;
+    }
+    return std::string();
+}
+
 }  // namespace
 
 namespace korvane {
@@ -333,13 +350,26 @@ RecordingFinish::PartSaved RecordingFinish::SavePart(const PendingPart& part,
         SendMessageA(m_progress->m_progress, PBM_SETPOS, 0, 0);
         ShowWindow(progressWindow, SW_SHOW);
     }
+    const auto merge = [&](const std::string& into) {
+        return MuxAudioIntoAvi(part.avi, part.wav, into, settings.compressAudio, compressFormat,
+                               static_cast<int>(compressFormatSize), 1, 100, 0);
+    };
     // The merge writes over the empty file the recording reserved for it.
     paths.mergedAvi = part.merged;
-    const korvane::MergeResult result =
-        part.merged.empty()
-            ? korvane::SaveFailed
-            : MuxAudioIntoAvi(part.avi, part.wav, part.merged, settings.compressAudio,
-                              compressFormat, static_cast<int>(compressFormatSize), 1, 100, 0);
+    korvane::MergeResult result = part.merged.empty() ? korvane::SaveFailed : merge(part.merged);
+    // Something else may have filled the scratch drive after the recording stopped, leaving
+    // no room for the merged copy there: the merge is made once more beside the chosen name.
+    if (result == korvane::SaveFailed ||
+        (result == korvane::Merged && !ops.MergedIsWhole(paths))) {
+        const std::string beside = NewFileBeside(target);
+        if (!beside.empty()) {
+            DeleteIfSet(part.merged);
+            paths.mergedAvi = beside;
+            result = merge(beside);
+            if (result != korvane::Merged)
+                DeleteIfSet(beside);  // nothing of it is kept: it is not in the scratch folder
+        }
+    }
     const korvane::FinishOutcome outcome = korvane::FinishAfterMerge(result, paths, ops);
     if (progressWindow)
         ShowWindow(progressWindow, SW_HIDE);

@@ -252,6 +252,9 @@ if mount -t tmpfs -o size=48m tmpfs "$small" 2>/dev/null; then
     expect_notice "The recording stopped because" 60000
     seen=$notice
     await_save 30000 "$small"
+    # It goes on filling the room the recording freed when it stopped: the merged copy
+    # cannot be made on the scratch drive any more, only beside the chosen name.
+    dd if=/dev/zero of="$small/filler2" bs=1M 2>/dev/null
     type_save 'C:\users\Public\full drive.avi'
     await_player 60000
     close_player
@@ -260,6 +263,7 @@ if mount -t tmpfs -o size=48m tmpfs "$small" 2>/dev/null; then
     saved=("$public/full drive.avi")
     [ -f "$public/full drive.avi.wav" ] && saved+=("$public/full drive.avi.wav")
     measure_saved "${saved[@]}"
+    ls "$public" | grep -i merging && fail "the merge's file beside the movie was left behind"
     note_case "(d) full drive" "\"$(echo "$seen" | cut -c1-90)...\"; ${saved[*]##*/}"
     stop_recorder
     rm -f "$public/full drive.avi" "$public/full drive.avi.wav"
