@@ -211,21 +211,20 @@ long SseAgainst(const Planes& pl, const uint16_t* decoded)
     return SumUnsigned(sum);
 }
 
-// The fill closest to a block whose channel sums and sums of squares these are.
-void FillFromMoments(const int* sum, const long* sq, Candidate* out)
+// The fill closest to a block whose channel sums and sums of squares these are. Every
+// term fits an int (a sum of squares is at most 16 * 31^2).
+inline void FillFromMoments(const int* sum, const int* sq, Candidate* out)
 {
     int c[3];
     for (int k = 0; k < 3; ++k)
-        c[k] = (sum[k] + 8) / 16;
+        c[k] = (sum[k] + 8) >> 4;  // sums are never negative: / 16 by a shift
     // A fill with red 1 would read as a skip code: take red 0 or 2, whichever is closer.
-    if (c[0] == 1) {
-        const long e0 = sq[0];
-        const long e2 = sq[0] - 4L * sum[0] + 64;
-        c[0] = e0 <= e2 ? 0 : 2;
-    }
-    long sse = 0;
+    // Red 0 errs sq, red 2 sq - 4 sum + 64: no more exactly when sum <= 16.
+    if (c[0] == 1)
+        c[0] = sum[0] <= 16 ? 0 : 2;
+    int sse = 0;
     for (int k = 0; k < 3; ++k)
-        sse += sq[k] - 2L * c[k] * sum[k] + 16L * c[k] * c[k];
+        sse += sq[k] - 2 * c[k] * sum[k] + 16 * c[k] * c[k];
     out->kind = BlockKind::Fill;
     out->wordCount = 1;
     out->words[0] = static_cast<uint16_t>(0x8000 | Pack(c));
@@ -234,8 +233,7 @@ void FillFromMoments(const int* sum, const long* sq, Candidate* out)
 
 void FillWords(const Planes& pl, Candidate* out)
 {
-    int sum[3];
-    long sq[3];
+    int sum[3], sq[3];
     for (int k = 0; k < 3; ++k) {
         const Lanes x = pl.c[k][0], y = pl.c[k][1];
         sum[k] = Sum(x + y);
@@ -313,8 +311,7 @@ bool FindFewColours(const Planes& pl, const BlockPixels& px, FewColours* few)
 void FillFromFew(const FewColours& few, Candidate* out)
 {
     const int n = few.countFirst, m = 16 - n;
-    int sum[3];
-    long sq[3];
+    int sum[3], sq[3];
     for (int c = 0; c < 3; ++c) {
         const int u = few.first[c], v = few.second[c];
         sum[c] = n * u + m * v;
