@@ -121,9 +121,7 @@ inline void DistTo(const Planes& pl, const int* c, Lanes* d)
 inline uint16_t MaskOf(const Lanes* member)
 {
     const Lanes bits = (member[0] & kPixelBit[0]) | (member[1] & kPixelBit[1]);
-    uint16_t t[8];
-    std::memcpy(t, &bits, sizeof t);
-    return static_cast<uint16_t>(t[0] | t[1] | t[2] | t[3] | t[4] | t[5] | t[6] | t[7]);
+    return static_cast<uint16_t>(Fold(bits, [](Lanes a, Lanes b) { return a | b; })[0]);
 }
 
 // Two-colour split of the whole block: a cut across the widest channel at its midpoint,
@@ -447,7 +445,7 @@ void EightColourWords(const Planes& pl, Candidate* out)
 }
 
 // What a decoder makes of the words of a coded (not skipped) block.
-void Decode(const Candidate& c, uint16_t* decoded)
+inline void Decode(const Candidate& c, uint16_t* decoded)
 {
     const Lanes flags = Splat(c.words[0]);
     Lanes half[2];
@@ -473,7 +471,7 @@ void Decode(const Candidate& c, uint16_t* decoded)
     std::memcpy(decoded, half, sizeof half);
 }
 
-void Take(const Candidate& c, CodedBlock* out)
+inline void Take(const Candidate& c, CodedBlock* out)
 {
     out->kind = c.kind;
     out->wordCount = c.wordCount;
@@ -483,7 +481,7 @@ void Take(const Candidate& c, CodedBlock* out)
     out->sse = c.sse;
 }
 
-void TakeAndDecode(const Candidate& c, CodedBlock* out)
+inline void TakeAndDecode(const Candidate& c, CodedBlock* out)
 {
     Take(c, out);
     Decode(c, out->decoded);
