@@ -7,7 +7,8 @@
 // register: every value, square and sum of three squares fits), the four quadrants of the
 // eight-colour split side by side, with no branches inside; decisions are taken between
 // them. Divisions are multiplications by exact reciprocals, the dearer forms are tried
-// only when they could win, and only the winner's decoded pixels are worked out. The
+// only when they could win, and only the winner's decoded pixels are worked out. Blocks
+// of one or two colours, most of a screen, skip the split search and often the fill. The
 // stream is the same, byte for byte, as that of the plain scalar coder before it.
 #include <cmath>
 #include <cstring>
@@ -318,6 +319,20 @@ void FillFromFew(const FewColours& few, Candidate* out)
     FillFromMoments(sum, sq, out);
 }
 
+// Whether the fill of a block of two colours errs by at least bound + 1, told without
+// making it: whatever colour a fill takes, its error is at least that around the block's
+// mean, n m |first - second|^2 / 16 for counts n and m. The whole unit to spare keeps the
+// costs built on that error clear of any rounding, in double or x87 precision alike.
+inline bool FillErrsWellAbove(const FewColours& few, double bound)
+{
+    int distance = 0;
+    for (int c = 0; c < 3; ++c) {
+        const int d = few.first[c] - few.second[c];
+        distance += d * d;
+    }
+    return few.countFirst * (16 - few.countFirst) * distance >= 16 * (bound + 1);
+}
+
 // Which colour SplitTwo puts on side a does not matter: the flag bit 15 rule turns the
 // words round so that pixel 15's colour is the second. One colour is two equal ones.
 void TwoColourFromFew(const FewColours& few, Candidate* out)
@@ -565,6 +580,15 @@ void Choose(const BlockPixels& px, const uint16_t* previous, double lambda, Code
     const bool isFew = kShortcuts && FindFewColours(pl, px, &few);
     Candidate fill, two, eight;
     const Candidate* best = nullptr;
+    if (isFew && FillErrsWellAbove(few, 4 * lambda)) {
+        // Then the exact two colours cost less than the fill, and the fill's words and
+        // error decide nothing below: whether two colours beat the skip is all that is left.
+        if (bestCost > 6 * lambda) {
+            TwoColourFromFew(few, &two);
+            TakeAndDecode(two, out);
+        }
+        return;
+    }
     if (isFew)
         FillFromFew(few, &fill);
     else
