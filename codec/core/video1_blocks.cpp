@@ -7,7 +7,8 @@
 // register: every value, square and sum of three squares fits), the four quadrants of the
 // eight-colour split side by side, with no branches inside; decisions are taken between
 // them. Divisions are multiplications by exact reciprocals, the dearer forms are tried
-// only when they could win, and only the winner's decoded pixels are worked out. The
+// only when they could win, and only the winner's decoded pixels are worked out. Blocks
+// of one or two colours, most of a screen, skip the split search and often the fill. The
 // stream is the same, byte for byte, as that of the plain scalar coder before it.
 #include <cmath>
 #include <cstring>
@@ -46,7 +47,7 @@ inline int RoundedMean(int sum, int n)  // (2 * sum + n) / (2 * n), n in 1..16
 struct Candidate {
     BlockKind kind = BlockKind::Skip;
     int wordCount = 0;
-    uint16_t words[9];
+    uint16_t words[9] = {};
     long sse = 0;
 };
 
@@ -121,9 +122,7 @@ inline void DistTo(const Planes& pl, const int* c, Lanes* d)
 inline uint16_t MaskOf(const Lanes* member)
 {
     const Lanes bits = (member[0] & kPixelBit[0]) | (member[1] & kPixelBit[1]);
-    uint16_t t[8];
-    std::memcpy(t, &bits, sizeof t);
-    return static_cast<uint16_t>(t[0] | t[1] | t[2] | t[3] | t[4] | t[5] | t[6] | t[7]);
+    return static_cast<uint16_t>(Fold(bits, [](Lanes a, Lanes b) { return a | b; })[0]);
 }
 
 // Two-colour split of the whole block: a cut across the widest channel at its midpoint,
@@ -211,38 +210,41 @@ long SseAgainst(const Planes& pl, const uint16_t* decoded)
     return SumUnsigned(sum);
 }
 
-void FillWords(const Planes& pl, Candidate* out)
+// The fill closest to a block whose channel sums and sums of squares these are. Every
+// term fits an int (a sum of squares is at most 16 * 31^2).
+inline void FillFromMoments(const int* sum, const int* sq, Candidate* out)
 {
-    int sum[3];
-    long sq[3];
-    for (int k = 0; k < 3; ++k) {
-        const Lanes x = pl.c[k][0], y = pl.c[k][1];
-        sum[k] = Sum(x + y);
-        sq[k] = Sum(x * x + y * y);  // at most 16 * 31^2
-    }
     int c[3];
     for (int k = 0; k < 3; ++k)
-        c[k] = (sum[k] + 8) / 16;
+        c[k] = (sum[k] + 8) >> 4;  // sums are never negative: / 16 by a shift
     // A fill with red 1 would read as a skip code: take red 0 or 2, whichever is closer.
-    if (c[0] == 1) {
-        const long e0 = sq[0];
-        const long e2 = sq[0] - 4L * sum[0] + 64;
-        c[0] = e0 <= e2 ? 0 : 2;
-    }
-    long sse = 0;
+    // Red 0 errs sq, red 2 sq - 4 sum + 64: no more exactly when sum <= 16.
+    if (c[0] == 1)
+        c[0] = sum[0] <= 16 ? 0 : 2;
+    int sse = 0;
     for (int k = 0; k < 3; ++k)
-        sse += sq[k] - 2L * c[k] * sum[k] + 16L * c[k] * c[k];
+        sse += sq[k] - 2 * c[k] * sum[k] + 16 * c[k] * c[k];
     out->kind = BlockKind::Fill;
     out->wordCount = 1;
     out->words[0] = static_cast<uint16_t>(0x8000 | Pack(c));
     out->sse = sse;
 }
 
-void TwoColourWords(const Planes& pl, Candidate* out)
+void FillWords(const Planes& pl, Candidate* out)
 {
-    Split s;
-    SplitTwo(pl, &s);
-    uint16_t flags = s.maskA, c0 = Pack(s.a), c1 = Pack(s.b);
+    int sum[3], sq[3];
+    for (int k = 0; k < 3; ++k) {
+        const Lanes x = pl.c[k][0], y = pl.c[k][1];
+        sum[k] = Sum(x + y);
+        sq[k] = Sum(x * x + y * y);  // at most 16 * 31^2
+    }
+    FillFromMoments(sum, sq, out);
+}
+
+// The two-colour words for side a, side b and the pixels of side a.
+void TwoColourOf(const int* a, const int* b, uint16_t maskA, long sse, Candidate* out)
+{
+    uint16_t flags = maskA, c0 = Pack(a), c1 = Pack(b);
     // Flag bit 15 set would turn the flags word into a fill or skip code.
     if (flags & 0x8000) {
         flags = static_cast<uint16_t>(~flags);
@@ -255,7 +257,87 @@ void TwoColourWords(const Planes& pl, Candidate* out)
     out->words[0] = flags;
     out->words[1] = c0;
     out->words[2] = c1;
-    out->sse = s.sse;
+    out->sse = sse;
+}
+
+void TwoColourWords(const Planes& pl, Candidate* out)
+{
+    Split s;
+    SplitTwo(pl, &s);
+    TwoColourOf(s.a, s.b, s.maskA, s.sse, out);
+}
+
+// Blocks of one or two colours (flat areas, plain text, window chrome) are most of a
+// screen. For them the fill's moments follow from the two colours and their counts, and
+// the two-colour split is exact: SplitTwo's cut across the widest channel already
+// separates the colours, each centroid is its colour, and the first refinement changes
+// nothing.
+struct FewColours {
+    int first[3], second[3];  // second == first for a block of one colour
+    uint16_t maskFirst;       // the pixels of the first colour
+    int countFirst;
+};
+
+bool AllSet(Lanes v)
+{
+    uint64_t t[2];
+    std::memcpy(t, &v, sizeof t);
+    return (t[0] & t[1]) == ~0ull;
+}
+
+bool FindFewColours(const Planes& pl, const BlockPixels& px, FewColours* few)
+{
+    Lanes packed[2], isFirst[2];
+    for (int h = 0; h < 2; ++h)
+        packed[h] = (pl.c[0][h] << 10) | (pl.c[1][h] << 5) | pl.c[2][h];
+    const Lanes first = Splat(packed[0][0]);
+    for (int h = 0; h < 2; ++h)
+        isFirst[h] = packed[h] == first;
+    few->maskFirst = MaskOf(isFirst);
+    few->countFirst = -Sum(isFirst[0] + isFirst[1]);  // no popcount instruction in SSE2
+    const int other = few->maskFirst == 0xFFFF ? 0 : __builtin_ctz(~few->maskFirst & 0xFFFFu);
+    const Lanes second = Splat(packed[other / 8][other % 8]);
+    if (!AllSet((isFirst[0] | (packed[0] == second)) & (isFirst[1] | (packed[1] == second))))
+        return false;
+    const int16_t* planes[3] = {px.r, px.g, px.b};
+    for (int c = 0; c < 3; ++c) {
+        few->first[c] = planes[c][0];
+        few->second[c] = planes[c][other];
+    }
+    return true;
+}
+
+void FillFromFew(const FewColours& few, Candidate* out)
+{
+    const int n = few.countFirst, m = 16 - n;
+    int sum[3], sq[3];
+    for (int c = 0; c < 3; ++c) {
+        const int u = few.first[c], v = few.second[c];
+        sum[c] = n * u + m * v;
+        sq[c] = n * u * u + m * v * v;
+    }
+    FillFromMoments(sum, sq, out);
+}
+
+// Whether the fill of a block of two colours errs by at least bound + 1, told without
+// making it: whatever colour a fill takes, its error is at least that around the block's
+// mean, n m |first - second|^2 / 16 for counts n and m. The whole unit to spare keeps the
+// costs built on that error clear of any rounding, in double or x87 precision alike.
+inline bool FillErrsWellAbove(const FewColours& few, double bound)
+{
+    int distance = 0;
+    for (int c = 0; c < 3; ++c) {
+        const int d = few.first[c] - few.second[c];
+        distance += d * d;
+    }
+    return few.countFirst * (16 - few.countFirst) * distance >= 16 * (bound + 1);
+}
+
+// Which colour SplitTwo puts on side a does not matter: the flag bit 15 rule turns the
+// words round so that pixel 15's colour is the second. One colour is two equal ones.
+void TwoColourFromFew(const FewColours& few, Candidate* out)
+{
+    TwoColourOf(few.first, few.second, few.maskFirst, 0, out);
 }
 
 // Best two-colour split of each quadrant: all seven ways to cut four pixels in two
@@ -378,7 +460,7 @@ void EightColourWords(const Planes& pl, Candidate* out)
 }
 
 // What a decoder makes of the words of a coded (not skipped) block.
-void Decode(const Candidate& c, uint16_t* decoded)
+inline void Decode(const Candidate& c, uint16_t* decoded)
 {
     const Lanes flags = Splat(c.words[0]);
     Lanes half[2];
@@ -404,16 +486,17 @@ void Decode(const Candidate& c, uint16_t* decoded)
     std::memcpy(decoded, half, sizeof half);
 }
 
-void Take(const Candidate& c, CodedBlock* out)
+inline void Take(const Candidate& c, CodedBlock* out)
 {
     out->kind = c.kind;
     out->wordCount = c.wordCount;
-    for (int i = 0; i < c.wordCount; ++i)
-        out->words[i] = c.words[i];
+    // All nine words, the unused ones too: a fixed size copies in two moves, where a
+    // copy of wordCount words became a library call.
+    std::memcpy(out->words, c.words, sizeof out->words);
     out->sse = c.sse;
 }
 
-void TakeAndDecode(const Candidate& c, CodedBlock* out)
+inline void TakeAndDecode(const Candidate& c, CodedBlock* out)
 {
     Take(c, out);
     Decode(c, out->decoded);
@@ -473,58 +556,80 @@ void CodeEightColour(const BlockPixels& px, CodedBlock* out)
     TakeAndDecode(c, out);
 }
 
-void ChooseBlock(const BlockPixels& px, const uint16_t* previous, double lambda, CodedBlock* out)
+namespace {
+
+// The choice of ChooseBlock, with or without the shortcut for blocks of one or two colours.
+template <bool kShortcuts>
+void Choose(const BlockPixels& px, const uint16_t* previous, double lambda, CodedBlock* out)
 {
     // A form that costs at least n bytes loses to a best cost of at most n * lambda (it
     // must be strictly cheaper), so the dearer forms are not even tried then.
     double bestCost = 1e300;
-    bool coded = false;
     const Planes pl = Load(px);
     if (previous) {
         const long sse = SseAgainst(pl, previous);
         out->kind = BlockKind::Skip;
         out->wordCount = 0;
-        for (int p = 0; p < 16; ++p)
-            out->decoded[p] = previous[p];
+        std::memcpy(out->decoded, previous, sizeof out->decoded);
         out->sse = sse;
         bestCost = sse + lambda * kSkipBytes;
         if (bestCost <= 2 * lambda)
             return;
     }
-    Candidate trial;
-    FillWords(pl, &trial);
-    const double fillCost = trial.sse + 2 * lambda;
+    FewColours few;
+    const bool isFew = kShortcuts && FindFewColours(pl, px, &few);
+    Candidate fill, two, eight;
+    const Candidate* best = nullptr;
+    if (isFew && FillErrsWellAbove(few, 4 * lambda)) {
+        // Then the exact two colours cost less than the fill, and the fill's words and
+        // error decide nothing below: whether two colours beat the skip is all that is left.
+        if (bestCost > 6 * lambda) {
+            TwoColourFromFew(few, &two);
+            TakeAndDecode(two, out);
+        }
+        return;
+    }
+    if (isFew)
+        FillFromFew(few, &fill);
+    else
+        FillWords(pl, &fill);
+    const double fillCost = fill.sse + 2 * lambda;
     if (fillCost < bestCost) {
-        Take(trial, out);
+        best = &fill;
         bestCost = fillCost;
-        coded = true;
     }
     // Two colours can at best remove all the error, for four bytes more than one.
-    if (bestCost > 6 * lambda && trial.sse > 4 * lambda) {
-        Candidate two;
-        TwoColourWords(pl, &two);
+    if (bestCost > 6 * lambda && fill.sse > 4 * lambda) {
+        if (isFew)
+            TwoColourFromFew(few, &two);
+        else
+            TwoColourWords(pl, &two);
         const double twoCost = two.sse + 6 * lambda;
         if (twoCost < bestCost) {
-            Take(two, out);
+            best = &two;
             bestCost = twoCost;
-            coded = true;
         }
         if (bestCost > 18 * lambda && two.sse > 12 * lambda) {
-            EightColourWords(pl, &trial);
-            if (trial.sse + 18 * lambda < bestCost) {
-                Take(trial, out);
-                coded = true;
-            }
+            EightColourWords(pl, &eight);
+            if (eight.sse + 18 * lambda < bestCost)
+                best = &eight;
         }
     }
-    if (coded) {
-        Candidate chosen;
-        chosen.kind = out->kind;
-        chosen.wordCount = out->wordCount;
-        for (int i = 0; i < out->wordCount; ++i)
-            chosen.words[i] = out->words[i];
-        Decode(chosen, out->decoded);
-    }
+    if (best)
+        TakeAndDecode(*best, out);
+}
+
+}  // namespace
+
+void ChooseBlock(const BlockPixels& px, const uint16_t* previous, double lambda, CodedBlock* out)
+{
+    Choose<true>(px, previous, lambda, out);
+}
+
+void ChooseBlockGeneral(const BlockPixels& px, const uint16_t* previous, double lambda,
+                        CodedBlock* out)
+{
+    Choose<false>(px, previous, lambda, out);
 }
 
 }  // namespace detail

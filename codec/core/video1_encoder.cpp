@@ -30,6 +30,20 @@ struct Writer {
         p[1] = static_cast<uint8_t>(w >> 8);
         p += 2;
     }
+    // One, three or nine words, in runs of fixed length: a loop over the word count
+    // compiled to vector code with tests for every length.
+    void Block(const detail::CodedBlock& c)
+    {
+        Word(c.words[0]);
+        if (c.wordCount < 3)
+            return;
+        Word(c.words[1]);
+        Word(c.words[2]);
+        if (c.wordCount < 9)
+            return;
+        for (int i = 3; i < 9; ++i)
+            Word(c.words[i]);
+    }
 };
 
 // Four rows of four pixels compared at once; the common case on a screen is "same".
@@ -109,6 +123,10 @@ size_t Encoder::Encode(const SourceFrame& src, int quality, bool forceKey, uint8
         pendingSkip = 0;
         wroteSkip = true;
     };
+    auto skipOne = [&] {
+        if (++pendingSkip == kMaxSkipRun)
+            flushSkips();
+    };
     auto skipBlocks = [&](int count) {
         while (count > 0) {
             const int room = kMaxSkipRun - pendingSkip;
@@ -140,7 +158,7 @@ size_t Encoder::Encode(const SourceFrame& src, int quality, bool forceKey, uint8
             uint16_t* rec = m_recon.data() + static_cast<size_t>(y0) * m_width + bx * 4;
             if (!key && SameBlock(cur, stripSource + bx * 4, m_width)) {
                 // Unchanged source: the reconstruction already holds our best for it.
-                skipBlocks(1);
+                skipOne();
                 continue;
             }
             detail::UnpackBlock(cur, m_width, &px);
@@ -149,12 +167,11 @@ size_t Encoder::Encode(const SourceFrame& src, int quality, bool forceKey, uint8
                     std::memcpy(previous + 4 * y, rec + y * m_width, 8);
             detail::ChooseBlock(px, key ? nullptr : previous, lambda, &coded);
             if (coded.kind == detail::BlockKind::Skip) {
-                skipBlocks(1);
+                skipOne();
                 continue;
             }
             flushSkips();
-            for (int i = 0; i < coded.wordCount; ++i)
-                w.Word(coded.words[i]);
+            w.Block(coded);
             for (int y = 0; y < 4; ++y)
                 std::memcpy(rec + y * m_width, coded.decoded + 4 * y, 8);
         }

@@ -50,6 +50,10 @@ double LambdaForQuality(int quality);
 // Picks the cheapest coding of a block by error + lambda * bytes. previous is the
 // decoder's picture of this block (raster order) or null when a skip is not allowed.
 void ChooseBlock(const BlockPixels& px, const uint16_t* previous, double lambda, CodedBlock* out);
+// The same choice by the general coders only, without ChooseBlock's shortcut for blocks of
+// one or two colours: the tests hold the two to the same result.
+void ChooseBlockGeneral(const BlockPixels& px, const uint16_t* previous, double lambda,
+                        CodedBlock* out);
 
 // Fixed-kind coders, also used by the tests.
 void CodeFill(const BlockPixels& px, CodedBlock* out);

@@ -7,6 +7,7 @@
 
 #include "video1.h"
 #include "video1_internal.h"
+#include "video1_test_util.h"
 
 namespace {
 
@@ -132,6 +133,68 @@ TEST(Video1Blocks, SkipWhenThePreviousPictureIsCloseEnough)
     previous[5] = video1::detail::Pack555(31, 0, 0);
     video1::detail::ChooseBlock(px, previous, video1::detail::LambdaForQuality(7000), &c);
     EXPECT_NE(c.kind, video1::detail::BlockKind::Skip);
+}
+
+// ChooseBlock's shortcut for blocks of one or two colours must choose exactly what the
+// general coders do: every block of screen-like pictures, and random blocks of one to three
+// colours drawn from few levels, so that equal channel ranges (the split's tie-break), red 1
+// fills and flag bit 15 come up often; with no previous picture, an equal one and a nearby one.
+TEST(Video1Blocks, FewColourShortcutChoosesAsTheGeneralCoders)
+{
+    std::vector<BlockPixels> blocks;
+    for (unsigned seed : {11u, 12u}) {
+        const v1test::Picture pic = v1test::ScreenLike(160, 120, seed);
+        video1::SourceFrame src;
+        src.bits = pic.bgrx.data();
+        src.stride = pic.width * 4;
+        std::vector<uint16_t> rgb(static_cast<size_t>(pic.width) * pic.height);
+        ASSERT_TRUE(video1::detail::ConvertToRgb555(src, pic.width, pic.height, rgb.data()));
+        for (int y = 0; y < pic.height; y += 4)
+            for (int x = 0; x < pic.width; x += 4) {
+                blocks.emplace_back();
+                video1::detail::UnpackBlock(&rgb[y * pic.width + x], pic.width, &blocks.back());
+            }
+    }
+    std::mt19937 rng(13);
+    const int levels[] = {0, 1, 2, 15, 16, 30, 31};
+    for (int i = 0; i < 6000; ++i) {
+        BlockPixels px;
+        int pal[3][3];
+        for (auto& c : pal)
+            for (int& v : c)
+                v = levels[rng() % 7];
+        for (int p = 0; p < 16; ++p) {
+            const int k = rng() % (1 + i % 3);
+            px.r[p] = pal[k][0];
+            px.g[p] = pal[k][1];
+            px.b[p] = pal[k][2];
+        }
+        blocks.push_back(px);
+    }
+    int compared = 0;
+    for (const BlockPixels& px : blocks) {
+        uint16_t same[16], near[16];
+        for (int p = 0; p < 16; ++p) {
+            same[p] = video1::detail::Pack555(px.r[p], px.g[p], px.b[p]);
+            near[p] = static_cast<uint16_t>(same[p] ^ (rng() % 4));
+        }
+        const uint16_t* previouses[] = {nullptr, same, near};
+        for (const uint16_t* previous : previouses)
+            for (int quality : {0, 3000, 5500, 7000, 10000}) {
+                const double lambda = video1::detail::LambdaForQuality(quality);
+                CodedBlock fast, general;
+                video1::detail::ChooseBlock(px, previous, lambda, &fast);
+                video1::detail::ChooseBlockGeneral(px, previous, lambda, &general);
+                ASSERT_EQ(fast.kind, general.kind) << compared;
+                ASSERT_EQ(fast.wordCount, general.wordCount) << compared;
+                for (int k = 0; k < fast.wordCount; ++k)
+                    ASSERT_EQ(fast.words[k], general.words[k]) << compared << " word " << k;
+                for (int p = 0; p < 16; ++p)
+                    ASSERT_EQ(fast.decoded[p], general.decoded[p]) << compared << " pixel " << p;
+                ASSERT_EQ(fast.sse, general.sse) << compared;
+                ++compared;
+            }
+    }
 }
 
 }  // namespace

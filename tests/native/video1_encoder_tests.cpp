@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 #include <vector>
 
 #include "video1.h"
@@ -148,6 +149,33 @@ TEST(Video1Encoder, EveryInputFormatGivesTheSameStream)
     EXPECT_EQ(encode(video1::PixelFormat::Bgr24, bgr24.data(), w * 3), ref);
     EXPECT_EQ(encode(video1::PixelFormat::Pal8, pal8.data(), w), ref);
     EXPECT_EQ(encode(video1::PixelFormat::Rgb555, rgb555.data(), w * 2), ref);
+}
+
+// Every channel value and every row length up to a few vectors' worth: the wide paths and
+// the pixel-at-a-time tails must round as (v * 31 + 127) / 255 does. Rows are allocated to
+// their exact length, so a sanitizer build also sees any read past a row.
+TEST(Video1Encoder, RowConversionRoundsEveryValueAtEveryLength)
+{
+    std::mt19937 rng(21);
+    const struct {
+        video1::PixelFormat format;
+        int bytesPerPixel;
+    } formats[] = {{video1::PixelFormat::Bgr24, 3}, {video1::PixelFormat::Bgrx32, 4}};
+    for (const auto& f : formats)
+        for (int count = 1; count <= 300; count += count < 40 ? 1 : 37) {
+            std::vector<uint8_t> row(static_cast<size_t>(count) * f.bytesPerPixel);
+            for (size_t i = 0; i < row.size(); ++i)  // every value, then random ones
+                row[i] = static_cast<uint8_t>(i < 256 ? i : rng());
+            std::vector<uint16_t> out(count);
+            video1::detail::ConvertPixels(f.format, row.data(), count, nullptr, out.data());
+            for (int x = 0; x < count; ++x) {
+                const uint8_t* p = &row[static_cast<size_t>(x) * f.bytesPerPixel];
+                const uint16_t want = video1::detail::Pack555(
+                    (p[2] * 31 + 127) / 255, (p[1] * 31 + 127) / 255, (p[0] * 31 + 127) / 255);
+                ASSERT_EQ(out[x], want)
+                    << f.bytesPerPixel << " bytes, " << count << " pixels, x " << x;
+            }
+        }
 }
 
 // A delta frame codes the blocks whose pixels convert to other colours than before, and
