@@ -96,8 +96,8 @@ std::vector<LaterPart> AllParts(const RecordingDescription& d)
     return all;
 }
 
-bool SalvageSoundFile(const std::string& path, const std::vector<uint8_t>& knownFormat,
-                      DWORD share, KernelHandle& file, SalvagedWav& wav)
+bool SalvageSoundFile(const std::string& path, const std::vector<uint8_t>& knownFormat, DWORD share,
+                      KernelHandle& file, SalvagedWav& wav)
 {
     if (path.empty())
         return false;

@@ -95,8 +95,8 @@ std::string NewFileBeside(const std::string& target)
     for (int n = 0; n < 100; ++n) {
         const std::string path =
             target + (n ? ".merging " + std::to_string(n) + ".avi" : ".merging.avi");
-        korvane::KernelHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr,
-                                               CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        korvane::KernelHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                               FILE_ATTRIBUTE_NORMAL, nullptr));
         if (file)
             return path;
         if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS)
@@ -359,8 +359,7 @@ RecordingFinish::PartSaved RecordingFinish::SavePart(const PendingPart& part,
     korvane::MergeResult result = part.merged.empty() ? korvane::SaveFailed : merge(part.merged);
     // Something else may have filled the scratch drive after the recording stopped, leaving
     // no room for the merged copy there: the merge is made once more beside the chosen name.
-    if (result == korvane::SaveFailed ||
-        (result == korvane::Merged && !ops.MergedIsWhole(paths))) {
+    if (result == korvane::SaveFailed || (result == korvane::Merged && !ops.MergedIsWhole(paths))) {
         const std::string beside = NewFileBeside(target);
         if (!beside.empty()) {
             DeleteIfSet(part.merged);
