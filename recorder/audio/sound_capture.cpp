@@ -7,7 +7,6 @@
 #include "audio_system.h"
 #include "lead_in.h"
 #include "pcm_format.h"
-#include "recovery/recording_rebuild.h"
 #include "sound_file.h"
 #include "wave_format_win.h"
 #include "wave_in_capture.h"
@@ -285,18 +284,6 @@ void SoundCapture::OnData(WAVEHDR* returned, bool recording, bool paused)
         ShutDownDevice();
 }
 
-// Closing writes sizes that count what the file was given, also what a full drive never
-// took from its last buffer; a file that claims more than it holds cannot be merged, so
-// its sizes are made to agree with what it holds.
-void SoundCapture::CloseFileLocked()
-{
-    const std::string written =
-        m_file && m_file->m_openMode == ForWriting ? m_file->m_path : std::string();
-    m_file.reset();
-    if (!written.empty())
-        korvane::CutSoundToWhatItHolds(written);
-}
-
 bool SoundCapture::StoreLocked(const CBuffer& buffer)
 {
     if (!m_file || m_fileFailed)
@@ -312,7 +299,7 @@ bool SoundCapture::StoreLocked(const CBuffer& buffer)
         Audio().NoteTrouble(AudioTrouble::WriteFailed);
     // The file cannot take the audio: video goes on without it, and the device goes.
     m_fileFailed = true;
-    CloseFileLocked();
+    m_file.reset();
     return false;
 }
 
@@ -365,7 +352,7 @@ void SoundCapture::Close()
     }
     ShutDownDevice();
     std::lock_guard<std::mutex> lock(m_lock);
-    CloseFileLocked();
+    m_file.reset();
 }
 
 void SoundCapture::WatchFlow()

@@ -87,7 +87,6 @@ private:
     // Stores the full buffers the device has handed back but nobody has taken yet.
     void KeepUntakenLocked();
     bool RequeueLocked(WAVEHDR* hdr);
-    void CloseFileLocked();
     bool StoreLocked(const CBuffer& buffer);
     bool StoreSilenceLocked(unsigned long long bytes);
     void StoreLeadInLocked(DWORD firstBufferBytes);

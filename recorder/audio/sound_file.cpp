@@ -2,6 +2,7 @@
 #include "sound_file.h"
 
 #include "audio_system.h"
+#include "kernel_owners.h"
 #include "riff_layout.h"
 #include "wave_file_reader.h"
 
@@ -39,12 +40,53 @@ CSoundFile::~CSoundFile()
     if (m_hmmio) {
         // Ascending out of a chunk made by mmioCreateChunk writes its true size (and
         // the pad byte); the RIFF chunk last, so its size covers everything.
-        if (m_openMode == ForWriting) {
+        const bool written = m_openMode == ForWriting;
+        if (written) {
             mmioAscend(m_hmmio.Get(), &m_chunk, 0);
             mmioAscend(m_hmmio.Get(), &m_riffChunk, 0);
         }
         m_hmmio.Reset();
+        if (written)
+            CutToWhatItHolds(m_path, m_format);
     }
+}
+
+// The sizes written on closing count every byte the file was given; a full drive may
+// have taken less of the last buffer, and a file that claims more sound than it holds
+// cannot be merged. Then its sizes are made to count the whole sample blocks it holds.
+void CSoundFile::CutToWhatItHolds(const std::string& path, const WAVEFORMATEX& format)
+{
+    // Shared: the recording's journal may still hold the file open.
+    korvane::KernelHandle file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size;
+    if (!file || !GetFileSizeEx(file.Get(), &size))
+        return;
+    const auto seek = [&file](uint64_t to) {
+        LARGE_INTEGER at;
+        at.QuadPart = static_cast<LONGLONG>(to);
+        return SetFilePointerEx(file.Get(), at, nullptr, FILE_BEGIN) != FALSE;
+    };
+    const uint32_t offset = korvane::SampleDataOffset(format.cbSize);
+    const uint64_t fileBytes = static_cast<uint64_t>(size.QuadPart);
+    uint32_t claimed = 0;
+    DWORD done = 0;
+    if (fileBytes < offset || !seek(offset - 4) ||
+        !ReadFile(file.Get(), &claimed, 4, &done, nullptr) || done != 4)
+        return;
+    const uint32_t block = format.nBlockAlign ? format.nBlockAlign : 1;
+    const uint64_t held = (fileBytes - offset) / block * block;
+    if (claimed <= held)
+        return;  // the usual case: the sizes are true
+    const uint32_t data = static_cast<uint32_t>(held);
+    const uint32_t riff = korvane::RiffSizeField(korvane::FormatChunkBytes(format.cbSize), data);
+    if (!seek(4) || !WriteFile(file.Get(), &riff, 4, &done, nullptr) || !seek(offset - 4) ||
+        !WriteFile(file.Get(), &data, 4, &done, nullptr))
+        return;
+    // A part-block at the end goes; an odd count keeps one byte of it as its pad.
+    if (seek(offset + korvane::PaddedChunkBytes(data)))
+        SetEndOfFile(file.Get());
 }
 
 bool CSoundFile::CreateForWriting()

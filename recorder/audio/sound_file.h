@@ -40,4 +40,5 @@ public:
 
 private:
     bool FailReading(const char* message);
+    static void CutToWhatItHolds(const std::string& path, const WAVEFORMATEX& format);
 };

@@ -96,25 +96,19 @@ std::vector<LaterPart> AllParts(const RecordingDescription& d)
     return all;
 }
 
-bool SalvageSoundFile(const std::string& path, const std::vector<uint8_t>& knownFormat, DWORD share,
-                      KernelHandle& file, SalvagedWav& wav)
+bool SalvageSound(const RecordingDescription& d, KernelHandle& file, SalvagedWav& wav)
 {
-    if (path.empty())
+    if (d.wavPath.empty())
         return false;
-    file = KernelHandle(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, share, nullptr,
+    file = KernelHandle(CreateFileA(d.wavPath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         return false;
     FileBytes bytes(file.Get());
     uint8_t head[kWavHeaderScanBytes];
     const size_t got = bytes.Read(0, head, sizeof head);
-    return SalvageWav(head, static_cast<uint32_t>(got), bytes.Size(), knownFormat, wav) &&
+    return SalvageWav(head, static_cast<uint32_t>(got), bytes.Size(), d.audioFormat, wav) &&
            wav.dataBytes > 0;
-}
-
-bool SalvageSound(const RecordingDescription& d, KernelHandle& file, SalvagedWav& wav)
-{
-    return SalvageSoundFile(d.wavPath, d.audioFormat, 0, file, wav);
 }
 
 bool WriteAt(HANDLE file, uint64_t offset, const void* data, DWORD bytes)
@@ -347,15 +341,6 @@ bool RebuildRecording(InterruptedRecording& r, const std::string& folder,
     out.laterParts = d.laterParts;
     out.framesPerSecond = d.framesPerSecond;
     return true;
-}
-
-bool CutSoundToWhatItHolds(const std::string& wavPath)
-{
-    // Shared: the recording's journal may still hold the file open.
-    KernelHandle file;
-    SalvagedWav wav;
-    return SalvageSoundFile(wavPath, {}, FILE_SHARE_READ | FILE_SHARE_WRITE, file, wav) &&
-           FixSound(file.Get(), wav);
 }
 
 void DeleteInterruptedRecording(InterruptedRecording& r, const std::vector<std::string>& inUse)

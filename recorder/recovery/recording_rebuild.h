@@ -41,11 +41,6 @@ struct RebuiltRecording {
 bool RebuildRecording(InterruptedRecording& r, const std::string& folder,
                       const std::vector<std::string>& inUse, RebuiltRecording& out);
 
-// Makes a WAV file's sizes agree with the whole sample blocks it holds: a file whose last
-// writes failed (a full drive) was closed with sizes that count the bytes that never
-// reached it. False when it has no readable header or cannot be changed.
-bool CutSoundToWhatItHolds(const std::string& wavPath);
-
 // Deletes the recording's files (those no live recording uses), its reserve and its
 // description.
 void DeleteInterruptedRecording(InterruptedRecording& r, const std::vector<std::string>& inUse);

@@ -139,6 +139,43 @@ TEST(SoundFileWriting, RecreatingTruncatesAndAnExistingObjectRefusesToReopen)
     EXPECT_EQ(ReadAll(path).size(), 46u);
 }
 
+// A full drive took only part of what the file was given: closing must not leave sizes
+// that claim the rest, or the sound cannot be merged. (Even counts given: an odd one's
+// pad byte would be written here past the cut, filling the gap with zeros.)
+TEST(SoundFileWriting, SizesCountOnlyWhatTheDriveTook)
+{
+    struct Case {
+        WAVEFORMATEX format;
+        size_t given, taken, held;
+    } cases[] = {
+        {Pcm(2, 22050, 16), 8000, 5003, 5000},  // a part-block at the end goes
+        {Pcm(1, 11025, 8), 1000, 600, 600},
+        {Pcm(1, 11025, 8), 1000, 601, 601},  // an odd count gets its pad byte
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.given << " given, " << c.taken << " taken");
+        const std::string path = PathOf("short.wav");
+        {
+            CSoundFile file(path, &c.format);
+            std::vector<char> data(c.given, 0x11);
+            ASSERT_EQ(mmioWrite(file.m_hmmio.Get(), data.data(), static_cast<LONG>(c.given)),
+                      static_cast<LONG>(c.given));
+            mmioFlush(file.m_hmmio.Get(), 0);
+            HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                   nullptr, OPEN_EXISTING, 0, nullptr);
+            ASSERT_NE(h, INVALID_HANDLE_VALUE);
+            SetFilePointer(h, static_cast<LONG>(46 + c.taken), nullptr, FILE_BEGIN);
+            SetEndOfFile(h);
+            CloseHandle(h);
+        }
+        const std::vector<unsigned char> b = ReadAll(path);
+        const size_t padded = c.held + (c.held & 1);
+        EXPECT_EQ(U32(b, 42), c.held);
+        EXPECT_EQ(U32(b, 4), 38u + padded);
+        EXPECT_EQ(b.size(), 46u + padded);
+    }
+}
+
 TEST(SoundFileWriting, UncreatablePathIsNotOpenWithoutHandle)
 {
     const WAVEFORMATEX f = Pcm(2, 22050, 16);
