@@ -23,7 +23,8 @@ check empty.wav 2 22050 0
 check one_buffer.wav 2 22050 1000
 check odd_count.wav 1 11025 1001
 check truncated.wav 2 44100 0
+check short.wav 1 11025 601
 n=$(find "$work" -name '*.wav' ! -name 'bad_*' | wc -l)
-[ "$n" = 5 ] || { echo "FAIL: $n files written, expected 5"; fail=1; }
+[ "$n" = 6 ] || { echo "FAIL: $n files written, expected 6"; fail=1; }
 check read_back.wav 2 22050 1000
 exit $fail
