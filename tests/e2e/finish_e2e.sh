@@ -6,9 +6,9 @@
 # "Player" window appears. Then two short recordings: one saved first into a folder where
 # no file can be created (a message names the reason and the dialog comes back in that
 # folder), then, with the merge's
-# output blocked, one saved under a bare name (it lands in the last folder, as video at
-# the name and audio at the name + ".wav"); last one saved into a folder and under a name
-# in Cyrillic and Japanese, and played.
+# output on the scratch drive blocked, one saved under a bare name (it lands in the last
+# folder, merged beside the name instead, as one movie with its sound); last one saved
+# into a folder and under a name in Cyrillic and Japanese, and played.
 . "$(dirname "${BASH_SOURCE[0]}")/e2e_common.sh" finish
 target_dir=$WINEPREFIX/drive_c/users/Public
 saved="$target_dir/my finished movie.avi"
@@ -101,7 +101,7 @@ if [ -n "$unwritable" ] && [ ! -e "$drive" ]; then
         close_player
     fi
 
-    echo "== the merge cannot write: video at the name, audio at the name + .wav"
+    echo "== the merge cannot write on the scratch drive: merged beside the name instead"
     # The recording reserves its merge output as an empty file when it starts (under
     # another name when an earlier run left one behind); a folder put in its place makes
     # the merge fail at its save step.
@@ -115,8 +115,9 @@ if [ -n "$unwritable" ] && [ ! -e "$drive" ]; then
         info wait Player 60000 || fail "no Player window after the failed merge"
         third=$work/rdir/third.avi
         v=$(ffprobe -v error -show_entries stream=codec_name -of csv=p=0 "$third" 2>/dev/null | tr '\n' ' ')
-        [ "$v" = "msvideo1 " ] || fail "third.avi in the last folder holds '$v', wanted the video alone"
-        soxi "$third.wav" >/dev/null 2>&1 || fail "no readable third.avi.wav beside it"
+        [ "$v" = "msvideo1 pcm_s16le " ] || fail "third.avi in the last folder holds '$v', wanted video and sound"
+        [ -e "$third.wav" ] && fail "the sound was saved beside third.avi, not merged"
+        ls "$work/rdir" | grep -i merging && fail "the merge's file beside third.avi was left behind"
         info close Player || true
     fi
     [ -n "$merge" ] && rmdir "$merge"
