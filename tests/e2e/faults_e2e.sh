@@ -35,9 +35,14 @@ bystander_sum=$(md5sum <"$bystander")
 matrix=$work/matrix.txt
 printf '%-14s | %-6s | %-6s | %-7s | %-7s | %s\n' case frames saved sound saved "user saw / file" >"$matrix"
 
+# While a recording is being finished the recorder does not act on a close, as a user
+# who clicks again would see: the close is asked again every two seconds.
 stop_recorder() {
-    info close "$main" || true
-    info gone "$main" 10000 || { fail "the recorder did not close"; info list; }
+    for _ in $(seq 10); do
+        info close "$main" || true
+        info gone "$main" 2000 && break
+    done
+    info gone "$main" 1000 || { fail "the recorder did not close"; info list; recorder_state; }
     local i
     for i in $(seq 30); do kill -0 "$korvane_pid" 2>/dev/null || return 0; sleep 0.5; done
     kill "$korvane_pid" 2>/dev/null
