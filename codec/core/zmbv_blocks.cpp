@@ -73,16 +73,12 @@ void FetchBlock(const Plane& prev, int x, int y, int w, int h, Vector v, uint8_t
     }
 }
 
-namespace {
-
-const int kSourceBytes[] = {1, 2, 2, 3, 4};
-
-// Checks the source against the plane and takes its palette; false when it cannot be
-// converted.
-bool PrepareSource(const SourceFrame& src, const Plane& out, uint8_t* rgbPalette)
+bool ConvertSource(const SourceFrame& src, Plane& out, uint8_t* rgbPalette)
 {
+    const int w = out.width;
+    static const int kSourceBytes[] = {1, 2, 2, 3, 4};
     const int srcBpp = kSourceBytes[static_cast<int>(src.format)];
-    if (!src.bits || std::abs(src.stride) < out.width * srcBpp)
+    if (!src.bits || std::abs(src.stride) < w * srcBpp)
         return false;
     if (src.format == PixelFormat::Pal8) {
         if (!src.palette)
@@ -93,15 +89,8 @@ bool PrepareSource(const SourceFrame& src, const Plane& out, uint8_t* rgbPalette
             rgbPalette[3 * i + 2] = static_cast<uint8_t>(src.palette[i]);
         }
     }
-    return true;
-}
-
-// Converts the plane's rows [y0, y1) from the bottom-up source.
-void ConvertRows(const SourceFrame& src, Plane& out, int y0, int y1)
-{
-    const int w = out.width;
     const size_t w4 = static_cast<size_t>(w) * 4;
-    for (int y = y0; y < y1; ++y) {
+    for (int y = 0; y < out.height; ++y) {
         const uint8_t* s = src.bits + static_cast<ptrdiff_t>(out.height - 1 - y) * src.stride;
         uint8_t* d = out.row(y);
         switch (src.format) {
@@ -156,67 +145,43 @@ void ConvertRows(const SourceFrame& src, Plane& out, int y0, int y1)
             break;
         }
     }
-}
-
-// Appends the changed blocks of the block strip whose top row is y0.
-void AppendChangedInStrip(const Plane& cur, const Plane& prev, int y0, int blockWidth,
-                          int blockHeight, std::vector<uint8_t>& differs, std::vector<int>* changed)
-{
-    const int across = static_cast<int>(differs.size());
-    const size_t blockBytes = static_cast<size_t>(blockWidth) * cur.bpp;
-    const size_t rowBytes = cur.rowBytes();
-    const int h = std::min(blockHeight, cur.height - y0);
-    std::fill(differs.begin(), differs.end(), 0);
-    int left = across;  // blocks of this strip not yet known to differ
-    for (int r = 0; r < h && left > 0; ++r) {
-        const uint8_t* a = cur.row(y0 + r);
-        const uint8_t* b = prev.row(y0 + r);
-        // Most rows of a screen are unchanged: one compare of the row settles them.
-        if (std::memcmp(a, b, rowBytes) == 0)
-            continue;
-        for (int bx = 0; bx < across; ++bx) {
-            if (differs[bx])
-                continue;
-            const size_t at = bx * blockBytes;
-            const size_t n = std::min(blockBytes, rowBytes - at);
-            if (std::memcmp(a + at, b + at, n) != 0) {
-                differs[bx] = 1;
-                --left;
-            }
-        }
-    }
-    const int first = (y0 / blockHeight) * across;
-    for (int bx = 0; bx < across; ++bx)
-        if (differs[bx])
-            changed->push_back(first + bx);
-}
-
-}  // namespace
-
-bool ConvertSource(const SourceFrame& src, Plane& out, uint8_t* rgbPalette)
-{
-    if (!PrepareSource(src, out, rgbPalette))
-        return false;
-    ConvertRows(src, out, 0, out.height);
     return true;
 }
 
-// A strip is compared while its rows are still in the cache from the conversion: on a
-// screen whose every row changes, reading the whole picture a second time costs about as
-// much as converting it.
-bool ConvertAndFindChanged(const SourceFrame& src, Plane& cur, const Plane& prev,
-                           uint8_t* rgbPalette, int blockWidth, int blockHeight,
-                           std::vector<int>* changed)
+void FindChangedBlocks(const Plane& cur, const Plane& prev, int blockWidth, int blockHeight,
+                       std::vector<int>* changed)
 {
     changed->clear();
-    if (!PrepareSource(src, cur, rgbPalette))
-        return false;
-    std::vector<uint8_t> differs((cur.width + blockWidth - 1) / blockWidth);
+    const int across = (cur.width + blockWidth - 1) / blockWidth;
+    const size_t blockBytes = static_cast<size_t>(blockWidth) * cur.bpp;
+    const size_t rowBytes = cur.rowBytes();
+    std::vector<uint8_t> differs(across);
     for (int y0 = 0; y0 < cur.height; y0 += blockHeight) {
-        ConvertRows(src, cur, y0, std::min(cur.height, y0 + blockHeight));
-        AppendChangedInStrip(cur, prev, y0, blockWidth, blockHeight, differs, changed);
+        const int h = std::min(blockHeight, cur.height - y0);
+        std::fill(differs.begin(), differs.end(), 0);
+        int left = across;  // blocks of this strip not yet known to differ
+        for (int r = 0; r < h && left > 0; ++r) {
+            const uint8_t* a = cur.row(y0 + r);
+            const uint8_t* b = prev.row(y0 + r);
+            // Most rows of a screen are unchanged: one compare of the row settles them.
+            if (std::memcmp(a, b, rowBytes) == 0)
+                continue;
+            for (int bx = 0; bx < across; ++bx) {
+                if (differs[bx])
+                    continue;
+                const size_t at = bx * blockBytes;
+                const size_t n = std::min(blockBytes, rowBytes - at);
+                if (std::memcmp(a + at, b + at, n) != 0) {
+                    differs[bx] = 1;
+                    --left;
+                }
+            }
+        }
+        const int first = (y0 / blockHeight) * across;
+        for (int bx = 0; bx < across; ++bx)
+            if (differs[bx])
+                changed->push_back(first + bx);
     }
-    return true;
 }
 
 // The rows of the previous frame a block at (x, y) moved by `v` is compared with: in place

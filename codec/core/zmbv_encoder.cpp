@@ -197,8 +197,7 @@ struct Encoder::Impl {
         return false;
     }
 
-    // Chooses the vector of each block in `changed` and whether it needs an XOR; fills
-    // raw[0, rawUsed).
+    // Chooses each block's vector and whether it needs an XOR; fills raw[0, rawUsed).
     void BuildInter(bool paletteChanged)
     {
         const size_t tableBytes = detail::TableBytes(width, height, kBlockSize, kBlockSize);
@@ -212,6 +211,7 @@ struct Encoder::Impl {
         std::memset(table, 0, tableBytes);
         used += tableBytes;
 
+        detail::FindChangedBlocks(cur, prev, kBlockSize, kBlockSize, &changed);
         std::fill(vectors.begin(), vectors.end(), Vector());
         plainState.assign(vectors.size(), 0);
         const std::vector<Vector> guesses =
@@ -280,13 +280,10 @@ size_t Encoder::Encode(const SourceFrame& src, bool forceKey, uint8_t* out, size
     Impl& e = *m_impl;
     if (isKey)
         *isKey = false;
-    if (!e.zsReady || !out || src.format != e.format)
+    if (!e.zsReady || !out || src.format != e.format ||
+        !detail::ConvertSource(src, e.cur, e.palette))
         return 0;
     const bool key = forceKey || !e.havePrevious;
-    if (!(key ? detail::ConvertSource(src, e.cur, e.palette)
-              : detail::ConvertAndFindChanged(src, e.cur, e.prev, e.palette, kBlockSize, kBlockSize,
-                                              &e.changed)))
-        return 0;
     size_t n;
     if (key) {
         n = e.EncodeKey(out, outCapacity);

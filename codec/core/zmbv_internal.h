@@ -41,11 +41,9 @@ void FetchBlock(const Plane& prev, int x, int y, int w, int h, Vector v, uint8_t
 // missing palette or a stride shorter than a row.
 bool ConvertSource(const SourceFrame& src, Plane& out, uint8_t* rgbPalette);
 
-// ConvertSource into cur, and the blocks (numbered in raster order) in which cur then
-// differs from prev, in order. Returns false as ConvertSource does (changed then empty).
-bool ConvertAndFindChanged(const SourceFrame& src, Plane& cur, const Plane& prev,
-                           uint8_t* rgbPalette, int blockWidth, int blockHeight,
-                           std::vector<int>* changed);
+// The blocks (numbered in raster order) in which cur differs from prev, in order.
+void FindChangedBlocks(const Plane& cur, const Plane& prev, int blockWidth, int blockHeight,
+                       std::vector<int>* changed);
 
 // Writes the w x h block at (x, y) of cur XORed with prev displaced by v (pixels from
 // outside the picture are 0) to dst, rows packed; returns the bytes written. w and h are
