@@ -12,6 +12,9 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 root=$(cd "$here/../.." && pwd)
 build=$(cd "${1:-$root/build}" && pwd)
 seconds=${2:-3600}
+# The bench registers the codecs of the build it is given, and lives in that build.
+export KORVANE_CODEC_DLL=${KORVANE_CODEC_DLL:-$build/dist/kvmsvc.dll}
+export KORVANE_BENCH_DIR=${KORVANE_BENCH_DIR:-$build/bench}
 if [ "${INSIDE_BENCH:-0}" != 1 ]; then
     area=${KORVANE_SOAK_AREA:-640x480}
     size=1024x768
