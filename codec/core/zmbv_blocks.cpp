@@ -22,7 +22,7 @@ int CountRows(const uint8_t* a, size_t aStride, const uint8_t* b, size_t bStride
 {
     int count = 0;
     for (int r = 0; r < h; ++r, a += aStride, b += bStride) {
-        if (std::memcmp(a, b, w * sizeof(Pixel)) == 0)
+        if (SameBytes(a, b, w * sizeof(Pixel)))
             continue;
         for (int i = 0; i < w; ++i) {
             Pixel pa, pb;
@@ -164,14 +164,14 @@ void FindChangedBlocks(const Plane& cur, const Plane& prev, int blockWidth, int 
             const uint8_t* a = cur.row(y0 + r);
             const uint8_t* b = prev.row(y0 + r);
             // Most rows of a screen are unchanged: one compare of the row settles them.
-            if (std::memcmp(a, b, rowBytes) == 0)
+            if (SameBytes(a, b, rowBytes))
                 continue;
             for (int bx = 0; bx < across; ++bx) {
                 if (differs[bx])
                     continue;
                 const size_t at = bx * blockBytes;
                 const size_t n = std::min(blockBytes, rowBytes - at);
-                if (std::memcmp(a + at, b + at, n) != 0) {
+                if (!SameBytes(a + at, b + at, n)) {
                     differs[bx] = 1;
                     --left;
                 }
@@ -258,7 +258,7 @@ std::vector<Vector> GuessFrameVectors(const Plane& cur, const Plane& prev,
         for (int r = kBlockSize / 2; r < kBlockSize / 2 + kBlockSize; ++r) {
             y = y0 + r % kBlockSize;
             const uint8_t* p = cur.row(y) + static_cast<size_t>(x) * bpp;
-            if (std::memcmp(p, p + bpp, pieceBytes - bpp) != 0) {
+            if (!SameBytes(p, p + bpp, pieceBytes - bpp)) {
                 piece = p;
                 break;
             }
@@ -275,7 +275,7 @@ std::vector<Vector> GuessFrameVectors(const Plane& cur, const Plane& prev,
             const uint8_t* row = prev.row(y + dy);
             for (int dx = dxFrom; dx <= dxTo; ++dx) {
                 const uint8_t* q = row + static_cast<size_t>(x + dx) * bpp;
-                if (Load8(q) == head && std::memcmp(q, piece, pieceBytes) == 0 && (dx || dy))
+                if (Load8(q) == head && SameBytes(q, piece, pieceBytes) && (dx || dy))
                     matches.push_back((dy + kMaxVector + 1) * kRange + dx + kMaxVector + 1);
             }
         }

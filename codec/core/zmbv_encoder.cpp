@@ -149,10 +149,10 @@ struct Encoder::Impl {
         const uint8_t* first = prev.row(y) + static_cast<size_t>(x) * bpp;
         if (!plainState[b]) {
             bool plain = x + kBlockSize <= width && y + kBlockSize <= height &&
-                         std::memcmp(first, first + bpp, (kBlockSize - 1) * bpp) == 0;
+                         detail::SameBytes(first, first + bpp, (kBlockSize - 1) * bpp);
             for (int r = 1; r < kBlockSize && plain; ++r)
-                plain = std::memcmp(prev.row(y + r) + static_cast<size_t>(x) * bpp, first,
-                                    static_cast<size_t>(kBlockSize) * bpp) == 0;
+                plain = detail::SameBytes(prev.row(y + r) + static_cast<size_t>(x) * bpp, first,
+                                          static_cast<size_t>(kBlockSize) * bpp);
             plainState[b] = plain ? 1 : 2;
         }
         *colour = 0;

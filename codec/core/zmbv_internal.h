@@ -4,7 +4,12 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "zmbv.h"
 
@@ -27,6 +32,38 @@ struct Vector {
     int dy = 0;
     bool operator==(const Vector& o) const { return dx == o.dx && dy == o.dy; }
 };
+
+// Whether the n bytes at a and b are the same. The encoder asks this of every row of a
+// frame and of every 64-byte row of a block it weighs; the C runtime under Wine answers
+// 8 bytes a step behind a call, which was 40 % of the encoder's time on a 1920x1080
+// screen of scrolling text.
+inline bool SameBytes(const uint8_t* a, const uint8_t* b, size_t n)
+{
+#if defined(__SSE2__)
+    const auto load = [](const uint8_t* p) {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    };
+    size_t i = 0;
+    for (; i + 64 <= n; i += 64) {
+        const __m128i d01 = _mm_or_si128(_mm_xor_si128(load(a + i), load(b + i)),
+                                         _mm_xor_si128(load(a + i + 16), load(b + i + 16)));
+        const __m128i d23 = _mm_or_si128(_mm_xor_si128(load(a + i + 32), load(b + i + 32)),
+                                         _mm_xor_si128(load(a + i + 48), load(b + i + 48)));
+        if (_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_or_si128(d01, d23), _mm_setzero_si128())) !=
+            0xFFFF)
+            return false;
+    }
+    for (; i + 16 <= n; i += 16)
+        if (_mm_movemask_epi8(_mm_cmpeq_epi8(load(a + i), load(b + i))) != 0xFFFF)
+            return false;
+    for (; i < n; ++i)
+        if (a[i] != b[i])
+            return false;
+    return true;
+#else
+    return std::memcmp(a, b, n) == 0;
+#endif
+}
 
 // Block table bytes for a picture: 2 per block, padded to a multiple of 4.
 size_t TableBytes(int width, int height, int blockWidth, int blockHeight);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "zmbv.h"
+#include "zmbv_internal.h"
 
 namespace {
 
@@ -227,3 +228,20 @@ TEST(ZmbvCore, OutputDepthsConvertSixteenBitExactly)
 }
 
 }  // namespace
+
+// The encoder's byte compare: every length around its 16- and 64-byte steps, unaligned,
+// with one byte changed at each place inside the range, or just past it (still the same).
+TEST(ZmbvCore, SameBytesSeesOneChangedByteAnywhere)
+{
+    std::vector<uint8_t> a(7700);
+    for (size_t i = 0; i < a.size(); ++i)
+        a[i] = static_cast<uint8_t>(i * 7 + 3);
+    for (size_t n : {0, 1, 15, 16, 17, 63, 64, 65, 79, 127, 128, 129, 200, 7680})
+        for (size_t offset : {0, 1, 5})
+            for (size_t at = 0; at <= n; ++at) {
+                std::vector<uint8_t> b = a;
+                b[offset + at] ^= 0x40;
+                ASSERT_EQ(zmbv::detail::SameBytes(a.data() + offset, b.data() + offset, n), at == n)
+                    << "length " << n << ", offset " << offset << ", changed at " << at;
+            }
+}
