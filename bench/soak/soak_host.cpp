@@ -112,6 +112,10 @@ int main(int argc, char** argv)
             MessageSink::Pump();
             sink.PumpUntil([] { return frameCount.written.load() > 0; }, 10000);
             const DWORD waited = GetTickCount() - start;
+            if (frameCount.written.load() == 0) {
+                std::printf("no frame written in %lu ms: the recording did not start\n", waited);
+                return;
+            }
             int minute = 0;
             content.RunFor(run.seconds * 1000 > waited ? run.seconds * 1000 - waited : 0, 40,
                            [&](DWORD elapsed) {
