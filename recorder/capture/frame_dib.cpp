@@ -1,10 +1,13 @@
-// Packed frames: layout from packed_dib_layout, pixels from GetDIBits.
+// Packed frames: layout from packed_dib_layout, pixels from GetDIBits or a DIB section.
 #include "frame_dib.h"
 
 #include "app/recording_settings.h"
 #include "gdi_owners.h"
 #include "global_mem.h"
 #include "packed_dib_layout.h"
+
+#include <memory>
+#include <utility>
 
 HGLOBAL BitmapToPackedDib(HBITMAP bitmap)
 {
@@ -44,6 +47,40 @@ HGLOBAL BitmapToPackedDib(HBITMAP bitmap)
     }
     // Counted as open until ReleaseFrameDib frees it.
     return block.Detach();
+}
+
+namespace {
+
+// What a sectioned frame is made of.
+struct FrameSection {
+    BITMAPINFOHEADER header;
+    korvane::Bitmap section;
+};
+
+}  // namespace
+
+PackedFrame PackedFrame::Sectioned(const BITMAPINFOHEADER& header,
+                                   const korvane::PackedDibLayout& layout)
+{
+    if (layout.blockBytes == 0 || layout.colourCount != 0 || header.biSize != 40)
+        return PackedFrame();
+    // The section's own memory, not a mapping of ours: Wine backs every mapping with a
+    // file, whose pages the kernel would keep writing out as each frame dirties them.
+    auto parts = std::make_shared<FrameSection>();
+    parts->header = header;
+    parts->header.biSizeImage = static_cast<DWORD>(layout.imageBytes);
+    parts->header.biClrUsed = 0;
+    void* bits = nullptr;
+    parts->section = korvane::Bitmap(
+        CreateDIBSection(nullptr, reinterpret_cast<const BITMAPINFO*>(&parts->header),
+                         DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!parts->section || !bits)
+        return PackedFrame();
+    PackedFrame frame;
+    frame.m_section = parts->section.Get();
+    frame.m_bits = static_cast<BYTE*>(bits);
+    frame.m_sectioned = std::shared_ptr<BITMAPINFOHEADER>(parts, &parts->header);
+    return frame;
 }
 
 void ReleaseFrameDib(void* frame)

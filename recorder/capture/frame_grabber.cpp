@@ -88,67 +88,68 @@ ScreenGrabber::ScreenGrabber(int width, int height, int left, int top)
       m_top(top),
       m_layout(korvane::LayoutForPackedDib(width, height, settings.captureBitsPerPixel)),
       m_screen(nullptr),
+      m_memory(m_screen.Get()),
       m_bandRows(ScreenCopyBandRows(m_layout.stride, height))
 {
-    const int bits = settings.captureBitsPerPixel;
-    if (bits < 16 || m_layout.blockBytes == 0 || !m_screen)
+    m_format.biSize = sizeof(BITMAPINFOHEADER);
+    m_format.biWidth = width;
+    m_format.biHeight = height;
+    m_format.biPlanes = 1;
+    m_format.biBitCount = static_cast<WORD>(settings.captureBitsPerPixel);
+    m_format.biCompression = BI_RGB;
+}
+
+// A frame of this grabber's, the same size and depth, with its section.
+bool ScreenGrabber::Fits(const PackedFrame& frame) const
+{
+    const BITMAPINFOHEADER* header = frame.Header();
+    return frame.Section() && header->biWidth == m_width && header->biHeight == m_height &&
+           header->biBitCount == m_format.biBitCount;
+}
+
+// A band the screen would not give (a locked screen, a secure desktop) holds what was
+// last read there, as the movie should; the frame itself last held an older picture.
+void ScreenGrabber::KeepLastRead(const PackedFrame& frame, int y, int rows) const
+{
+    const std::shared_ptr<const BYTE> last = m_lastRead.lock();
+    if (!last || last.get() == frame.Bits())
         return;
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = static_cast<WORD>(bits);
-    info.bmiHeader.biCompression = BI_RGB;
-    void* pixels = nullptr;
-    korvane::Bitmap section(
-        CreateDIBSection(m_screen.Get(), &info, DIB_RGB_COLORS, &pixels, nullptr, 0));
-    korvane::MemoryDc memory(m_screen.Get());
-    if (!section || !memory || !pixels)
-        return;
-    m_selected = korvane::SelectGuard(memory.Get(), section.Get());
-    m_memory = std::move(memory);
-    m_section = std::move(section);
-    m_bits = pixels;
+    // Rows are stored bottom-up: screen rows y .. y + rows - 1 are the last of the image.
+    const size_t from = m_layout.stride * (m_height - y - rows);
+    std::memcpy(frame.Bits() + from, last.get() + from, m_layout.stride * rows);
 }
 
 PackedFrame ScreenGrabber::Grab(bool quiet, PackedFrame reuse)
 {
-    if (!m_bits)
+    PackedFrame frame = std::move(reuse);
+    if (m_format.biBitCount >= 16 && m_memory && m_screen && !Fits(frame))
+        frame = PackedFrame::Sectioned(m_format, m_layout);
+    if (!frame.Section())
         return PackedFrame(GrabRegionFrame(m_width, m_height, m_left, m_top, quiet));
     if (!quiet)
         PaintBorder(kGrabbingColour);
-    bool copied = true;
-    for (int y = 0; y < m_height; y += m_bandRows) {
-        const int rows = std::min(m_bandRows, m_height - y);
-        copied &= BitBlt(m_memory.Get(), 0, y, m_width, rows, m_screen.Get(), m_left, m_top + y,
-                         SRCCOPY) != FALSE;
+    {
+        // Selected for this grab only: a section still selected could not be deleted.
+        korvane::SelectGuard select(m_memory.Get(), frame.Section());
+        bool copied = static_cast<bool>(select);
+        if (!copied)
+            KeepLastRead(frame, 0, m_height);
+        for (int y = 0; y < m_height && select; y += m_bandRows) {
+            const int rows = std::min(m_bandRows, m_height - y);
+            if (BitBlt(m_memory.Get(), 0, y, m_width, rows, m_screen.Get(), m_left, m_top + y,
+                       SRCCOPY))
+                continue;
+            copied = false;
+            GdiFlush();
+            KeepLastRead(frame, y, rows);
+        }
+        if (copied)
+            m_lastRead = frame.Watch();
+        else
+            ++m_failedGrabs;
+        DrawCursorAt(m_memory.Get(), m_left, m_top);
+        GdiFlush();  // the frame's pixels are read through another view next
     }
-    if (!copied)
-        ++m_failedGrabs;
-    DrawCursorAt(m_memory.Get(), m_left, m_top);
-    GdiFlush();  // the section's bits are read directly next
-
-    PackedFrame frame = std::move(reuse);
-    if (!frame) {
-        korvane::LockedGlobal block =
-            korvane::LockGlobal(korvane::AllocateGlobal(m_layout.blockBytes));
-        // Still counted as open: ReleaseFrameDib takes it back by its pointer.
-        frame = PackedFrame(static_cast<BITMAPINFOHEADER*>(block.Detach().data));
-    }
-    BITMAPINFOHEADER* header = frame.Header();
-    if (!header)
-        return PackedFrame();
-    header->biSize = sizeof(BITMAPINFOHEADER);
-    header->biWidth = m_width;
-    header->biHeight = m_height;
-    header->biPlanes = 1;
-    header->biBitCount = static_cast<WORD>(settings.captureBitsPerPixel);
-    header->biCompression = BI_RGB;
-    header->biSizeImage = static_cast<DWORD>(m_layout.imageBytes);
-    header->biClrUsed = static_cast<DWORD>(m_layout.colourCount);
-    std::memcpy(reinterpret_cast<BYTE*>(header) + m_layout.headerBytes, m_bits,
-                m_layout.imageBytes);
     if (!quiet)
         PaintBorder(kGrabbedColour);
     return frame;

@@ -7,6 +7,8 @@
 #include "gdi_owners.h"
 #include "packed_dib_layout.h"
 
+#include <memory>
+
 #include <windows.h>
 
 // Null when the frame memory (or the bitmap) cannot be had; the caller ends the
@@ -20,9 +22,10 @@ BITMAPINFOHEADER* GrabRegionFrame(int width, int height, int left, int top, bool
 // Elsewhere the whole area is one copy, as each screen copy there has a fixed cost.
 int ScreenCopyBandRows(size_t stride, int height);
 
-// Grabs one area for a whole recording into a DIB section it keeps, so a frame costs
-// screen copies and one memcpy instead of a new bitmap and GetDIBits. Depths below 16
-// bits (a colour table) go through GrabRegionFrame. Recording thread.
+// Grabs one area for a whole recording straight into sectioned frames, so a frame costs
+// its screen copies alone instead of a new bitmap and GetDIBits. Depths below 16 bits (a
+// colour table), and frames the system cannot section, go through GrabRegionFrame.
+// Recording thread.
 class ScreenGrabber {
 public:
     ScreenGrabber(int width, int height, int left, int top);
@@ -40,13 +43,16 @@ public:
     }
 
 private:
+    bool Fits(const PackedFrame& frame) const;
+    void KeepLastRead(const PackedFrame& frame, int y, int rows) const;
+
     int m_width, m_height, m_left, m_top;
     korvane::PackedDibLayout m_layout;
+    BITMAPINFOHEADER m_format = {};
     korvane::WindowDc m_screen;
     korvane::MemoryDc m_memory;
-    korvane::Bitmap m_section;
-    korvane::SelectGuard m_selected;
-    void* m_bits = nullptr;
+    // The last frame whose every band was read, while it lives.
+    std::weak_ptr<const BYTE> m_lastRead;
     int m_bandRows;
     unsigned m_failedGrabs = 0;
 };

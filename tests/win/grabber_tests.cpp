@@ -1,6 +1,7 @@
 // The frame grabber on the real desktop: packed-frame layouts at every depth, the
 // cursor at its hotspot-corrected position, the arrow for cursors this process cannot
-// draw, and no handle or memory left behind per frame.
+// draw, a recording's grabs into reused frames, and no handle or memory left behind per
+// frame.
 // Run with "--expect-depth N" to check that the desktop has N bits (16-bit bench).
 #include "app/recording_settings.h"
 #include "capture/frame_dib.h"
@@ -307,6 +308,49 @@ TEST_F(Grabber, NoHandleOrMemoryIsLeftBehindPerFrame)
     ASSERT_GT(before, 0u) << "no private-bytes figure from the system";
     // One leaked 320x240 frame per grab would be 120 MB here.
     EXPECT_LT(after, before + 4 * 1024 * 1024) << before << " -> " << after;
+    HCURSOR c = savedCursor.exchange(nullptr);
+    DestroyCursor(c);
+}
+
+TEST_F(Grabber, RecordingGrabsFillTheirOwnReusedFramesAndLeaveNothingBehind)
+{
+    SolidWindow blue(RGB(0, 0, 255));
+    savedCursor = BlackCursor(0, 0);
+    ASSERT_TRUE(MovePointer(150, 120));
+    const HandleKind kinds[] = {HandleKind::Dc, HandleKind::GdiObject, HandleKind::GlobalMemory,
+                                HandleKind::Kernel};
+    std::vector<long> open;
+    for (HandleKind kind : kinds)
+        open.push_back(Tally(kind).Open());
+    for (int bits : {16, 24, 32}) {
+        SCOPED_TRACE(bits);
+        settings.captureBitsPerPixel = bits;
+        const PackedDibLayout layout = LayoutForPackedDib(320, 240, bits);
+        PackedFrame reference(GrabRegionFrame(320, 240, 10, 10, true));
+        ASSERT_TRUE(reference);
+        PackedFrame frame;
+        {
+            ScreenGrabber grabber(320, 240, 10, 10);
+            frame = grabber.Grab(true);
+            ASSERT_TRUE(frame.Section());
+            const BYTE* memory = frame.Bits();
+            for (int i = 0; i < 30; ++i)
+                frame = grabber.Grab(true, std::move(frame));
+            EXPECT_EQ(frame.Bits(), memory) << "a frame handed back is grabbed into again";
+            // One not made by the grabber is replaced by one of its own.
+            PackedFrame other = grabber.Grab(true, PackedFrame(GrabRegionFrame(8, 8, 0, 0, true)));
+            ASSERT_TRUE(other.Section());
+            EXPECT_EQ(std::memcmp(other.Bits(), frame.Bits(), layout.imageBytes), 0);
+        }
+        // The frame outlives its grabber (the writer may still hold it) and holds what the
+        // screen showed, cursor included, as a one-off grab does.
+        EXPECT_EQ(frame.Header()->biBitCount, bits);
+        EXPECT_EQ(frame.Header()->biSizeImage, layout.imageBytes);
+        EXPECT_EQ(frame.FormatBytes(), reference.FormatBytes());
+        EXPECT_EQ(std::memcmp(frame.Bits(), reference.Bits(), layout.imageBytes), 0);
+    }
+    for (size_t i = 0; i < open.size(); ++i)
+        EXPECT_EQ(Tally(kinds[i]).Open(), open[i]) << "handle kind " << i;
     HCURSOR c = savedCursor.exchange(nullptr);
     DestroyCursor(c);
 }
