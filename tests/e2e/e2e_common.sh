@@ -161,6 +161,26 @@ recorder_threads() {
             grep -E '^(Thread|#)' | cut -c1-200 | sed 's/^/    native: /'
     done
 }
+now() { date +%s.%N; }
+# Kills this bench's recorder as a crash or a power cut would: no chance for it to finish
+# anything. The moment of the kill is $killed: on a busy machine the processes may take
+# long to go. Fails if they stay.
+kill_recorder() {
+    local pid
+    for pid in $(recorder_pids); do kill -9 "$pid" 2>/dev/null; done
+    killed=$(now)
+    for _ in $(seq 100); do [ -z "$(recorder_pids)" ] && return 0; sleep 0.1; done
+    return 1
+}
+# Whether the stacks recorder_threads printed (on standard input) are those of Wine's X
+# library stuck in itself: a recording's screen copy (XGetImage) and the window thread's
+# first cursor (XFixesSetCursorName), on one X connection, each waiting for the other.
+# Seen now and then at the start of a recording on these benches; Windows has no such lock.
+wedged_in_libx11() {
+    local stacks
+    stacks=$(cat)
+    grep -q XGetImage <<<"$stacks" && grep -q XFixesSetCursorName <<<"$stacks"
+}
 # launch_recorder, then waits for the main window and keeps its handle in $main.
 start_recorder() { # [--from DIR] [VAR=VALUE...]
     local from=

@@ -14,17 +14,6 @@ save_as=${KORVANE_E2E_SAVE:-'C:\users\Public\recovered movie.avi'}
 saved=$(unix_path "$save_as")
 mkdir -p "$(dirname "$saved")"
 kill_at=${KORVANE_KILL_AT:-$(awk -v r="$RANDOM" 'BEGIN{printf "%.1f", 14 + 10 * r / 32767}')}
-now() { date +%s.%N; }
-# As a crash or a power cut would: no chance for the recorder to finish anything. The
-# moment of the kill is $killed: on a busy machine the processes may take long to go.
-kill_recorder() {
-    local pid
-    for pid in $(recorder_pids); do kill -9 "$pid" 2>/dev/null; done
-    killed=$(now)
-    for _ in $(seq 100); do [ -z "$(recorder_pids)" ] && return 0; sleep 0.1; done
-    return 1
-}
-
 rm -f "${saved%.avi}"*.avi
 if [ -n "${KORVANE_E2E_COMPRESSOR:-}" ]; then
     # The FourCC as the DWORD the recorder remembers it as (its first letter lowest).
