@@ -263,6 +263,8 @@ stop_recording() {
         echo "F8 had not stopped the recording after 10 s; pressed again"
     done
     fail "F8 did not stop the recording"
+    recorder_state
+    recorder_threads
 }
 await_save_dialog() { # [ms]
     info wait "Save to..." "${1:-60000}" || { fail "no \"Save to...\" dialog"; return 1; }
