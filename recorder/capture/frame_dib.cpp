@@ -62,7 +62,8 @@ struct FrameSection {
 PackedFrame PackedFrame::Sectioned(const BITMAPINFOHEADER& header,
                                    const korvane::PackedDibLayout& layout)
 {
-    if (layout.blockBytes == 0 || layout.colourCount != 0 || header.biSize != 40)
+    if (layout.blockBytes == 0 || layout.colourCount != 0 ||
+        header.biSize != sizeof(BITMAPINFOHEADER))
         return PackedFrame();
     // The section's own memory, not a mapping of ours: Wine backs every mapping with a
     // file, whose pages the kernel would keep writing out as each frame dirties them.

@@ -35,7 +35,7 @@ public:
                                  const korvane::PackedDibLayout& layout);
 
     BITMAPINFOHEADER* Header() const { return m_sectioned ? m_sectioned.get() : m_frame.Get(); }
-    // The DIB section over the pixels of a sectioned frame; null for a global one. It
+    // The DIB section holding a sectioned frame's pixels; null for a global one. It
     // must not be left selected into a DC, or the frame cannot delete it.
     HBITMAP Section() const { return m_sectioned ? m_section : nullptr; }
     // A sectioned frame's pixels for as long as the frame lives, wherever it has been

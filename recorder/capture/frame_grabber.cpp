@@ -148,7 +148,7 @@ PackedFrame ScreenGrabber::Grab(bool quiet, PackedFrame reuse)
         else
             ++m_failedGrabs;
         DrawCursorAt(m_memory.Get(), m_left, m_top);
-        GdiFlush();  // the frame's pixels are read through another view next
+        GdiFlush();  // the writer reads the frame's pixels next
     }
     if (!quiet)
         PaintBorder(kGrabbedColour);
