@@ -172,6 +172,12 @@ kill_recorder() {
     for _ in $(seq 100); do [ -z "$(recorder_pids)" ] && return 0; sleep 0.1; done
     return 1
 }
+# Kills a recorder that is stuck and removes the scratch files it made since the file
+# MARKER, so that a new recorder starts clean (nothing to offer for recovery).
+discard_stuck_recorder() { # marker
+    kill_recorder || { fail "the recorder outlived kill -9"; finish; }
+    find "$scratch" -maxdepth 1 -newer "$1" -type f -delete
+}
 # Whether the stacks recorder_threads printed (on standard input) are those of Wine's X
 # library stuck in itself: a recording's screen copy (XGetImage) and the window thread's
 # first cursor (XFixesSetCursorName), on one X connection, each waiting for the other.

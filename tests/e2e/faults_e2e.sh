@@ -392,8 +392,7 @@ if [ -z "$line" ]; then
     echo "$stacks"
     if wedged_in_libx11 <<<"$stacks"; then
         echo "the recorder is stuck inside Wine's X library: recorded once more by a new recorder"
-        kill_recorder || { fail "the recorder outlived kill -9"; finish; }
-        find "$scratch" -maxdepth 1 -newer "$work/before-lost-sound" -type f -delete
+        discard_stuck_recorder "$work/before-lost-sound"
         eval "$on_exit"
         on_exit=:
         record_and_lose_sound

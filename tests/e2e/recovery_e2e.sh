@@ -43,8 +43,7 @@ if ! wait_until 30000 described; then
         echo "the recorder showed a recording but wrote nothing for 30 s:"
         recorder_state
         recorder_threads
-        kill_recorder || { fail "the recorder outlived kill -9"; finish; }
-        find "$scratch" -maxdepth 1 -newer "$work/before-recording" -type f -delete
+        discard_stuck_recorder "$work/before-recording"
         start_recorder || finish
     fi
     record_area 300 200 100 100 || finish
