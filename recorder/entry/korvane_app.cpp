@@ -18,6 +18,12 @@ CKorvaneApp theApp;
 BOOL CKorvaneApp::InitInstance()
 {
     RegisterAppMessages();
+    // The arrow is this thread's cursor from the start, so that it is made when our
+    // first window is. Under Wine the first system cursor sets up an X extension with a
+    // round trip on the connection that screen copies use too; left until the pointer
+    // first crosses one of our windows, that can fall in a recording's first frames, and
+    // the X library then deadlocks the window thread and the recording thread.
+    SetCursor(LoadCursor(nullptr, IDC_ARROW));
     INITCOMMONCONTROLSEX icc{};
     icc.dwSize = sizeof icc;
     icc.dwICC = ICC_WIN95_CLASSES;
