@@ -155,7 +155,12 @@ void Recovery::RecordInterruptedAndRecover(const RECT& area, size_t minParts, ui
     bool described = false;
     const FlushTally before = RecordingFlushTally();
     ASSERT_TRUE(sink.Record([&] {
+        // A copy holds what the recording has flushed, which on a loaded machine can be
+        // well behind the clock: the copy waits for 2 s of sound on disk (header apart).
         sink.PumpFor(2500);
+        sink.PumpUntil(
+            [&] { return ReadShared(tempWavPath).size() > 46 + 2 * captureFormat.nAvgBytesPerSec; },
+            20000);
         described = ParseDescription(ReadShared(DescriptionPathFor(tempAviPath)), live);
         std::vector<std::string> inUse;
         const std::vector<InterruptedRecording> found =
