@@ -144,6 +144,11 @@ int RunWide(const std::string& outDir)
     MessageSink sink;
     PainterWindow page("RecordingHostPage", RECT{left, top, left + width, top + height}, 1000,
                        PaintPage, [] { return false; });
+    // On a loaded machine the page has reached the screen seconds after its window was
+    // made: the recording starts once its red block shows.
+    const korvane::WindowDc screen(nullptr);
+    sink.PumpUntil(
+        [&] { return GetPixel(screen.Get(), left + 100, top + 560) == RGB(220, 60, 60); }, 15000);
     const int px = left + 1000, py = top + 560;
     MovePointer(px, py);
     sink.PumpFor(300);
